@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Elements.h"
+#include "FileBuffer.h"
+
+namespace Qor {
+
+// A compiled level, read and decoded by the constructor and never changed
+// afterwards. A file that cannot be loaded prints one line on stderr and
+// leaves the geometry empty; nothing is thrown.
+class BSP {
+public:
+    using Loader = void (BSP::*)();
+
+    BSP(const char* directoryPath, const char* levelPath);
+    ~BSP();
+    BSP(const BSP&) = delete;
+    BSP& operator=(const BSP&) = delete;
+
+    // Writes one newline to stdout before the directory walk when set.
+    bool leadingNewline = false;
+    FileBuffer buffer{nullptr, 0};
+    const std::uint8_t* cursor = nullptr;
+    const std::uint8_t* lumpEnd = nullptr;
+    std::map<std::uint32_t, Loader> lumpLoaders;
+    std::vector<Index> lumps;
+    std::string directory;
+    std::string fileName;
+    std::uint32_t lumpCount = 0;
+
+    std::vector<Plane> planes;
+    std::vector<TextureGroup> textureGroups;
+    std::vector<Vertex> vertices;
+    std::vector<Triangle> triangles;
+
+    void useVersion4Layout();
+    void useVersion59Layout();
+    void readLumps();
+
+    void loadPlanes();
+    void loadTextureGroups();
+    void loadVertices();
+    void loadTriangles();
+    // Registered for lumps that the viewer knows but does not need.
+    void loadNothing();
+
+private:
+    template <typename Element>
+    void loadRecords(std::vector<Element>& into, std::size_t recordSize,
+                     Element (*decode)(const std::uint8_t* record));
+};
+
+}  // namespace Qor

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace Qor {
+
+// One lump directory entry as held in memory (the file stores the length first).
+struct Index {
+    std::uint32_t offset;
+    std::uint32_t length;
+
+    Index(std::uint32_t offset_, std::uint32_t length_) : offset(offset_), length(length_) {}
+};
+
+// The four values are the file's bit patterns, unchanged.
+struct Plane {
+    std::int32_t a = 0;
+    std::int32_t b = 0;
+    std::int32_t c = 0;
+    std::int32_t d = 0;
+};
+
+// Owns the triangles firstIndex / 3 … (firstIndex + indexCount) / 3 - 1; both
+// counts are in corner indices. Nothing guarantees that they are multiples of
+// three or that they stay inside the level's sequences.
+struct TextureGroup {
+    std::uint32_t texture = 0;
+    std::uint32_t firstVertex = 0;
+    std::uint32_t vertexCount = 0;
+    std::uint32_t firstIndex = 0;
+    std::uint32_t indexCount = 0;
+};
+
+struct Vertex {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    std::uint8_t alpha = 255;
+};
+
+// Corner numbers are relative to the owning group's firstVertex.
+struct Triangle {
+    std::array<std::uint32_t, 3> corners{};
+};
+
+}  // namespace Qor

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A whole file held in memory. It does not own its bytes: whoever filled it
+// releases them with releaseFileBuffer.
+struct FileBuffer {
+    std::uint8_t* data;
+    std::uint32_t size;
+
+    FileBuffer(std::uint8_t* data_, std::uint32_t size_) : data(data_), size(size_) {}
+};
+
+enum class FileReadResult {
+    ok,
+    notOpened,  // missing, not readable
+    notRead,    // opened, but no size, not a regular file, 4 GiB or more, out of memory or short read
+};
+
+// Reads the file named by path whole into buffer, which must be empty. The
+// file is opened for reading only and never written. On failure buffer stays
+// empty.
+FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer);
+
+// Frees the bytes and leaves the buffer empty.
+void releaseFileBuffer(FileBuffer& buffer);

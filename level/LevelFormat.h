@@ -1,0 +1,99 @@
+#pragma once
+
+// The compiled level file (".d3dbsp"), described once for the reader, the
+// writer and the info printer. Everything is little-endian; offsets are in
+// bytes from the start of the file, the directory entry or the record.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace Qor::format {
+
+// Header: the magic, then the version, then the lump directory.
+constexpr char magic[4] = {'I', 'B', 'S', 'P'};
+constexpr std::size_t magicOffset = 0;      // 4 characters
+constexpr std::size_t versionOffset = 4;    // int32
+constexpr std::size_t directoryOffset = 8;  // first directory entry (lump 0)
+constexpr std::size_t headerSize = directoryOffset;
+
+// The two versions the reader knows, and the most directory entries each has.
+// The count of entries is not stored: the directory ends at this count, when
+// fewer than one entry's bytes remain, or at an entry pointing outside the file.
+constexpr std::uint32_t version4 = 4;
+constexpr std::uint32_t version59 = 59;
+constexpr std::uint32_t version4LumpCount = 39;
+constexpr std::uint32_t version59LumpCount = 33;
+
+// One directory entry; entry k describes lump k. Note the order: the length
+// comes first in the file.
+namespace entry {
+constexpr std::size_t length = 0;  // uint32, bytes in the lump
+constexpr std::size_t offset = 4;  // uint32, first byte of the lump from the start of the file
+constexpr std::size_t size = 8;
+static_assert(offset + 4 == size);
+}  // namespace entry
+
+// The lumps that version 4 decodes. Lumps 0 and 37 have loaders that decode
+// nothing; every other lump is skipped.
+constexpr std::uint32_t lumpPlanes = 4;
+constexpr std::uint32_t lumpTextureGroups = 7;
+constexpr std::uint32_t lumpVertices = 8;
+constexpr std::uint32_t lumpTriangles = 9;
+constexpr std::uint32_t lumpIgnoredFirst = 0;
+constexpr std::uint32_t lumpIgnoredLast = 37;
+
+// Every lump is an array of fixed-size records without a header or count;
+// a shorter tail after the last whole record is ignored.
+
+// Lump 4: a plane, four 32-bit values copied bit for bit.
+namespace plane {
+constexpr std::size_t a = 0;   // int32
+constexpr std::size_t b = 4;   // int32
+constexpr std::size_t c = 8;   // int32
+constexpr std::size_t d = 12;  // int32
+constexpr std::size_t size = 16;
+static_assert(d + 4 == size);
+}  // namespace plane
+
+// Lump 7: a texture group, owning a run of vertices and a run of triangles.
+namespace textureGroup {
+constexpr std::size_t texture = 0;       // uint32, chooses the false colour
+constexpr std::size_t firstVertex = 4;   // uint32, base of the triangles' corner numbers
+constexpr std::size_t vertexCount = 8;   // uint16, stored but not used
+constexpr std::size_t indexCount = 10;   // uint16, corner indices, three per triangle
+constexpr std::size_t firstIndex = 12;   // uint32, first corner index, three per triangle
+constexpr std::size_t size = 16;
+static_assert(firstIndex + 4 == size);
+}  // namespace textureGroup
+
+// Lump 8: a vertex. Only the position and the alpha byte are read; the rest
+// (normal, colour, texture coordinates) is skipped.
+namespace vertex {
+constexpr std::size_t x = 0;       // float32
+constexpr std::size_t y = 4;       // float32
+constexpr std::size_t z = 8;       // float32
+constexpr std::size_t alpha = 27;  // uint8, 0 transparent to 255 opaque
+constexpr std::size_t size = 68;
+static_assert(z + 4 <= alpha && alpha + 1 <= size);
+}  // namespace vertex
+
+// Lump 9: a triangle, three corner numbers relative to its group's firstVertex.
+namespace triangle {
+constexpr std::size_t corners = 0;       // 3 × uint16
+constexpr std::size_t cornerStride = 2;
+constexpr std::size_t size = 6;
+static_assert(corners + 3 * cornerStride == size);
+}  // namespace triangle
+
+// The record size of a lump that version 4 decodes, or 0 for any other lump.
+constexpr std::size_t recordSize(std::uint32_t lump) {
+    switch (lump) {
+    case lumpPlanes: return plane::size;
+    case lumpTextureGroups: return textureGroup::size;
+    case lumpVertices: return vertex::size;
+    case lumpTriangles: return triangle::size;
+    default: return 0;
+    }
+}
+
+}  // namespace Qor::format

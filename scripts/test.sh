@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test
+# on a virtual display; then again in an AddressSanitizer + UBSan build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DORVANDEL_WERROR=ON -DORVANDEL_BENCH=OFF "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs"
+}
+
+echo "== Tests =="
+run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+# Mesa and SDL keep allocations until exit; leaks of ours are not what this run hunts.
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANDEL_SANITIZE=ON

@@ -1,0 +1,202 @@
+#include "Scenes.h"
+
+#include <cmath>
+
+namespace mklevel {
+
+namespace {
+
+struct Point {
+    float x, y, z;
+};
+
+// Builds one texture group at a time: corners are numbered from the group's
+// first vertex, as the file stores them.
+class SceneBuilder {
+public:
+    explicit SceneBuilder(Qor::LevelContents& contents) : level(contents) {}
+
+    void beginGroup(std::uint32_t texture) {
+        Qor::TextureGroup group;
+        group.texture = texture;
+        group.firstVertex = static_cast<std::uint32_t>(level.vertices.size());
+        group.firstIndex = static_cast<std::uint32_t>(level.triangles.size() * 3);
+        level.textureGroups.push_back(group);
+    }
+
+    std::uint32_t vertex(Point p, std::uint8_t alpha) {
+        Qor::TextureGroup& group = level.textureGroups.back();
+        level.vertices.push_back(Qor::Vertex{p.x, p.y, p.z, alpha});
+        ++group.vertexCount;
+        return static_cast<std::uint32_t>(level.vertices.size()) - 1 - group.firstVertex;
+    }
+
+    void triangle(std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+        level.triangles.push_back(Qor::Triangle{{a, b, c}});
+        level.textureGroups.back().indexCount += 3;
+    }
+
+    // A quad of corners in order around its edge, as two triangles.
+    void quad(Point a, Point b, Point c, Point d, std::uint8_t alphaA, std::uint8_t alphaC) {
+        const auto mid = static_cast<std::uint8_t>((alphaA + alphaC) / 2);
+        const std::uint32_t ia = vertex(a, alphaA);
+        const std::uint32_t ib = vertex(b, mid);
+        const std::uint32_t ic = vertex(c, alphaC);
+        const std::uint32_t id = vertex(d, mid);
+        triangle(ia, ib, ic);
+        triangle(ia, ic, id);
+    }
+
+    // An axis-aligned box, its walls fading from opaque at the foot to half
+    // at the top; one plane per face.
+    void box(Point low, Point high) {
+        const Point c[8] = {
+            {low.x, low.y, low.z}, {high.x, low.y, low.z}, {high.x, high.y, low.z}, {low.x, high.y, low.z},
+            {low.x, low.y, high.z}, {high.x, low.y, high.z}, {high.x, high.y, high.z}, {low.x, high.y, high.z},
+        };
+        quad(c[0], c[1], c[5], c[4], 255, 128);
+        quad(c[1], c[2], c[6], c[5], 255, 128);
+        quad(c[2], c[3], c[7], c[6], 255, 128);
+        quad(c[3], c[0], c[4], c[7], 255, 128);
+        quad(c[4], c[5], c[6], c[7], 160, 160);
+        plane(0, -1, 0, -static_cast<std::int32_t>(low.y));
+        plane(1, 0, 0, static_cast<std::int32_t>(high.x));
+        plane(-1, 0, 0, -static_cast<std::int32_t>(low.x));
+        plane(0, 0, 1, static_cast<std::int32_t>(high.z));
+    }
+
+    // A column: an upright prism of `sides` faces.
+    void column(Point base, float radius, float height, int sides) {
+        for (int k = 0; k < sides; ++k) {
+            const double a0 = 2.0 * M_PI * k / sides;
+            const double a1 = 2.0 * M_PI * (k + 1) / sides;
+            const Point p0{base.x + radius * static_cast<float>(std::cos(a0)),
+                           base.y + radius * static_cast<float>(std::sin(a0)), base.z};
+            const Point p1{base.x + radius * static_cast<float>(std::cos(a1)),
+                           base.y + radius * static_cast<float>(std::sin(a1)), base.z};
+            quad(p0, p1, {p1.x, p1.y, p1.z + height}, {p0.x, p0.y, p0.z + height}, 230, 90);
+        }
+    }
+
+    // A half-ring arch over the x axis, `segments` blocks around.
+    void arch(Point centre, float inner, float outer, float depth, int segments) {
+        for (int k = 0; k < segments; ++k) {
+            const double a0 = M_PI * k / segments;
+            const double a1 = M_PI * (k + 1) / segments;
+            auto at = [&](double angle, float radius, float dy) {
+                return Point{centre.x + radius * static_cast<float>(std::cos(angle)), centre.y + dy,
+                             centre.z + radius * static_cast<float>(std::sin(angle))};
+            };
+            const auto alpha = static_cast<std::uint8_t>(120 + 135 * k / segments);
+            quad(at(a0, inner, 0), at(a1, inner, 0), at(a1, outer, 0), at(a0, outer, 0), alpha, alpha);
+            quad(at(a0, outer, 0), at(a1, outer, 0), at(a1, outer, depth), at(a0, outer, depth), alpha, 255);
+            quad(at(a0, inner, depth), at(a1, inner, depth), at(a1, inner, 0), at(a0, inner, 0), 255, alpha);
+        }
+    }
+
+    void plane(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
+        level.planes.push_back(Qor::Plane{a, b, c, d});
+    }
+
+private:
+    Qor::LevelContents& level;
+};
+
+}  // namespace
+
+Qor::LevelContents demoScene() {
+    Qor::LevelContents level;
+    SceneBuilder scene(level);
+    const float ground = -60.0f;
+
+    // Ground: a chequer of tiles in two colours, brighter toward the viewer.
+    for (int row = 0; row < 6; ++row) {
+        scene.beginGroup(row % 2 == 0 ? 1u : 8u);
+        for (int col = 0; col < 8; ++col) {
+            const float x0 = -640.0f + 160.0f * static_cast<float>(col);
+            const float y0 = 80.0f + 240.0f * static_cast<float>(row);
+            const auto near = static_cast<std::uint8_t>(255 - row * 30);
+            scene.quad({x0, y0, ground}, {x0 + 160.0f, y0, ground}, {x0 + 160.0f, y0 + 240.0f, ground},
+                       {x0, y0 + 240.0f, ground}, near, static_cast<std::uint8_t>(near - 25));
+        }
+    }
+
+    // Buildings on both sides of the street.
+    const std::uint32_t buildingColours[4] = {0, 3, 6, 9};
+    for (int k = 0; k < 4; ++k) {
+        const float y0 = 300.0f + 300.0f * static_cast<float>(k);
+        const float height = 120.0f + 70.0f * static_cast<float>(k);
+        scene.beginGroup(buildingColours[k]);
+        scene.box({-520.0f, y0, ground}, {-300.0f, y0 + 200.0f, ground + height});
+        scene.box({300.0f, y0 + 100.0f, ground}, {500.0f, y0 + 260.0f, ground + height * 0.8f});
+    }
+
+    // Two rows of columns lining the street.
+    scene.beginGroup(4);
+    for (int k = 0; k < 5; ++k) scene.column({-200.0f, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
+    scene.beginGroup(10);
+    for (int k = 0; k < 5; ++k) scene.column({200.0f, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
+
+    // An arch across the street, and a tower behind it.
+    scene.beginGroup(5);
+    scene.arch({0.0f, 700.0f, ground}, 150.0f, 190.0f, 40.0f, 12);
+    scene.beginGroup(2);
+    scene.box({-80.0f, 1500.0f, ground}, {80.0f, 1640.0f, ground + 520.0f});
+    scene.beginGroup(7);
+    scene.column({0.0f, 1570.0f, ground + 520.0f}, 60.0f, 120.0f, 12);
+    scene.beginGroup(11);
+    scene.box({-40.0f, 1000.0f, ground}, {40.0f, 1080.0f, ground + 30.0f});
+    return level;
+}
+
+Qor::LevelContents benchScene(std::uint64_t triangles) {
+    Qor::LevelContents level;
+    SceneBuilder scene(level);
+    // A fixed linear congruential sequence, so the level is the same every time.
+    std::uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&state]() {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<double>(state >> 11) / 9007199254740992.0;
+    };
+
+    // Patches of 8 × 8 quads (128 triangles sharing 81 vertices), a few per
+    // group, like the small faces of a real level.
+    constexpr int cells = 8;
+    constexpr int patchesPerGroup = 3;
+    std::uint64_t made = 0;
+    std::uint32_t group = 0;
+    while (made < triangles) {
+        scene.beginGroup(group++);
+        for (int patch = 0; patch < patchesPerGroup && made < triangles; ++patch) {
+            const Point origin{static_cast<float>(next() * 16000.0 - 8000.0),
+                               static_cast<float>(next() * 9000.0 + 200.0),
+                               static_cast<float>(next() * 3000.0 - 1500.0)};
+            const float cell = static_cast<float>(4.0 + next() * 12.0);
+            const bool upright = next() < 0.5;
+            const std::uint32_t first = scene.vertex(origin, 255) ;
+            std::uint32_t index[cells + 1][cells + 1];
+            for (int i = 0; i <= cells; ++i)
+                for (int j = 0; j <= cells; ++j) {
+                    if (i == 0 && j == 0) {
+                        index[0][0] = first;
+                        continue;
+                    }
+                    const float u = cell * static_cast<float>(i);
+                    const float v = cell * static_cast<float>(j);
+                    const Point p = upright ? Point{origin.x + u, origin.y, origin.z + v}
+                                            : Point{origin.x + u, origin.y + v, origin.z};
+                    index[i][j] = scene.vertex(p, static_cast<std::uint8_t>(64 + (i * 23 + j * 17) % 192));
+                }
+            for (int i = 0; i < cells && made < triangles; ++i)
+                for (int j = 0; j < cells && made < triangles; ++j) {
+                    scene.triangle(index[i][j], index[i + 1][j], index[i + 1][j + 1]);
+                    if (++made == triangles) break;
+                    scene.triangle(index[i][j], index[i + 1][j + 1], index[i][j + 1]);
+                    ++made;
+                }
+        }
+    }
+    return level;
+}
+
+}  // namespace mklevel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the user asked for on the command line. Options and the level file may
+// come in any order; "--" ends the options.
+struct CommandLine {
+    enum class Action { view, info, help, version, usageError };
+
+    Action action = Action::view;
+    // Empty when no level was named: the viewer then uses its built-in path.
+    std::string levelPath;
+    // Loop turns to run before ending as a quit would; 0 runs until the user quits.
+    std::uint64_t frames = 0;
+    std::string screenshotPath;
+    std::string settingsPath;
+    // The one-line message for a usage error.
+    std::string error;
+};
+
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The text --help prints.
+std::string usageText();
+
+extern const char* const programVersion;

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Qor {
+class BSP;
+}
+
+// Window width and height in pixels, width first.
+using ScreenSize = std::pair<std::int32_t, std::int32_t>;
+
+// The viewer: window, camera, input state and view settings. It shows a level
+// it does not own. Input, camera motion and drawing read and write these
+// fields directly; they are listed in the order the viewer's state is
+// described, with their initial values.
+class Renderer {
+public:
+    explicit Renderer(const char* basePath, ScreenSize screen = {800, 600}, bool fullscreen = false);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    void setLevel(Qor::BSP* shown);
+    void run();
+
+    // Window and GL state (viewer/).
+    void initGL();
+
+    // Input and camera motion (input/).
+    void handleInput();
+    void updateCamera();
+    double timeScale() const;
+
+    // Frame composition and the geometry passes (render/).
+    void resetView();
+    void drawFrame();
+    void setupPerspective();
+    void setupOrthographic();
+    void drawPlanePoints();
+    void drawFilledTriangles();
+    void drawWireframe();
+    void drawCornerPoints();
+
+    Qor::BSP* level = nullptr;
+    std::string basePath;
+    std::map<std::string, std::uint32_t> textures;
+    std::array<double, 3> cameraPos{0.0, 0.0, 0.0};
+    std::array<double, 3> cameraVelocity{0.0, 0.0, 0.0};
+    std::int32_t moveSideways = 0;
+    std::int32_t moveForward = 0;
+    std::int32_t moveVertical = 0;
+    double cameraYaw = 0.0;
+    double cameraPitch = 0.0;
+    double nearPlane = 10.0;
+    double farPlane = 10000.0;
+    double pointSize = 1.0;
+    double lineWidth = 1.0;
+    double fillAlpha = 0.1;
+    bool runHeld = false;
+    double speedFactor = 1.0;
+    std::array<std::uint8_t, 256> keyDown{};
+    bool running = true;
+    bool mouseLook = true;
+    bool fullscreen = false;
+    std::uint32_t renderMode = 2;
+    bool overlayVisible = false;
+    bool showCornerPoints = true;
+    bool showFilled = true;
+    bool showWireframe = true;
+    bool showPlanePoints = false;
+    bool singleGroup = false;
+    bool singlePlane = false;
+    std::uint32_t selectedGroup = 0;
+    std::uint32_t selectedPlane = 0;
+    std::int32_t overlayPage = 0;
+    std::int32_t screenWidth = 800;
+    std::int32_t screenHeight = 600;
+
+    // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
+    // loop after that many turns as a quit request would; the last frame's
+    // pixels are kept when asked for, read before the buffers are swapped.
+    std::uint64_t frameLimit = 0;
+    bool captureLastFrame = false;
+    std::vector<std::uint8_t> lastFrame;  // RGBA, rows top first
+    std::uint64_t framesRun = 0;
+    double runSeconds = 0.0;
+
+private:
+    void captureFrame();
+};
+
+// Thin wrappers of single platform calls around each frame.
+void setupVideo(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel);
+void clearFrame();
+void endFrame();
+void shutdownVideo();

@@ -1,0 +1,78 @@
+#include "Settings.h"
+
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+#include "FileBuffer.h"
+
+namespace {
+
+constexpr std::uint8_t carriageReturn = 13;
+constexpr std::uint8_t lineFeed = 10;
+
+// The value's leading number, as stream extraction reads it ("800px" is 800).
+// False when the text does not begin with a number or it does not fit.
+bool leadingInt(const std::string& text, std::int32_t& value) {
+    std::istringstream stream(text);
+    int number = 0;
+    if (!(stream >> number)) return false;
+    value = number;
+    return true;
+}
+
+void applyPair(const std::string& key, const std::string& value, ScreenSize& size, bool& fullscreen) {
+    std::int32_t number = 0;
+    if (!leadingInt(value, number)) return;
+    if (key == "width") {
+        size.first = number;
+    } else if (key == "height") {
+        size.second = number;
+    } else if (key == "fullscreen" && number != 0) {
+        fullscreen = true;
+    }
+}
+
+// Cuts the line at every '=', drops the spaces, and applies each pair of
+// neighbouring tokens in which neither is empty.
+void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& size, bool& fullscreen) {
+    std::vector<std::string> tokens(1);
+    for (const std::uint8_t* p = begin; p != end; ++p) {
+        if (*p == '=')
+            tokens.emplace_back();
+        else if (*p != ' ')
+            tokens.back().push_back(static_cast<char>(*p));
+    }
+    for (std::size_t k = 0; k + 1 < tokens.size(); ++k)
+        if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], size, fullscreen);
+}
+
+}  // namespace
+
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen) {
+    FileBuffer buffer(nullptr, 0);
+    switch (readWholeFile(fileName, buffer)) {
+    case FileReadResult::ok: break;
+    case FileReadResult::notOpened:
+        std::cerr << "ERROR: Could not open settings file '" << fileName << "'.\n";
+        return;
+    case FileReadResult::notRead:
+        std::cerr << "ERROR: Could not read settings file '" << fileName << "'.\n";
+        return;
+    }
+
+    size = ScreenSize{1024, 768};
+    fullscreen = false;
+
+    const std::uint8_t* p = buffer.data;
+    const std::uint8_t* const end = buffer.data + buffer.size;
+    while (p != end) {
+        const std::uint8_t* lineStart = p;
+        while (p != end && *p != carriageReturn && *p != lineFeed) ++p;
+        parseLine(lineStart, p, size, fullscreen);
+        // CR LF, a lone LF and a lone CR each end one line.
+        if (p != end && *p == carriageReturn) ++p;
+        if (p != end && *p == lineFeed) ++p;
+    }
+    releaseFileBuffer(buffer);
+}

@@ -1,0 +1,93 @@
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "FrameTimer.h"
+#include "Renderer.h"
+
+namespace {
+
+const char* const windowCaption = "Orvandel - by Tolvane & Drelvik";
+
+// A 2 × 2 black checker of two alphas, kept bound for screen-space drawing.
+const std::uint8_t backgroundTexels[16] = {
+    0, 0, 0, 192, 0, 0, 0, 128,
+    0, 0, 0, 128, 0, 0, 0, 192,
+};
+
+}  // namespace
+
+void setupVideo(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel) {
+    frameTimer.captionText = caption;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) std::exit(1);
+
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 32);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_WM_SetCaption(caption, nullptr);
+
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr) {
+        SDL_Quit();
+        std::exit(1);
+    }
+    Uint32 flags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE;
+    if (info->hw_available) flags |= SDL_HWSURFACE;
+    if (info->blit_hw) flags |= SDL_HWACCEL;
+    if (fullscreen) flags |= SDL_FULLSCREEN;
+    if (SDL_SetVideoMode(width, height, bitsPerPixel, flags) == nullptr) {
+        SDL_Quit();
+        std::exit(1);
+    }
+    SDL_EnableUNICODE(1);
+    startFrameTimer();
+}
+
+void clearFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+
+void endFrame() {
+    SDL_GL_SwapBuffers();
+    recordFrame();
+}
+
+void shutdownVideo() { SDL_Quit(); }
+
+void Renderer::initGL() {
+    setupVideo(windowCaption, screenWidth, screenHeight, fullscreen, 32);
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLfloat>(GL_LINEAR));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLfloat>(GL_LINEAR));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLfloat>(GL_REPEAT));
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLfloat>(GL_REPEAT));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, backgroundTexels);
+    textures["text_background"] = name;
+
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_POINT_SMOOTH);
+    glEnable(GL_LINE_SMOOTH);
+    glPointSize(static_cast<GLfloat>(pointSize));
+    glLineWidth(static_cast<GLfloat>(lineWidth));
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glViewport(0, 0, screenWidth, screenHeight);
+
+    SDL_ShowCursor(SDL_DISABLE);
+    SDL_WarpMouse(static_cast<Uint16>(screenWidth / 2), static_cast<Uint16>(screenHeight / 2));
+
+    setupOrthographic();
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    clearFrame();
+    endFrame();
+}

@@ -1,0 +1,61 @@
+#include <SDL.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "BSP.h"
+#include "CommandLine.h"
+#include "LevelInfo.h"
+#include "Png.h"
+#include "Renderer.h"
+
+namespace {
+
+const char* const builtInBasePath = "C:\\QOR2MAP";
+const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
+
+int showInfo(const std::string& levelPath) {
+    const Qor::BSP level("", levelPath.c_str());
+    if (!levelLoaded(level)) return 1;
+    printLevelInfo(level, std::cout);
+    return 0;
+}
+
+int view(const CommandLine& line) {
+    Renderer renderer(builtInBasePath);
+    renderer.frameLimit = line.frames;
+    renderer.captureLastFrame = !line.screenshotPath.empty();
+    {
+        const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
+        Qor::BSP level("", levelPath.c_str());
+        renderer.setLevel(&level);
+        renderer.run();
+    }
+
+    int status = 0;
+    if (renderer.captureLastFrame &&
+        !writePng(line.screenshotPath, renderer.screenWidth, renderer.screenHeight, renderer.lastFrame)) {
+        std::cerr << "ERROR: Could not write screenshot file '" << line.screenshotPath << "'.\n";
+        status = 1;
+    }
+    if (line.frames != 0) {
+        const double meanMs = renderer.runSeconds * 1000.0 / static_cast<double>(renderer.framesRun);
+        std::printf("frames: %llu mean_ms: %.3f\n", static_cast<unsigned long long>(renderer.framesRun),
+                    meanMs);
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const CommandLine line = parseCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::help: std::cout << usageText(); return 0;
+    case CommandLine::Action::version: std::cout << "orvandel " << programVersion << '\n'; return 0;
+    case CommandLine::Action::usageError: std::cerr << line.error << '\n'; return 2;
+    case CommandLine::Action::info: return showInfo(line.levelPath);
+    case CommandLine::Action::view: break;
+    }
+    return view(line);
+}
