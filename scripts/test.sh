@@ -12,7 +12,9 @@ run_suite() {
   shift
   cmake -S . -B "$dir" -DORVANDEL_WERROR=ON -DORVANDEL_BENCH=OFF "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # Without -noreset the server resets whenever its last client leaves, and a
+  # window test that connects in that moment cannot open its window.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
