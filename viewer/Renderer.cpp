@@ -47,4 +47,7 @@ void Renderer::captureFrame() {
     for (std::size_t row = 0; row < height; ++row)
         std::memcpy(lastFrame.data() + row * rowBytes,
                     bottomFirst.data() + (height - 1 - row) * rowBytes, rowBytes);
+    // The window shows no alpha, but blending and opaque drawing leave their
+    // own in the buffer; kept, it would make the picture see-through.
+    for (std::size_t alpha = 3; alpha < lastFrame.size(); alpha += 4) lastFrame[alpha] = 255;
 }
