@@ -78,16 +78,6 @@ TEST_F(RenderWindow, BindsATwoByTwoBlackCheckerOfTwoAlphas) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
     EXPECT_THAT(texels, ElementsAreArray({0, 0, 0, 192, 0, 0, 0, 128, 0, 0, 0, 128, 0, 0, 0, 192}));
-
-    GLint parameter = 0;
-    for (GLenum filter : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER}) {
-        glGetTexParameteriv(GL_TEXTURE_2D, filter, &parameter);
-        EXPECT_EQ(parameter, GL_LINEAR);
-    }
-    for (GLenum wrap : {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
-        glGetTexParameteriv(GL_TEXTURE_2D, wrap, &parameter);
-        EXPECT_EQ(parameter, GL_REPEAT);
-    }
 }
 
 TEST_F(RenderWindow, ShowsOnlyTheClearColourWithEveryPassOff) {
