@@ -90,6 +90,7 @@ TEST(LevelFileAccess, ReportsADirectoryAsNotRead) {
     const auto loaded = load(path);
     EXPECT_EQ(loaded.err, readMessage(path));
     leveltest::expectNothingKept(*loaded.level);
+    leveltest::expectNoLayout(*loaded.level);
     rmdir(path.c_str());
 }
 
@@ -105,6 +106,7 @@ TEST(LevelFileAccess, RefusesA4GiBFileWithoutReadingIt) {
     const auto loaded = load(path);
     EXPECT_EQ(loaded.err, readMessage(path));
     leveltest::expectNothingKept(*loaded.level);
+    leveltest::expectNoLayout(*loaded.level);
     std::remove(path.c_str());
 }
 
