@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "ByteReader.h"
+#include "HugePages.h"
 #include "LevelFormat.h"
 
 namespace Qor {
@@ -144,6 +145,7 @@ template <typename Element>
 void BSP::loadRecords(std::vector<Element>& into, std::size_t recordSize,
                       Element (*decode)(const std::uint8_t* record)) {
     into.reserve(into.size() + static_cast<std::size_t>(lumpEnd - cursor) / recordSize);
+    preferHugePages(into.data(), into.capacity() * sizeof(Element));
     while (static_cast<std::size_t>(lumpEnd - cursor) >= recordSize) {
         into.push_back(decode(cursor));
         cursor += recordSize;

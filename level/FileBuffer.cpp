@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "HugePages.h"
+
 namespace {
 
 struct FileCloser {
@@ -40,6 +42,7 @@ FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer) {
     // One byte more than needed, so that an empty file still gets a real block.
     auto* bytes = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(byteCount) + 1];
     if (bytes == nullptr) return FileReadResult::notRead;
+    preferHugePages(bytes, byteCount);
     if (std::fread(bytes, 1, byteCount, file) != byteCount) {
         delete[] bytes;
         return FileReadResult::notRead;
