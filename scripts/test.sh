@@ -27,3 +27,6 @@ echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANDEL_SANITIZE=ON
+
+echo "== Fuzzing the level and settings readers =="
+scripts/fuzz.sh 60
