@@ -25,7 +25,8 @@ for target in level settings; do
   log=$dir/fuzz_$target.log
   # The fuzzer's own exit status tells a finding; the summary below names it.
   set +e
-  "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  # Leaks count here: the harnesses run only our code, without SDL or Mesa.
+  ASAN_OPTIONS=detect_leaks=1 "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
     -dict="fuzz/$target.dict" -artifact_prefix="$dir/findings/$target-" \
     "$dir/corpus/$target" "$seeds/$target" >"$log" 2>&1
   code=$?
