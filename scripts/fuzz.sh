@@ -32,9 +32,9 @@ for target in level settings; do
   code=$?
   set -e
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  corpus=$(ls "$dir/corpus/$target" | wc -l)
+  coverage=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$log")
   if [ "$code" -eq 0 ]; then
-    echo "fuzz_$target: ${runs:-?} executions in ${seconds} s, corpus $corpus inputs, no findings"
+    echo "fuzz_$target: ${runs:-?} executions in ${seconds} s, ${coverage:-?} edges covered, no findings"
   else
     status=1
     echo "fuzz_$target: FINDING after ${runs:-?} executions (exit $code):"
