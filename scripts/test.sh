@@ -12,8 +12,9 @@ run_suite() {
   shift
   cmake -S . -B "$dir" -DORVANDEL_WERROR=ON -DORVANDEL_BENCH=OFF "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  # Without -noreset the server resets whenever its last client leaves, and a
-  # window test that connects in that moment cannot open its window.
+  # -noreset: the X server resets when its last client leaves, and SDL's
+  # video start closes its probe connection before it opens the real one, so
+  # a window could fail to open now and then.
   xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
@@ -26,3 +27,6 @@ echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DORVANDEL_SANITIZE=ON
+
+echo "== Fuzzing the level and settings readers =="
+scripts/fuzz.sh 60

@@ -106,5 +106,6 @@ std::string usageText() {
            "\n"
            "Without LEVEL the built-in level path is used.\n"
            "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
-           "or the screenshot fails, 2 on a command-line error.\n";
+           "or the screenshot fails, 2 on a command-line error or a settings file whose\n"
+           "window size is outside 1 to 16384.\n";
 }

@@ -76,3 +76,8 @@ void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscree
     }
     releaseFileBuffer(buffer);
 }
+
+bool windowSizeAllowed(const ScreenSize& size) {
+    auto fits = [](std::int32_t side) { return side >= 1 && side <= largestWindowSide; };
+    return fits(size.first) && fits(size.second);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "Renderer.h"
@@ -9,3 +10,13 @@
 // outputs start from 1024 × 768, windowed, and the file's keys change them;
 // when the file cannot be opened or read they keep the caller's values.
 void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen);
+
+// The longest window side the viewer opens. OpenGL draws no wider or taller
+// than GL_MAX_VIEWPORT_DIMS, which is 16384 in Mesa and most drivers, so a
+// larger window would show pixels the passes never reach; it also keeps a
+// screenshot's read-back buffer within 1 GiB.
+constexpr std::int32_t largestWindowSide = 16384;
+
+// Whether a window of this size can be opened: each side from 1 to
+// largestWindowSide pixels.
+bool windowSizeAllowed(const ScreenSize& size);

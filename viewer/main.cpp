@@ -8,6 +8,7 @@
 #include "LevelInfo.h"
 #include "Png.h"
 #include "Renderer.h"
+#include "Settings.h"
 
 namespace {
 
@@ -22,7 +23,19 @@ int showInfo(const std::string& levelPath) {
 }
 
 int view(const CommandLine& line) {
-    Renderer renderer(builtInBasePath);
+    ScreenSize screen{800, 600};
+    bool fullscreen = false;
+    if (!line.settingsPath.empty()) {
+        readSettings(line.settingsPath, screen, fullscreen);
+        if (!windowSizeAllowed(screen)) {
+            std::cerr << "ERROR: Settings file '" << line.settingsPath << "' asks for a window of '"
+                      << screen.first << "' by '" << screen.second
+                      << "' pixels; width and height must lie between '1' and '" << largestWindowSide
+                      << "'.\n";
+            return 2;
+        }
+    }
+    Renderer renderer(builtInBasePath, screen, fullscreen);
     renderer.frameLimit = line.frames;
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
