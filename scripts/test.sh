@@ -12,7 +12,9 @@ run_suite() {
   shift
   cmake -S . -B "$dir" -DORVANDEL_WERROR=ON -DORVANDEL_BENCH=OFF "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  # -noreset: the server would otherwise reset whenever its last client leaves
+  # and turn away a window opened meanwhile, failing a test at random.
+  xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j"$jobs"
 }
 
