@@ -21,7 +21,8 @@ Vector hold(MovementInput input, int frames, double speed = 1.0, Vector velocity
 }
 
 void expectNear(const Vector& actual, const Vector& expected) {
-    for (std::size_t axis = 0; axis < 3; ++axis) EXPECT_NEAR(actual[axis], expected[axis], 1e-12) << "axis " << axis;
+    for (std::size_t axis = 0; axis < 3; ++axis)
+        EXPECT_NEAR(actual[axis], expected[axis], 1e-12) << "axis " << axis;
 }
 
 TEST(CameraDrive, SettlesAtThreeTimesTheDrivePerFrameAndFourTimesThatWithShift) {
@@ -47,11 +48,10 @@ TEST(CameraDrive, ForwardFollowsTheHeadingAndSidewaysIsToItsRight) {
         MovementInput input;
         Vector velocity;
     };
-    for (const Case& c : {Case{0.0, {0, 1, 0}, {0.0, firstFrame, 0.0}},
-                          Case{0.0, {1, 0, 0}, {firstFrame, 0.0, 0.0}},
-                          Case{halfPi, {0, 1, 0}, {firstFrame, 0.0, 0.0}},
-                          Case{halfPi, {1, 0, 0}, {0.0, -firstFrame, 0.0}},
-                          Case{halfPi, {-1, -1, 0}, {-firstFrame, firstFrame, 0.0}}}) {
+    for (const Case& c :
+         {Case{0.0, {0, 1, 0}, {0.0, firstFrame, 0.0}}, Case{0.0, {1, 0, 0}, {firstFrame, 0.0, 0.0}},
+          Case{halfPi, {0, 1, 0}, {firstFrame, 0.0, 0.0}}, Case{halfPi, {1, 0, 0}, {0.0, -firstFrame, 0.0}},
+          Case{halfPi, {-1, -1, 0}, {-firstFrame, firstFrame, 0.0}}}) {
         SCOPED_TRACE(c.yaw);
         Vector velocity{};
         driveAndDamp(velocity, c.input, c.yaw, 1.0, 1.0);

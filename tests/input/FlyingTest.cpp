@@ -75,10 +75,15 @@ std::optional<Picture> screenshot(const std::string& window) {
     Picture picture;
     in >> magic >> picture.width >> picture.height >> maxValue;
     in.get();
-    picture.rgb.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) * 3);
-    in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
-    if (magic != "P6" || maxValue != 255 || !in) {
+    if (magic != "P6" || maxValue != 255 || picture.width <= 0 || picture.width > 4096 ||
+        picture.height <= 0 || picture.height > 4096) {
         ADD_FAILURE() << "unreadable screenshot";
+        return std::nullopt;
+    }
+    picture.rgb.resize(static_cast<std::size_t>(picture.width * picture.height * 3));
+    in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
+    if (!in) {
+        ADD_FAILURE() << "short screenshot";
         return std::nullopt;
     }
     return picture;
@@ -124,8 +129,9 @@ TEST(Flying, KeysAndPointerFlyTheViewerThroughTheDemoLevelAndEscapeQuits) {
     std::string window;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (window.empty() && std::chrono::steady_clock::now() < deadline) {
-        const testsupport::ProcessResult found = testsupport::runProcess(
-            {"/usr/bin/env", "xdotool", "search", "--onlyvisible", "--pid", std::to_string(viewer.id()), "--name", caption});
+        const testsupport::ProcessResult found =
+            testsupport::runProcess({"/usr/bin/env", "xdotool", "search", "--onlyvisible", "--pid",
+                                     std::to_string(viewer.id()), "--name", caption});
         std::istringstream(found.out) >> window;
         if (window.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -134,12 +140,14 @@ TEST(Flying, KeysAndPointerFlyTheViewerThroughTheDemoLevelAndEscapeQuits) {
     // a window is given the focus.
     ASSERT_TRUE(command({"xdotool", "windowfocus", "--sync", window}));
 
-    const std::optional<Picture> additive = pictureWhen(window, [](const Picture& p) { return p.darkShare() < 0.9; });
+    const std::optional<Picture> additive =
+        pictureWhen(window, [](const Picture& p) { return p.darkShare() < 0.9; });
     ASSERT_TRUE(additive) << "nothing drawn";
     EXPECT_LT(additive->brightShare(), 0.3) << "only outlines and points are bright when fills add up";
 
     ASSERT_TRUE(command({"xdotool", "key", "b"}));
-    const std::optional<Picture> opaque = pictureWhen(window, [](const Picture& p) { return p.brightShare() > 0.5; });
+    const std::optional<Picture> opaque =
+        pictureWhen(window, [](const Picture& p) { return p.brightShare() > 0.5; });
     ASSERT_TRUE(opaque) << "b did not make the fills opaque";
     const std::optional<Picture> start = steadyPicture(window);
     ASSERT_TRUE(start);
@@ -154,7 +162,8 @@ TEST(Flying, KeysAndPointerFlyTheViewerThroughTheDemoLevelAndEscapeQuits) {
     // The pointer 100 pixels right of the centre turns the view right, so the
     // level moves left; as far left turns it back to the same picture.
     ASSERT_TRUE(command({"xdotool", "mousemove", "--window", window, "500", "300"}));
-    const std::optional<Picture> turned = pictureWhen(window, [&back](const Picture& p) { return !(p == *back); });
+    const std::optional<Picture> turned =
+        pictureWhen(window, [&back](const Picture& p) { return !(p == *back); });
     ASSERT_TRUE(turned) << "the pointer did not turn the view";
     const std::optional<Picture> right = steadyPicture(window);
     ASSERT_TRUE(right);

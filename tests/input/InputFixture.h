@@ -19,7 +19,8 @@ namespace inputtest {
 // Five texture groups sharing one triangle, and three planes.
 inline Qor::LevelContents fiveGroupLevel() {
     Qor::LevelContents contents;
-    contents.vertices = {{-10.0f, 100.0f, -10.0f, 255}, {10.0f, 100.0f, -10.0f, 255}, {0.0f, 100.0f, 10.0f, 255}};
+    contents.vertices = {
+        {-10.0f, 100.0f, -10.0f, 255}, {10.0f, 100.0f, -10.0f, 255}, {0.0f, 100.0f, 10.0f, 255}};
     contents.triangles = {Qor::Triangle{{0, 1, 2}}};
     for (std::uint32_t texture = 0; texture < 5; ++texture)
         contents.textureGroups.push_back(Qor::TextureGroup{texture, 0, 3, 0, 3});
@@ -56,9 +57,9 @@ inline void pushMouseButton(Uint8 type, Uint8 button) {
 class Viewer : public ::testing::Test {
 protected:
     explicit Viewer(const Qor::LevelContents& contents = fiveGroupLevel())
-        : levelPath(testsupport::writeLevel(::testing::UnitTest::GetInstance()->current_test_info()->name() +
-                                                std::string(".d3dbsp"),
-                                            contents)),
+        : levelPath(testsupport::writeLevel(
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + std::string(".d3dbsp"),
+              contents)),
           level("", levelPath.c_str()) {
         renderer.setLevel(&level);
         renderer.mouseLook = false;

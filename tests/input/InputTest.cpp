@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <functional>
-#include <vector>
 
 #include "InputFixture.h"
 
@@ -17,20 +15,15 @@ using inputtest::Viewer;
 
 using InputPass = Viewer;
 
-TEST_F(InputPass, EscapeStopsTheLoopAndTheEventsQueuedBehindItAreStillHandled) {
-    pushKey(SDLK_ESCAPE, true);
-    pushKey(SDLK_w, true);
-    pushKey(SDLK_b, true);
-    renderer.handleInput();
-    EXPECT_FALSE(renderer.running);
-    EXPECT_EQ(renderer.moveForward, 1);
-    EXPECT_EQ(renderer.renderMode, 0u);
-}
-
-TEST_F(InputPass, WindowCloseRequestStopsTheLoop) {
-    pushEvent(SDL_QUIT);
-    renderer.handleInput();
-    EXPECT_FALSE(renderer.running);
+TEST_F(InputPass, EscapeOrCloseStopsTheLoopAndTheEventsQueuedBehindAreStillHandled) {
+    for (const bool escape : {true, false}) {
+        renderer.running = true;
+        escape ? pushKey(SDLK_ESCAPE, true) : pushEvent(SDL_QUIT);
+        pushKey(SDLK_b, true);
+        renderer.handleInput();
+        EXPECT_FALSE(renderer.running);
+    }
+    EXPECT_EQ(renderer.renderMode, 1u);
 }
 
 TEST_F(InputPass, OppositeMovementKeysCancelAndReleasingOneLeavesTheOther) {
@@ -38,26 +31,22 @@ TEST_F(InputPass, OppositeMovementKeysCancelAndReleasingOneLeavesTheOther) {
         SDLKey plus, minus;
         std::int32_t Renderer::*input;
     };
-    for (const Axis& axis : {Axis{SDLK_w, SDLK_s, &Renderer::moveForward},
-                             Axis{SDLK_d, SDLK_a, &Renderer::moveSideways},
-                             Axis{SDLK_e, SDLK_q, &Renderer::moveVertical}}) {
+    for (const Axis& axis :
+         {Axis{SDLK_w, SDLK_s, &Renderer::moveForward}, Axis{SDLK_d, SDLK_a, &Renderer::moveSideways},
+          Axis{SDLK_e, SDLK_q, &Renderer::moveVertical}}) {
         SCOPED_TRACE(SDL_GetKeyName(axis.plus));
-        pushKey(axis.plus, true);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.*axis.input, 1);
-        pushKey(axis.minus, true);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.*axis.input, 0);
-        pushKey(axis.minus, false);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.*axis.input, 1);
-        pushKey(axis.plus, false);
-        pushKey(axis.minus, true);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.*axis.input, -1);
-        pushKey(axis.minus, false);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.*axis.input, 0);
+        struct Step {
+            SDLKey key;
+            bool down;
+            std::int32_t input;
+        };
+        for (const Step& step :
+             {Step{axis.plus, true, 1}, Step{axis.minus, true, 0}, Step{axis.minus, false, 1},
+              Step{axis.plus, false, 0}, Step{axis.minus, true, -1}, Step{axis.minus, false, 0}}) {
+            pushKey(step.key, step.down);
+            renderer.handleInput();
+            EXPECT_EQ(renderer.*axis.input, step.input);
+        }
     }
 }
 
@@ -66,9 +55,9 @@ TEST_F(InputPass, ShiftQuadruplesTheSpeedWhileHeldAndOtherModifiersDoNot) {
         SDLMod held;
         double speed;
     };
-    for (const Step& step : {Step{KMOD_LCTRL, 1.0}, Step{KMOD_LALT, 1.0}, Step{KMOD_RSHIFT, 4.0},
-                             Step{KMOD_RSHIFT, 4.0}, Step{KMOD_NONE, 1.0},
-                             Step{SDLMod(KMOD_LSHIFT | KMOD_LCTRL), 4.0}, Step{KMOD_RALT, 1.0}}) {
+    for (const Step& step :
+         {Step{KMOD_LCTRL, 1.0}, Step{KMOD_LALT, 1.0}, Step{KMOD_RSHIFT, 4.0}, Step{KMOD_RSHIFT, 4.0},
+          Step{KMOD_NONE, 1.0}, Step{SDLMod(KMOD_LSHIFT | KMOD_LCTRL), 4.0}, Step{KMOD_RALT, 1.0}}) {
         SCOPED_TRACE(step.held);
         SDL_SetModState(step.held);
         renderer.handleInput();
@@ -106,78 +95,65 @@ TEST_F(InputPass, BCyclesTheRenderModeThroughZeroOneAndTwo) {
 }
 
 TEST_F(InputPass, VTAndLEachFlipTheirOwnPass) {
-    typeKeys({SDLK_v});
-    EXPECT_FALSE(renderer.showCornerPoints);
-    EXPECT_TRUE(renderer.showFilled);
-    EXPECT_TRUE(renderer.showWireframe);
-    typeKeys({SDLK_t});
-    EXPECT_FALSE(renderer.showFilled);
-    EXPECT_TRUE(renderer.showWireframe);
-    typeKeys({SDLK_l});
-    EXPECT_FALSE(renderer.showWireframe);
-    typeKeys({SDLK_v, SDLK_t, SDLK_l});
-    EXPECT_TRUE(renderer.showCornerPoints);
-    EXPECT_TRUE(renderer.showFilled);
-    EXPECT_TRUE(renderer.showWireframe);
+    struct Toggle {
+        SDLKey key;
+        bool Renderer::*pass;
+    };
+    const Toggle toggles[] = {{SDLK_v, &Renderer::showCornerPoints},
+                              {SDLK_t, &Renderer::showFilled},
+                              {SDLK_l, &Renderer::showWireframe}};
+    for (const Toggle& toggle : toggles) {
+        SCOPED_TRACE(SDL_GetKeyName(toggle.key));
+        typeKeys({toggle.key});
+        for (const Toggle& other : toggles) EXPECT_EQ(renderer.*other.pass, other.key != toggle.key);
+        typeKeys({toggle.key});
+        EXPECT_TRUE(renderer.*toggle.pass);
+    }
 }
 
 TEST_F(InputPass, PStepsThePlaneDisplayThroughEveryPlaneSinglePlaneAndOff) {
     struct Display {
         bool every, single;
     };
-    for (const Display& next : {Display{true, false}, Display{false, true}, Display{false, false},
-                                Display{true, false}}) {
+    for (const Display& next :
+         {Display{true, false}, Display{false, true}, Display{false, false}, Display{true, false}}) {
         typeKeys({SDLK_p});
         EXPECT_EQ(renderer.showPlanePoints, next.every);
         EXPECT_EQ(renderer.singlePlane, next.single);
     }
 }
 
-TEST_F(InputPass, LeftAndRightWrapTheGroupSelectionOnlyInSingleGroupMode) {
-    typeKeys({SDLK_LEFT});
-    typeKeys({SDLK_RIGHT, SDLK_RIGHT});
-    EXPECT_EQ(renderer.selectedGroup, 0u);
+// g turns the single-group view on (and off); p twice reaches the
+// single-plane view, once more leaves it. The level has 5 groups, 3 planes.
+TEST_F(InputPass, SelectionsWrapOverTheirListOnlyInTheirSingleItemView) {
+    struct Selection {
+        SDLKey view;
+        int pressesToEnter;
+        SDLKey next, previous;
+        std::uint32_t Renderer::*index;
+        std::uint32_t last;
+    };
+    for (const Selection& s : {Selection{SDLK_g, 1, SDLK_RIGHT, SDLK_LEFT, &Renderer::selectedGroup, 4},
+                               Selection{SDLK_p, 2, SDLK_UP, SDLK_DOWN, &Renderer::selectedPlane, 2}}) {
+        SCOPED_TRACE(SDL_GetKeyName(s.view));
+        for (int press = 0; press < s.pressesToEnter; ++press) {
+            typeKeys({s.previous, s.next, s.next});
+            EXPECT_EQ(renderer.*s.index, 0u);
+            typeKeys({s.view});
+        }
+        typeKeys({s.previous});
+        EXPECT_EQ(renderer.*s.index, s.last);
+        typeKeys({s.next});
+        EXPECT_EQ(renderer.*s.index, 0u);
+        typeKeys({s.next, s.next});
+        EXPECT_EQ(renderer.*s.index, 2u);
 
-    typeKeys({SDLK_g});
-    ASSERT_TRUE(renderer.singleGroup);
-    typeKeys({SDLK_LEFT});
-    EXPECT_EQ(renderer.selectedGroup, 4u);
-    typeKeys({SDLK_RIGHT});
-    EXPECT_EQ(renderer.selectedGroup, 0u);
-    typeKeys({SDLK_RIGHT, SDLK_RIGHT});
-    EXPECT_EQ(renderer.selectedGroup, 2u);
-    typeKeys({SDLK_UP, SDLK_DOWN});
-    EXPECT_EQ(renderer.selectedGroup, 2u);
-
-    typeKeys({SDLK_g, SDLK_RIGHT});
-    EXPECT_FALSE(renderer.singleGroup);
-    EXPECT_EQ(renderer.selectedGroup, 2u);
-    typeKeys({SDLK_g});
-    EXPECT_EQ(renderer.selectedGroup, 2u);
-    EXPECT_EQ(renderer.selectedPlane, 0u);
-}
-
-TEST_F(InputPass, UpAndDownWrapThePlaneSelectionOnlyInSinglePlaneMode) {
-    typeKeys({SDLK_DOWN, SDLK_UP, SDLK_UP});
-    EXPECT_EQ(renderer.selectedPlane, 0u);
-    typeKeys({SDLK_p});
-    typeKeys({SDLK_DOWN});
-    EXPECT_EQ(renderer.selectedPlane, 0u) << "every-plane display";
-
-    typeKeys({SDLK_p});
-    ASSERT_TRUE(renderer.singlePlane);
-    typeKeys({SDLK_DOWN});
-    EXPECT_EQ(renderer.selectedPlane, 2u);
-    typeKeys({SDLK_UP});
-    EXPECT_EQ(renderer.selectedPlane, 0u);
-    typeKeys({SDLK_UP});
-    EXPECT_EQ(renderer.selectedPlane, 1u);
-    typeKeys({SDLK_LEFT, SDLK_RIGHT, SDLK_RIGHT});
-    EXPECT_EQ(renderer.selectedPlane, 1u);
-    EXPECT_EQ(renderer.selectedGroup, 0u);
-
-    typeKeys({SDLK_p, SDLK_UP});
-    EXPECT_EQ(renderer.selectedPlane, 1u);
+        typeKeys({s.view, s.next});
+        EXPECT_EQ(renderer.*s.index, 2u);
+        for (int press = 0; press < s.pressesToEnter; ++press) typeKeys({s.view});
+        EXPECT_EQ(renderer.*s.index, 2u) << "the selection outlasts leaving the view";
+    }
+    EXPECT_EQ(renderer.selectedGroup, 2u) << "Up and Down leave the group alone";
 }
 
 TEST_F(InputPass, PanelKeysShowSwitchAndHideTheirPages) {
@@ -257,54 +233,35 @@ TEST_F(InputPass, RRestoresEveryViewSettingAndLeavesTheCameraAndInputsAlone) {
     EXPECT_EQ(destination, GL_ONE);
 }
 
-// The held adjustment keys, where they keep their flags and what one frame of
-// each does from the reset values.
-struct HeldKey {
-    SDLKey key;
-    std::size_t index;
-    std::function<double(const Renderer&)> setting;
-    double afterOneFrame;
-};
-
-const std::vector<HeldKey>& heldKeys() {
-    static const std::vector<HeldKey> keys = {
-        {SDLK_PAGEUP, 24, [](const Renderer& r) { return r.farPlane; }, 11000.0},
-        {SDLK_PAGEDOWN, 25, [](const Renderer& r) { return r.nearPlane; }, 10.0 / 1.1},
-        {SDLK_QUOTE, 39, [](const Renderer& r) { return r.lineWidth; }, 1.05},
-        {SDLK_COMMA, 44, [](const Renderer& r) { return r.fillAlpha; }, 0.095},
-        {SDLK_PERIOD, 46, [](const Renderer& r) { return r.fillAlpha; }, 0.105},
-        {SDLK_SEMICOLON, 59, [](const Renderer& r) { return r.lineWidth; }, 0.95},
-        {SDLK_LEFTBRACKET, 123, [](const Renderer& r) { return r.pointSize; }, 0.95},
-        {SDLK_RIGHTBRACKET, 125, [](const Renderer& r) { return r.pointSize; }, 1.05},
+TEST_F(InputPass, AdjustmentKeyHoldsItsFlagAndActsOnItsSettingOncePerFrameUntilReleased) {
+    struct Held {
+        SDLKey key;
+        std::size_t index;
+        double Renderer::*setting;
+        double afterOneFrame;  // from the reset value
     };
-    return keys;
-}
-
-TEST_F(InputPass, AdjustmentKeysSetAndClearTheirHeldFlagOnly) {
-    for (const HeldKey& held : heldKeys()) {
-        SCOPED_TRACE(SDL_GetKeyName(held.key));
-        pushKey(held.key, true);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.keyDown[held.index], 1);
-        EXPECT_EQ(std::count(renderer.keyDown.begin(), renderer.keyDown.end(), 0), 255);
-        pushKey(held.key, false);
-        renderer.handleInput();
-        EXPECT_EQ(std::count(renderer.keyDown.begin(), renderer.keyDown.end(), 0), 256);
-    }
-}
-
-TEST_F(InputPass, HeldAdjustmentKeyActsOnItsSettingEveryFrameUntilReleased) {
-    for (const HeldKey& held : heldKeys()) {
+    for (const Held& held :
+         {Held{SDLK_PAGEUP, 24, &Renderer::farPlane, 11000.0},
+          Held{SDLK_PAGEDOWN, 25, &Renderer::nearPlane, 10.0 / 1.1},
+          Held{SDLK_QUOTE, 39, &Renderer::lineWidth, 1.05}, Held{SDLK_COMMA, 44, &Renderer::fillAlpha, 0.095},
+          Held{SDLK_PERIOD, 46, &Renderer::fillAlpha, 0.105},
+          Held{SDLK_SEMICOLON, 59, &Renderer::lineWidth, 0.95},
+          Held{SDLK_LEFTBRACKET, 123, &Renderer::pointSize, 0.95},
+          Held{SDLK_RIGHTBRACKET, 125, &Renderer::pointSize, 1.05}}) {
         SCOPED_TRACE(SDL_GetKeyName(held.key));
         typeKeys({SDLK_r});
         pushKey(held.key, true);
         renderer.handleInput();
+        EXPECT_EQ(renderer.keyDown[held.index], 1);
+        EXPECT_EQ(std::count(renderer.keyDown.begin(), renderer.keyDown.end(), 0), 255);
         renderer.updateCamera();
-        EXPECT_NEAR(held.setting(renderer), held.afterOneFrame, 1e-12);
+        EXPECT_NEAR(renderer.*held.setting, held.afterOneFrame, 1e-12);
+
         pushKey(held.key, false);
         renderer.handleInput();
+        EXPECT_EQ(std::count(renderer.keyDown.begin(), renderer.keyDown.end(), 0), 256);
         renderer.updateCamera();
-        EXPECT_NEAR(held.setting(renderer), held.afterOneFrame, 1e-12);
+        EXPECT_NEAR(renderer.*held.setting, held.afterOneFrame, 1e-12);
     }
 }
 
@@ -335,36 +292,39 @@ TEST_F(InputPass, TimeScaleIsTheMeanFrameTimeTimesSeventyFive) {
     EXPECT_DOUBLE_EQ(renderer.timeScale(), 2.25);
 }
 
-TEST_F(InputPass, ForwardKeyMovesTheCameraByTheDampedDriveInTheSameFrame) {
-    steadyFrameRate();
-    pushKey(SDLK_w, true);
-    renderer.handleInput();
-    renderer.updateCamera();
-    EXPECT_NEAR(renderer.cameraVelocity[1], 2.67 * 0.75, 1e-12);
-    EXPECT_EQ(renderer.cameraPos, renderer.cameraVelocity);
-    renderer.updateCamera();
-    EXPECT_NEAR(renderer.cameraPos[1], 2.67 * 0.75 + (2.0025 + 2.67) * 0.75, 1e-12);
-}
-
-TEST_F(InputPass, ForwardAtThePitchLimitStillMovesOnlyHorizontally) {
-    steadyFrameRate();
-    renderer.cameraPitch = 1.5676547341413067;
-    renderer.cameraYaw = 0.5;
-    pushKey(SDLK_w, true);
-    renderer.handleInput();
-    renderer.updateCamera();
-    EXPECT_NEAR(renderer.cameraVelocity[0], std::sin(0.5) * 2.0025, 1e-12);
-    EXPECT_NEAR(renderer.cameraVelocity[1], std::cos(0.5) * 2.0025, 1e-12);
-    EXPECT_EQ(renderer.cameraVelocity[2], 0.0);
-}
-
-TEST_F(InputPass, ShiftHeldDrivesFourTimesAsHard) {
-    steadyFrameRate();
-    SDL_SetModState(KMOD_LSHIFT);
-    pushKey(SDLK_e, true);
-    renderer.handleInput();
-    renderer.updateCamera();
-    EXPECT_NEAR(renderer.cameraVelocity[2], 4.0 * 2.0025, 1e-12);
+// The drive of one frame at a time scale of 1, damped once, moves the camera
+// in that same frame; only the heading steers it, and Shift quadruples it.
+TEST_F(InputPass, MovementKeyMovesTheCameraAlongTheHeadingInTheSameFrame) {
+    struct Case {
+        SDLKey key;
+        SDLMod held;
+        double yaw, pitch;
+        std::array<double, 3> velocity;
+    };
+    constexpr double firstFrame = 2.67 * 0.75;
+    for (const Case& c :
+         {Case{SDLK_w, KMOD_NONE, 0.0, 0.0, {0.0, firstFrame, 0.0}},
+          Case{SDLK_w,
+               KMOD_NONE,
+               0.5,
+               1.5676547341413067,
+               {std::sin(0.5) * firstFrame, std::cos(0.5) * firstFrame, 0.0}},
+          Case{SDLK_a, KMOD_NONE, 0.5, -1.0, {-std::cos(0.5) * firstFrame, std::sin(0.5) * firstFrame, 0.0}},
+          Case{SDLK_e, KMOD_LSHIFT, 2.0, 1.0, {0.0, 0.0, 4.0 * firstFrame}}}) {
+        SCOPED_TRACE(SDL_GetKeyName(c.key));
+        steadyFrameRate();
+        renderer.cameraPos = renderer.cameraVelocity = {0.0, 0.0, 0.0};
+        renderer.cameraYaw = c.yaw;
+        renderer.cameraPitch = c.pitch;
+        SDL_SetModState(c.held);
+        pushKey(c.key, true);
+        renderer.handleInput();
+        renderer.updateCamera();
+        for (std::size_t axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(renderer.cameraVelocity[axis], c.velocity[axis], 1e-12);
+        EXPECT_EQ(renderer.cameraPos, renderer.cameraVelocity);
+        pushKey(c.key, false);
+    }
 }
 
 TEST_F(InputPass, AFrameWithoutInputOrVelocityLeavesTheCameraWhereItIs) {
@@ -405,7 +365,8 @@ TEST_F(EmptyLevel, SelectionsStepAsUnsignedAndTheSingleItemPassesDrawNothing) {
     renderer.run();
     ASSERT_EQ(renderer.lastFrame.size(), 800u * 600u * 4u);
     for (std::size_t pixel = 0; pixel < renderer.lastFrame.size(); pixel += 4)
-        ASSERT_EQ(renderer.lastFrame[pixel] | renderer.lastFrame[pixel + 1] | renderer.lastFrame[pixel + 2], 0)
+        ASSERT_EQ(renderer.lastFrame[pixel] | renderer.lastFrame[pixel + 1] | renderer.lastFrame[pixel + 2],
+                  0)
             << "pixel " << pixel / 4;
 }
 
