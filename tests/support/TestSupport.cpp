@@ -31,7 +31,7 @@ pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
     const pid_t child = fork();
     if (child < 0) throw std::runtime_error("fork failed");
     if (child == 0) {
-        const int devNull = open("/dev/null", O_RDONLY);
+        const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
         dup2(devNull, 0);
         dup2(outFd, 1);
         dup2(errFd, 2);
