@@ -7,7 +7,7 @@ packages=(
   g++ cmake make clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsdl1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool imagemagick
 )
 
 missing=()

@@ -1,11 +1,16 @@
 #include "TestSupport.h"
 
+#include <X11/Xlib.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace testsupport {
@@ -20,6 +25,28 @@ std::string tempDirectory() {
     }();
     return directory;
 }
+
+// Starts argv with stdin closed and its output going to outFd and errFd.
+pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
+    const pid_t child = fork();
+    if (child < 0) throw std::runtime_error("fork failed");
+    if (child == 0) {
+        const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        dup2(devNull, 0);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    return child;
+}
+
+int backgroundStarted = 0;
+
+int exitStatusOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
 }  // namespace
 
@@ -42,22 +69,9 @@ std::string writeLevel(const std::string& name, const Qor::LevelContents& conten
 ProcessResult runProcess(const std::vector<std::string>& argv) {
     int outPipe[2];
     int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        const int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = spawn(argv, outPipe[1], errPipe[1]);
     close(outPipe[1]);
     close(errPipe[1]);
 
@@ -82,8 +96,53 @@ ProcessResult runProcess(const std::vector<std::string>& argv) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.exitStatus = exitStatusOf(status);
     return result;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv)
+    : errorPath(tempPath("background-" + std::to_string(++backgroundStarted) + ".err")) {
+    const int errFd = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int outFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (errFd < 0 || outFd < 0) throw std::runtime_error("cannot open " + errorPath);
+    pid = spawn(argv, outFd, errFd);
+    close(errFd);
+    close(outFd);
+}
+
+BackgroundProcess::~BackgroundProcess() {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+int BackgroundProcess::waitForExit(double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (pid > 0) {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = 0;
+            return exitStatusOf(status);
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return -1;
+        usleep(10000);
+    }
+    return -1;
+}
+
+std::string BackgroundProcess::errorOutput() const {
+    std::ifstream in(errorPath, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool holdDisplay() {
+    static Display* held = nullptr;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (held == nullptr && std::chrono::steady_clock::now() < deadline) {
+        held = XOpenDisplay(nullptr);
+        if (held == nullptr) usleep(10000);
+    }
+    return held != nullptr;
 }
 
 const char* viewerBinary() { return ORVANDEL_BINARY; }

@@ -30,6 +30,33 @@ struct ProcessResult {
 // collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv);
 
+// A program left running while the test drives it, its standard output
+// discarded and its error stream kept. Killed if still running when destroyed.
+class BackgroundProcess {
+public:
+    explicit BackgroundProcess(const std::vector<std::string>& argv);
+    ~BackgroundProcess();
+    BackgroundProcess(const BackgroundProcess&) = delete;
+    BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+    int id() const { return pid; }
+    // The exit status as runProcess gives it, or -1 if the program is still
+    // running after this many seconds (or was already waited for).
+    int waitForExit(double seconds);
+    std::string errorOutput() const;
+
+private:
+    std::string errorPath;
+    int pid = 0;
+};
+
+// Connects to the test display and stays connected for the rest of the
+// process, waiting up to a few seconds for the display to accept. The X
+// server resets when its last client leaves and turns new connections away
+// meanwhile, so a window opened just after another closed would fail; with
+// this connection held, windows come and go safely. False without a display.
+bool holdDisplay();
+
 // The built viewer and generator.
 const char* viewerBinary();
 const char* mklevelBinary();
