@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <ftw.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,10 +18,24 @@ namespace testsupport {
 
 namespace {
 
+std::string createdDirectory;
+pid_t creator = 0;
+
+int removeEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
+
+// Children forked by the tests end with _exit, so only the test process
+// itself removes what it made.
+void removeTempDirectory() {
+    if (getpid() == creator) nftw(createdDirectory.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
 std::string tempDirectory() {
     static const std::string directory = [] {
         std::string pattern = "/tmp/orvandel-test-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        createdDirectory = pattern;
+        creator = getpid();
+        std::atexit(removeTempDirectory);
         return pattern + "/";
     }();
     return directory;
