@@ -65,15 +65,7 @@ Triangle decodeTriangle(const std::uint8_t* record) {
 
 BSP::BSP(const char* directoryPath, const char* levelPath)
     : directory(directoryPart(directoryPath)), fileName(fileNamePart(levelPath)) {
-    switch (readWholeFile(levelPath, buffer)) {
-    case FileReadResult::ok: break;
-    case FileReadResult::notOpened:
-        std::cerr << "ERROR: Could not open input bsp file '" << levelPath << "'.\n";
-        return;
-    case FileReadResult::notRead:
-        std::cerr << "ERROR: Could not read bsp file '" << levelPath << "'.\n";
-        return;
-    }
+    if (!loadWholeFile(levelPath, buffer, "input bsp file", "bsp file")) return;
 
     const std::uint8_t* start = buffer.data;
     if (buffer.size <= format::headerSize ||

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <iostream>
 #include <limits>
 #include <new>
 
@@ -50,6 +51,18 @@ FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer) {
     buffer.data = bytes;
     buffer.size = byteCount;
     return FileReadResult::ok;
+}
+
+bool loadWholeFile(const std::string& path, FileBuffer& buffer, const char* openName, const char* readName) {
+    switch (readWholeFile(path, buffer)) {
+    case FileReadResult::ok: return true;
+    case FileReadResult::notOpened:
+        std::cerr << "ERROR: Could not open " << openName << " '" << path << "'.\n";
+        return false;
+    case FileReadResult::notRead: break;
+    }
+    std::cerr << "ERROR: Could not read " << readName << " '" << path << "'.\n";
+    return false;
 }
 
 void releaseFileBuffer(FileBuffer& buffer) {

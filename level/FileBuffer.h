@@ -23,5 +23,10 @@ enum class FileReadResult {
 // empty.
 FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer);
 
+// readWholeFile, telling a failure on stderr in the program's words:
+// "ERROR: Could not open <openName> '<path>'." when the file cannot be opened,
+// "ERROR: Could not read <readName> '<path>'." when it cannot be read whole.
+bool loadWholeFile(const std::string& path, FileBuffer& buffer, const char* openName, const char* readName);
+
 // Frees the bytes and leaves the buffer empty.
 void releaseFileBuffer(FileBuffer& buffer);

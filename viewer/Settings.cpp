@@ -1,6 +1,5 @@
 #include "Settings.h"
 
-#include <iostream>
 #include <sstream>
 #include <vector>
 
@@ -51,15 +50,7 @@ void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& s
 
 void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen) {
     FileBuffer buffer(nullptr, 0);
-    switch (readWholeFile(fileName, buffer)) {
-    case FileReadResult::ok: break;
-    case FileReadResult::notOpened:
-        std::cerr << "ERROR: Could not open settings file '" << fileName << "'.\n";
-        return;
-    case FileReadResult::notRead:
-        std::cerr << "ERROR: Could not read settings file '" << fileName << "'.\n";
-        return;
-    }
+    if (!loadWholeFile(fileName, buffer, "settings file", "settings file")) return;
 
     size = ScreenSize{1024, 768};
     fullscreen = false;
