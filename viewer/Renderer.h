@@ -14,13 +14,16 @@ class BSP;
 // Window width and height in pixels, width first.
 using ScreenSize = std::pair<std::int32_t, std::int32_t>;
 
+// The window's size unless a settings file says otherwise.
+constexpr ScreenSize defaultScreenSize{800, 600};
+
 // The viewer: window, camera, input state and view settings. It shows a level
 // it does not own. Input, camera motion and drawing read and write these
 // fields directly; they are listed in the order the viewer's state is
 // described, with their initial values.
 class Renderer {
 public:
-    explicit Renderer(const char* basePath, ScreenSize screen = {800, 600}, bool fullscreen = false);
+    explicit Renderer(const char* basePath, ScreenSize screen = defaultScreenSize, bool fullscreen = false);
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;

@@ -23,7 +23,7 @@ int showInfo(const std::string& levelPath) {
 }
 
 int view(const CommandLine& line) {
-    ScreenSize screen{800, 600};
+    ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
     if (!line.settingsPath.empty()) {
         readSettings(line.settingsPath, screen, fullscreen);
