@@ -3,19 +3,15 @@
 // passes reach them, so the sanitizers see each access.
 
 #include <cstdint>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "BSP.h"
+#include "FuzzInput.h"
 #include "LevelFormat.h"
-#include "MemoryFile.h"
 
 namespace {
 
 namespace format = Qor::format;
-
-std::ostringstream messages;
 
 std::string directoryWarning(std::size_t lump) {
     return "WARNING: The bsp's file is too short, the lump's directory is pointing outside the file, "
@@ -73,21 +69,12 @@ double walkAsThePassesDo(const Qor::BSP& level) {
 
 }  // namespace
 
-// The reader's messages are collected to be checked rather than printed.
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cerr.rdbuf(messages.rdbuf());
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MemoryFile file;
-    file.hold(data, size);
-    messages.str("");
-    const Qor::BSP level("", file.path().c_str());
+    const Qor::BSP level("", holdInput(data, size).c_str());
     if (level.buffer.data == nullptr)
-        checkFailedLoad(level, messages.str());
+        checkFailedLoad(level, messagesAboutInput());
     else
-        checkLoad(level, messages.str(), size);
+        checkLoad(level, messagesAboutInput(), size);
     volatile double reached = walkAsThePassesDo(level);
     (void)reached;
     return 0;

@@ -4,32 +4,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iostream>
-#include <sstream>
 #include <string>
 
-#include "MemoryFile.h"
+#include "FuzzInput.h"
 #include "Settings.h"
 
-namespace {
-
-std::ostringstream messages;
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    std::cerr.rdbuf(messages.rdbuf());
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static MemoryFile file;
-    file.hold(data, size);
-    messages.str("");
     ScreenSize screen{-1, -1};
     bool fullscreen = true;
-    readSettings(file.path(), screen, fullscreen);
-    require(messages.str().empty(), "a file that can be read gets no message");
+    readSettings(holdInput(data, size), screen, fullscreen);
+    require(messagesAboutInput().empty(), "a file that can be read gets no message");
 
     std::string text(data, data + size);
     text.erase(std::remove(text.begin(), text.end(), ' '), text.end());

@@ -1,163 +1,90 @@
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <tuple>
 
 #include "Settings.h"
 #include "TestSupport.h"
 
 namespace {
 
-// What readSettings leaves, starting from values no file would give, so that
-// every output the reader writes shows.
-struct Outcome {
+using namespace testsupport;
+
+// The size, the full-screen flag and the messages readSettings leaves.
+using Outcome = std::tuple<ScreenSize, bool, std::string>;
+
+// Starts from values no file would give, so that every output the reader writes shows.
+Outcome readFile(const std::string& path) {
     ScreenSize size{-7, -9};
     bool fullscreen = true;
-    std::string messages;
-};
-
-Outcome readFile(const std::string& path) {
-    Outcome outcome;
     testing::internal::CaptureStderr();
-    readSettings(path, outcome.size, outcome.fullscreen);
-    outcome.messages = testing::internal::GetCapturedStderr();
-    return outcome;
+    readSettings(path, size, fullscreen);
+    return {size, fullscreen, testing::internal::GetCapturedStderr()};
 }
 
-Outcome readText(const std::string& text) { return readFile(testsupport::writeTemp("settings.txt", text)); }
-
-std::int32_t widthFrom(const std::string& text) { return readText(text).size.first; }
-
-TEST(SettingsFile, EmptyFileGives1024By768Windowed) {
-    const Outcome outcome = readText("");
-    EXPECT_EQ(outcome.size, ScreenSize(1024, 768));
-    EXPECT_FALSE(outcome.fullscreen);
-    EXPECT_EQ(outcome.messages, "");
-}
-
-TEST(SettingsFile, ReadsTheThreeKeysWithCrLfLfOrCrLineEnds) {
-    for (const char* name : {"CR LF", "LF", "CR"}) {
-        SCOPED_TRACE(name);
-        const std::string kind = name;
-        const std::string end = kind == "CR LF" ? "\r\n" : kind == "LF" ? "\n" : "\r";
-        const Outcome outcome = readText("width=1280" + end + end + "height=1024" + end + "fullscreen=1");
-        EXPECT_EQ(outcome.size, ScreenSize(1280, 1024));
-        EXPECT_TRUE(outcome.fullscreen);
+TEST(SettingsFile, StartsFrom1024By768WindowedAndAppliesEachKeyValuePair) {
+    const std::tuple<const char*, ScreenSize, bool> cases[] = {
+        {"", {1024, 768}, false},
+        {"width=1280\r\n\r\nheight=1024\r\nfullscreen=1", {1280, 1024}, true},
+        {"width=1280\n\nheight=1024\nfullscreen=1", {1280, 1024}, true},
+        {"width=1280\r\rheight=1024\rfullscreen=1", {1280, 1024}, true},
+        {"Width=1280\nwidth 1280\nFULLSCREEN=1", {1024, 768}, false},
+        {"a = wid th = 12 80 \nheight=800=600\nheight==7", {1280, 800}, false},
+        {"width=1\nwidth=800px\nheight=-2\nheight=abc\nfullscreen=0", {800, -2}, false},
+        {"width=1280\nwidth=2147483648\nheight=-2147483649\nfullscreen=x1", {1280, 768}, false},
+        {"fullscreen=-3\nfullscreen=0", {1024, 768}, true},
+    };
+    for (const auto& [text, size, fullscreen] : cases) {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(readFile(writeTemp("settings.txt", text)), Outcome(size, fullscreen, ""));
     }
 }
 
-TEST(SettingsFile, ComparesKeysExactly) {
-    EXPECT_EQ(widthFrom("Width=1280"), 1024);
-    EXPECT_EQ(widthFrom("width\t=1280"), 1024);
-    EXPECT_FALSE(readText("FULLSCREEN=1").fullscreen);
-}
-
-TEST(SettingsFile, DropsEverySpaceInKeyAndValue) {
-    EXPECT_EQ(widthFrom("width = 1280"), 1280);
-    EXPECT_EQ(widthFrom("  wid th= 12 80  "), 1280);
-}
-
-TEST(SettingsFile, IgnoresALineWithoutEquals) { EXPECT_EQ(widthFrom("width 1280"), 1024); }
-
-TEST(SettingsFile, PairsEachTwoNeighbouringTokens) {
-    EXPECT_EQ(widthFrom("a=width=1280"), 1280);
-    EXPECT_EQ(widthFrom("width=800=600"), 800);
-    EXPECT_EQ(readText("height=width=640").size, ScreenSize(640, 768));
-    EXPECT_EQ(widthFrom("width==640"), 1024);
-    EXPECT_EQ(widthFrom("=width=640="), 640);
-}
-
-TEST(SettingsFile, TakesTheValuesLeadingSignedNumber) {
-    EXPECT_EQ(widthFrom("width=800px"), 800);
-    EXPECT_EQ(widthFrom("width=-640"), -640);
-    EXPECT_EQ(widthFrom("width=+640"), 640);
-    EXPECT_EQ(widthFrom("width=2147483647"), INT32_MAX);
-    EXPECT_EQ(widthFrom("width=-2147483648"), INT32_MIN);
-}
-
-TEST(SettingsFile, KeepsTheEarlierValueWhenANumberIsMissingOrOutOfRange) {
-    for (const char* value : {"abc", "px800", "-", "2147483648", "-2147483649", "99999999999999999999"}) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(readText(std::string("width=1280\nheight=960\nwidth=") + value + "\nheight=" + value).size,
-                  ScreenSize(1280, 960));
-        EXPECT_FALSE(readText(std::string("fullscreen=") + value).fullscreen);
-    }
-}
-
-TEST(SettingsFile, LastWidthAndHeightWin) {
-    EXPECT_EQ(readText("width=1\nheight=2\nwidth=3\nheight=4\n").size, ScreenSize(3, 4));
-}
-
-TEST(SettingsFile, FullScreenStaysOnOnceAnyNonZeroValueSetsIt) {
-    EXPECT_TRUE(readText("fullscreen=1\nfullscreen=0\n").fullscreen);
-    EXPECT_TRUE(readText("fullscreen=-3").fullscreen);
-    EXPECT_FALSE(readText("fullscreen=0").fullscreen);
-}
-
-TEST(SettingsFile, MissingFileLeavesTheCallersValues) {
-    const std::string path = testsupport::tempPath("no-such-settings.txt");
-    const Outcome outcome = readFile(path);
-    EXPECT_EQ(outcome.messages, "ERROR: Could not open settings file '" + path + "'.\n");
-    EXPECT_EQ(outcome.size, Outcome().size);
-    EXPECT_TRUE(outcome.fullscreen);
-}
-
-TEST(SettingsFile, UnreadableFileLeavesTheCallersValues) {
-    const std::string path = testsupport::tempPath("settings-directory");
-    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-    const Outcome outcome = readFile(path);
-    EXPECT_EQ(outcome.messages, "ERROR: Could not read settings file '" + path + "'.\n");
-    EXPECT_EQ(outcome.size, Outcome().size);
-    EXPECT_TRUE(outcome.fullscreen);
-}
-
-// The test process is usually root, who may write any file; a child that has
-// given up its privileges sees the read-only file as a user does.
-TEST(SettingsFile, ReadsAFileTheUserMayNotWrite) {
-    char path[] = "/tmp/orvandel-readonly-settings-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    const std::string text = "width=1280\nheight=1024\n";
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    close(fd);
-    ASSERT_EQ(chmod(path, 0444), 0);
-
-    enum Verdict { readAsUser = 0, privilegesKept, fileWritable, wrongValues, messageWritten };
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const uid_t nobody = 65534;
-        if (geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) _exit(privilegesKept);
-        if (std::FILE* file = std::fopen(path, "rb+")) {
-            std::fclose(file);
-            _exit(fileWritable);
-        }
-        const Outcome outcome = readFile(path);
-        if (!outcome.messages.empty()) _exit(messageWritten);
-        _exit(outcome.size == ScreenSize(1280, 1024) && !outcome.fullscreen ? readAsUser : wrongValues);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    unlink(path);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), readAsUser);
+TEST(SettingsFile, LeavesTheCallersValuesWhenTheFileCannotBeOpenedOrRead) {
+    const std::string missing = tempPath("absent.txt");
+    EXPECT_EQ(readFile(missing),
+              Outcome({-7, -9}, true, "ERROR: Could not open settings file '" + missing + "'.\n"));
+    EXPECT_EQ(readFile(tempPath("")),
+              Outcome({-7, -9}, true, "ERROR: Could not read settings file '" + tempPath("") + "'.\n"));
 }
 
 TEST(WindowSize, AllowsEachSideFrom1To16384) {
-    EXPECT_TRUE(windowSizeAllowed({1, 1}));
-    EXPECT_TRUE(windowSizeAllowed({16384, 16384}));
-    EXPECT_TRUE(windowSizeAllowed({800, 600}));
-    for (const ScreenSize& size : {ScreenSize{0, 600}, ScreenSize{800, 0}, ScreenSize{-800, 600},
-                                  ScreenSize{16385, 600}, ScreenSize{800, 16385}, ScreenSize{INT32_MIN, 600},
-                                  ScreenSize{800, INT32_MAX}}) {
-        SCOPED_TRACE(std::to_string(size.first) + " x " + std::to_string(size.second));
-        EXPECT_FALSE(windowSizeAllowed(size));
-    }
+    EXPECT_TRUE(windowSizeAllowed({1, 16384}) && windowSizeAllowed({16384, 1}));
+    EXPECT_FALSE(windowSizeAllowed({0, 600}) || windowSizeAllowed({800, 16385}));
+}
+
+std::string emptyLevel() { return writeLevel("empty.d3dbsp", Qor::LevelContents{}); }
+
+TEST(SettingsOption, OpensTheWindowAtTheFilesSize) {
+    const std::string shot = tempPath("640.png");
+    const auto result = runProcess({viewerBinary(), emptyLevel(), "--frames", "1", "--screenshot", shot,
+                                    "--settings", writeTemp("640.txt", "width=640\r\nheight=480")});
+    EXPECT_EQ(result.err, "");
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    ASSERT_NE(png_image_begin_read_from_file(&png, shot.c_str()), 0);
+    EXPECT_EQ(ScreenSize(png.width, png.height), ScreenSize(640, 480));
+    png_image_free(&png);
+}
+
+// The tests usually run as root, who may write any file, so the viewer runs as
+// a user who may not write the settings file. Without a display no window can
+// open (exit status 1), so status 2 and the message show that the file was read
+// and the size refused first.
+TEST(SettingsOption, ReadsAUsersReadOnlyFileAndRefusesASizeNoWindowCanHaveBeforeOpeningOne) {
+    const std::string settings = writeTemp("bad.txt", "width=640\nheight=-480");
+    ASSERT_EQ(chmod(settings.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(tempPath("").c_str(), 0711), 0);
+    const std::string user = "--reuid=" + std::to_string(geteuid() == 0 ? 65534 : geteuid());
+    const auto result = runProcess({"/usr/bin/setpriv", user, "/usr/bin/env", "-u", "DISPLAY", viewerBinary(),
+                                    "--settings", settings, emptyLevel(), "--frames", "1"});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_EQ(result.err, "ERROR: Settings file '" + settings +
+                              "' asks for a window of '640' by '-480' pixels; width and height must lie "
+                              "between '1' and '16384'.\n");
 }
 
 }  // namespace
