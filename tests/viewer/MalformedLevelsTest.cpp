@@ -3,7 +3,6 @@
 
 #include <string>
 
-#include "../level/LevelLoading.h"
 #include "MalformedLevels.h"
 #include "TestSupport.h"
 
@@ -12,9 +11,15 @@ namespace {
 using Verdict = Qor::MalformedLevel::Verdict;
 
 std::string readerMessage(const Qor::MalformedLevel& level) {
-    if (level.verdict == Verdict::unsupportedFormat) return leveltest::formatMessage;
-    if (level.verdict == Verdict::unsupportedVersion) return leveltest::versionMessage;
-    return level.verdict == Verdict::loads ? "" : leveltest::directoryWarning(level.firstBadLump);
+    switch (level.verdict) {
+    case Verdict::loads: return "";
+    case Verdict::unsupportedFormat: return "ERROR: The bsp's file format is unsupported.\n";
+    case Verdict::unsupportedVersion: return "ERROR: The bsp's file version is unsupported.\n";
+    case Verdict::directoryPastEnd: break;
+    }
+    return "WARNING: The bsp's file is too short, the lump's directory is pointing outside the file, "
+           "starting from lump '" +
+           std::to_string(level.firstBadLump) + "'.\n";
 }
 
 // In the sanitizer build any read outside the level's sequences ends the
