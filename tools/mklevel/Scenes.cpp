@@ -132,10 +132,11 @@ Qor::LevelContents demoScene() {
     }
 
     // Two rows of columns lining the street.
-    scene.beginGroup(4);
-    for (int k = 0; k < 5; ++k) scene.column({-200.0f, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
-    scene.beginGroup(10);
-    for (int k = 0; k < 5; ++k) scene.column({200.0f, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
+    for (const float side : {-200.0f, 200.0f}) {
+        scene.beginGroup(side < 0.0f ? 4u : 10u);
+        for (int k = 0; k < 5; ++k)
+            scene.column({side, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
+    }
 
     // An arch across the street, and a tower behind it.
     scene.beginGroup(5);

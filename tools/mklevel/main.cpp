@@ -54,7 +54,8 @@ int main(int argc, char* argv[]) {
         if (argc != 5 || std::string(argv[2]) != "--triangles")
             return usageError("bench takes --triangles N and the output file");
         std::uint64_t triangles = 0;
-        if (!parseCount(argv[3], triangles)) return usageError("invalid triangle count '" + std::string(argv[3]) + "'");
+        if (!parseCount(argv[3], triangles))
+            return usageError("invalid triangle count '" + std::string(argv[3]) + "'");
         return write(mklevel::benchScene(triangles), argv[4]);
     }
     return usageError(scene.empty() ? "missing scene: demo or bench" : "unknown scene '" + scene + "'");
