@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -98,9 +99,12 @@ protected:
     std::vector<Pixel> pixels = std::vector<Pixel>(windowSize * windowSize);
 };
 
-TEST_F(Render, StartsInScreenSpaceWithAdditiveBlending) {
+TEST_F(Render, StartsInScreenSpaceWithAdditiveBlendingUnderTheProgramsCaption) {
     expectScreenSpaceState(GL_ONE, {{GL_COLOR_CLEAR_VALUE, {0, 0, 0, 1}}, {GL_DEPTH_FUNC, {GL_LEQUAL}},
                                     {GL_VIEWPORT, {0, 0, windowSize, windowSize}}});
+    char* caption = nullptr;
+    SDL_WM_GetCaption(&caption, nullptr);
+    EXPECT_STREQ(caption, "Orvandel - by Tolvane & Drelvik");
 }
 
 // Red is texture 0 and green texture 1; the red triangle is the near one.
