@@ -7,6 +7,7 @@
 
 #include "BSP.h"
 #include "FuzzInput.h"
+#include "GeometryWalk.h"
 #include "LevelFormat.h"
 
 namespace {
@@ -48,22 +49,15 @@ void checkLoad(const Qor::BSP& level, const std::string& said, std::size_t input
             "each sequence holds exactly the whole records of its lump");
 }
 
-// The triangles of whole-triangle groups, each corner offset by the group's
-// first vertex in unsigned 32-bit arithmetic, anything outside skipped.
+// Everything the drawing passes reach, through the walk they use.
 double walkAsThePassesDo(const Qor::BSP& level) {
     double sum = 0.0;
-    for (const Qor::TextureGroup& group : level.textureGroups) {
-        if (group.indexCount % 3 != 0 || group.firstIndex % 3 != 0) continue;
-        const std::size_t first = group.firstIndex / 3;
-        for (std::size_t t = 0; t < group.indexCount / 3 && first + t < level.triangles.size(); ++t) {
-            for (const std::uint32_t corner : level.triangles[first + t].corners) {
-                const std::uint32_t at = group.firstVertex + corner;
-                if (at < level.vertices.size()) sum += level.vertices[at].z + level.vertices[at].alpha;
-            }
-        }
-    }
-    for (const Qor::Plane& plane : level.planes)
-        sum += static_cast<double>(static_cast<std::uint32_t>(plane.a) * static_cast<std::uint32_t>(plane.d));
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            sum += a.z + b.alpha + c.x;
+        });
+    });
+    for (const Qor::Plane& plane : level.planes) sum += Qor::planePoint(plane)[0];
     return sum;
 }
 

@@ -1,0 +1,68 @@
+#pragma once
+
+// How the viewer walks a level's geometry. The level's numbers are taken as
+// they come, so every position derived from them is checked here: a triangle
+// or corner outside the sequences is skipped and the rest is still reached.
+// The drawing passes and the level fuzzer share this walk.
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "BSP.h"
+
+namespace Qor {
+
+// Groups whose counts are not whole triangles are never drawn.
+inline bool wholeTriangles(const TextureGroup& group) {
+    return group.indexCount % 3 == 0 && group.firstIndex % 3 == 0;
+}
+
+// Calls visit(group) for each group shown: all of them, or only the selected
+// one (none when the selection lies outside the list).
+template <typename Visit>
+void forEachDrawnGroup(const BSP& level, bool single, std::uint32_t selected, Visit visit) {
+    const auto& groups = level.textureGroups;
+    if (single) {
+        if (selected < groups.size() && wholeTriangles(groups[selected])) visit(groups[selected]);
+        return;
+    }
+    for (const TextureGroup& group : groups)
+        if (wholeTriangles(group)) visit(group);
+}
+
+// Calls corners(v0, v1, v2) for each of the group's triangles that lies wholly
+// inside the level. Corner numbers are offset by the group's first vertex in
+// unsigned 32-bit arithmetic, as the file's readers expect.
+template <typename Corners>
+void forEachTriangle(const BSP& level, const TextureGroup& group, Corners corners) {
+    const std::size_t first = group.firstIndex / 3;
+    const std::size_t count = group.indexCount / 3;
+    for (std::size_t t = 0; t < count; ++t) {
+        const std::size_t position = first + t;
+        if (position >= level.triangles.size()) return;
+        const Triangle& triangle = level.triangles[position];
+        const Vertex* vertex[3];
+        bool inside = true;
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::uint32_t at = group.firstVertex + triangle.corners[k];
+            inside = inside && at < level.vertices.size();
+            vertex[k] = inside ? &level.vertices[at] : nullptr;
+        }
+        if (inside) corners(*vertex[0], *vertex[1], *vertex[2]);
+    }
+}
+
+// A plane shown as the point (a·d, b·d, c·d); each integer product keeps its
+// low 32 bits, read back as signed.
+inline std::array<float, 3> planePoint(const Plane& plane) {
+    auto wrapped = [](std::int32_t a, std::int32_t b) {
+        const std::uint32_t bits = static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b);
+        std::int32_t value;
+        std::memcpy(&value, &bits, sizeof value);
+        return static_cast<float>(value);
+    };
+    return {wrapped(plane.a, plane.d), wrapped(plane.b, plane.d), wrapped(plane.c, plane.d)};
+}
+
+}  // namespace Qor
