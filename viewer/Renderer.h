@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "GeometryBuffers.h"
+
 namespace Qor {
 class BSP;
 }
@@ -16,6 +18,10 @@ using ScreenSize = std::pair<std::int32_t, std::int32_t>;
 
 // The window's size unless a settings file says otherwise.
 constexpr ScreenSize defaultScreenSize{800, 600};
+
+// How the passes reach OpenGL: arrays built once per level, or the
+// glBegin/glEnd walks that stay the reference for them.
+enum class DrawPath { immediate, buffered };
 
 // The viewer: window, camera, input state and view settings. It shows a level
 // it does not own. Input, camera motion and drawing read and write these
@@ -83,6 +89,9 @@ public:
     std::int32_t overlayPage = 0;
     std::int32_t screenWidth = 800;
     std::int32_t screenHeight = 600;
+
+    DrawPath drawPath = DrawPath::buffered;
+    GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
 
     // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
     // loop after that many turns as a quit request would; the last frame's
