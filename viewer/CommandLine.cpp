@@ -24,6 +24,10 @@ std::string checkFrameCount(std::string& text) {
 
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
 
+std::string checkDrawPath(std::string& text) {
+    return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -41,6 +45,7 @@ public:
 struct Options {
     CLI::App app{"", "orvandel"};
     bool info = false;
+    std::string drawPath = "buffered";
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -63,6 +68,13 @@ struct Options {
         app.add_option("--screenshot", line.screenshotPath, "write the last frame shown to FILE as a PNG image")
             ->type_name("FILE")
             ->check(CLI::Validator(checkFileName, ""));
+        app.add_option("--draw", drawPath,
+                       "buffered (the default) hands the level to OpenGL once\n"
+                       "and sends only what the view can show; immediate\n"
+                       "sends every vertex every frame, the reference that\n"
+                       "buffered drawing matches pixel for pixel")
+            ->type_name("immediate|buffered")
+            ->check(CLI::Validator(checkDrawPath, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
@@ -109,6 +121,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 
     if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
     if (!options.operands.empty()) line.levelPath = options.operands[0];
+    line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "DrawPath.h"
 #include "GeometryBuffers.h"
 
 namespace Qor {
@@ -18,10 +19,6 @@ using ScreenSize = std::pair<std::int32_t, std::int32_t>;
 
 // The window's size unless a settings file says otherwise.
 constexpr ScreenSize defaultScreenSize{800, 600};
-
-// How the passes reach OpenGL: arrays built once per level, or the
-// glBegin/glEnd walks that stay the reference for them.
-enum class DrawPath { immediate, buffered };
 
 // The viewer: window, camera, input state and view settings. It shows a level
 // it does not own. Input, camera motion and drawing read and write these
