@@ -13,9 +13,10 @@
 
 namespace {
 
-// Large groups are culled in pieces of this many triangles, so that a level
-// made of a few huge groups is still sent only in part.
-constexpr std::uint32_t cullTriangles = 1024;
+// Groups are culled in pieces of at most this many triangles: a group's
+// triangles can lie all over the level, and a small piece's box stays close
+// to what it holds.
+constexpr std::uint32_t cullTriangles = 128;
 
 // Every triangle the passes draw when no single group is selected, in their
 // order, with the position of its group.
