@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "CameraPlacement.h"
 #include "DrawPath.h"
 
 // What the user asked for on the command line. Options and the level file may
@@ -17,6 +18,9 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
+    CameraRequest camera;
+    // Read the level again when its file changes.
+    bool watch = true;
     DrawPath drawPath = DrawPath::buffered;
     // The one-line message for a usage error.
     std::string error;

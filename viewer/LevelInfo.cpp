@@ -1,12 +1,11 @@
 #include "LevelInfo.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <limits>
+#include <optional>
 #include <string>
 
 #include "BSP.h"
+#include "Bounds.h"
 #include "ByteReader.h"
 #include "LevelFormat.h"
 
@@ -20,27 +19,14 @@ std::string exactFloat(float value) {
 }
 
 void printBounds(const Qor::BSP& level, std::ostream& out) {
-    float low[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-                    std::numeric_limits<float>::max()};
-    float high[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
-                     std::numeric_limits<float>::lowest()};
-    bool any = false;
-    for (const Qor::Vertex& v : level.vertices) {
-        const float position[3] = {v.x, v.y, v.z};
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
-        any = true;
-        for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], position[axis]);
-            high[axis] = std::max(high[axis], position[axis]);
-        }
-    }
+    const std::optional<Qor::Box> box = Qor::levelBounds(level);
     out << "bounds:";
-    if (!any) {
+    if (!box) {
         out << " none\n";
         return;
     }
-    for (float value : low) out << ' ' << exactFloat(value);
-    for (float value : high) out << ' ' << exactFloat(value);
+    for (float value : box->low) out << ' ' << exactFloat(value);
+    for (float value : box->high) out << ' ' << exactFloat(value);
     out << '\n';
 }
 
