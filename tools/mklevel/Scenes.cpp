@@ -150,7 +150,7 @@ Qor::LevelContents demoScene() {
     return level;
 }
 
-Qor::LevelContents benchScene(std::uint64_t triangles, bool mostlyBehind) {
+Qor::LevelContents benchScene(std::uint64_t triangles) {
     Qor::LevelContents level;
     SceneBuilder scene(level);
     // A fixed linear congruential sequence, so the level is the same every time.
@@ -167,11 +167,10 @@ Qor::LevelContents benchScene(std::uint64_t triangles, bool mostlyBehind) {
     std::uint64_t made = 0;
     std::uint32_t group = 0;
     while (made < triangles) {
-        const float ahead = mostlyBehind && group % 10 != 0 ? -1.0f : 1.0f;
         scene.beginGroup(group++);
         for (int patch = 0; patch < patchesPerGroup && made < triangles; ++patch) {
             const Point origin{static_cast<float>(next() * 16000.0 - 8000.0),
-                               ahead * static_cast<float>(next() * 9000.0 + 200.0),
+                               static_cast<float>(next() * 9000.0 + 200.0),
                                static_cast<float>(next() * 3000.0 - 1500.0)};
             const float cell = static_cast<float>(4.0 + next() * 12.0);
             const bool upright = next() < 0.5;

@@ -12,8 +12,7 @@ namespace mklevel {
 Qor::LevelContents demoScene();
 
 // A large level of about `triangles` triangles in many small groups of
-// patches scattered ahead of the camera, the same for the same count. Mostly
-// behind, nine groups in ten lie behind the camera instead, out of its view.
-Qor::LevelContents benchScene(std::uint64_t triangles, bool mostlyBehind = false);
+// patches scattered ahead of the camera, the same for the same count.
+Qor::LevelContents benchScene(std::uint64_t triangles);
 
 }  // namespace mklevel

@@ -14,10 +14,8 @@ namespace {
 const char* const usage =
     "Usage: orvandel-mklevel demo OUT\n"
     "       orvandel-mklevel bench --triangles N OUT\n"
-    "       orvandel-mklevel behind --triangles N OUT\n"
     "Writes a level file: the demo scene, or a large deterministic level of N\n"
-    "triangles for benchmarks, ahead of the starting camera or, to measure\n"
-    "culling, nine parts in ten behind it.\n";
+    "triangles for benchmarks.\n";
 
 int usageError(const std::string& message) {
     std::cerr << "orvandel-mklevel: " << message << '\n';
@@ -52,13 +50,13 @@ int main(int argc, char* argv[]) {
         if (argc != 3) return usageError("demo takes one operand: the output file");
         return write(mklevel::demoScene(), argv[2]);
     }
-    if (scene == "bench" || scene == "behind") {
+    if (scene == "bench") {
         if (argc != 5 || std::string(argv[2]) != "--triangles")
-            return usageError(scene + " takes --triangles N and the output file");
+            return usageError("bench takes --triangles N and the output file");
         std::uint64_t triangles = 0;
         if (!parseCount(argv[3], triangles))
             return usageError("invalid triangle count '" + std::string(argv[3]) + "'");
-        return write(mklevel::benchScene(triangles, scene == "behind"), argv[4]);
+        return write(mklevel::benchScene(triangles), argv[4]);
     }
-    return usageError(scene.empty() ? "missing scene: demo, bench or behind" : "unknown scene '" + scene + "'");
+    return usageError(scene.empty() ? "missing scene: demo or bench" : "unknown scene '" + scene + "'");
 }
