@@ -88,7 +88,6 @@ bool VertexArray::allocate(const ArrayFunctions* functions, GLenum target_, GLen
         return true;
     }
     gl->genBuffers(1, &name);
-    outOfMemory();
     if (renew()) return true;
     release();
     return false;
@@ -96,6 +95,7 @@ bool VertexArray::allocate(const ArrayFunctions* functions, GLenum target_, GLen
 
 bool VertexArray::renew() {
     if (gl == nullptr) return true;
+    outOfMemory();  // what earlier calls left is not this buffer's
     gl->bindBuffer(target, name);
     gl->bufferData(target, static_cast<GLsizeiptr>(bytes), nullptr, usage);
     gl->bindBuffer(target, 0);
@@ -103,6 +103,7 @@ bool VertexArray::renew() {
 }
 
 void VertexArray::write(std::size_t offset, const void* data, std::size_t count) {
+    if (count == 0) return;
     if (gl == nullptr) {
         std::memcpy(memory.data() + offset, data, count);
         return;
