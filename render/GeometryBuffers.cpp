@@ -173,6 +173,16 @@ std::size_t GeometryBuffers::bytes() const {
 }
 
 void GeometryBuffers::chooseRuns(const Renderer& view) {
+    std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
+    if (view.singleGroup)
+        chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
+    runFirsts.clear();
+    runCounts.clear();
+    runLineStarts.clear();
+    runLineCounts.clear();
+    sent = 0;
+    if (chosen.first == chosen.second) return;
+
     std::array<double, 16> projection{};
     std::array<double, 16> modelView{};
     GLint viewport[4] = {};
@@ -188,13 +198,6 @@ void GeometryBuffers::chooseRuns(const Renderer& view) {
     // in: half a point's size or a line's width, and a pixel of smoothing.
     const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
     const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
-
-    std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
-    if (view.singleGroup)
-        chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
-    runFirsts.clear();
-    runCounts.clear();
-    sent = 0;
     for (std::uint32_t k = chosen.first; k < chosen.second; ++k) {
         const Item& item = items[k];
         if (item.finite && !volume.mayShow(item.low, item.high)) continue;
@@ -208,21 +211,17 @@ void GeometryBuffers::chooseRuns(const Renderer& view) {
             runCounts.push_back(count);
         }
     }
-    runLineStarts.clear();
-    runLineCounts.clear();
     for (std::size_t k = 0; k < runFirsts.size(); ++k) {
         runLineStarts.push_back(outlines.at(2 * static_cast<std::size_t>(runFirsts[k]) * sizeof(GLuint)));
         runLineCounts.push_back(2 * runCounts[k]);
     }
 }
 
-void GeometryBuffers::drawPlanePoints(const Renderer& view) const {
-    if (view.singlePlane) {
-        if (view.selectedPlane < planeCount)
-            glDrawArrays(GL_POINTS, static_cast<GLint>(cornerCount + view.selectedPlane), 1);
-    } else if (planeCount > 0) {
-        glDrawArrays(GL_POINTS, static_cast<GLint>(cornerCount), static_cast<GLsizei>(planeCount));
-    }
+std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const Renderer& view) const {
+    if (!view.singlePlane)
+        return {static_cast<GLint>(cornerCount), view.showPlanePoints ? static_cast<GLsizei>(planeCount) : 0};
+    if (view.selectedPlane >= planeCount) return {0, 0};
+    return {static_cast<GLint>(cornerCount + view.selectedPlane), 1};
 }
 
 void GeometryBuffers::drawRuns(GLenum mode) const {
@@ -248,29 +247,34 @@ bool GeometryBuffers::draw(const Renderer& view) {
         return false;
     }
     chooseRuns(view);
+    const std::pair<GLint, GLsizei> planes = planePoints(view);
+    const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
+    if (planes.second == 0 && !triangles) return true;
 
     positions.bind();
     glVertexPointer(3, GL_FLOAT, 0, positions.at(0));
     glEnableClientState(GL_VERTEX_ARRAY);
-    if (view.showPlanePoints || view.singlePlane) drawPlanePoints(view);
-    // Every triangle pass colours each corner from an array, as the
-    // glBegin/glEnd passes leave their colours with each vertex.
-    glEnableClientState(GL_COLOR_ARRAY);
-    if (view.showFilled) {
-        fillColours.bind();
-        glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
-        drawRuns(GL_TRIANGLES);
+    if (planes.second > 0) glDrawArrays(GL_POINTS, planes.first, planes.second);
+    if (triangles) {
+        // Every triangle pass colours each corner from an array, as the
+        // glBegin/glEnd passes leave their colours with each vertex.
+        glEnableClientState(GL_COLOR_ARRAY);
+        if (view.showFilled) {
+            fillColours.bind();
+            glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
+            drawRuns(GL_TRIANGLES);
+        }
+        outlineColours.bind();
+        glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
+        if (view.showWireframe) {
+            outlines.bind();
+            drawRuns(GL_LINES);
+        }
+        if (view.showCornerPoints) drawRuns(GL_POINTS);
+        glDisableClientState(GL_COLOR_ARRAY);
     }
-    outlineColours.bind();
-    glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
-    if (view.showWireframe) {
-        outlines.bind();
-        drawRuns(GL_LINES);
-    }
-    if (view.showCornerPoints) drawRuns(GL_POINTS);
 
     // Leave no array switched on or pointing into a buffer, and no buffer bound.
-    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     if (functions.hasBuffers()) {
         functions.bindBuffer(GL_ARRAY_BUFFER, 0);

@@ -56,7 +56,8 @@ private:
     bool uploadFillColours(const Qor::BSP& level, double fillAlpha);
     void refuse(std::uint64_t needed);
     void chooseRuns(const Renderer& view);
-    void drawPlanePoints(const Renderer& view) const;
+    // The plane points the view shows: first and count.
+    std::pair<GLint, GLsizei> planePoints(const Renderer& view) const;
     void drawRuns(GLenum mode) const;
 
     State state = State::none;
