@@ -28,7 +28,7 @@ TEST(InfoCommand, PrintsTheSummaryOfALevelThatLoadedWithAWarning) {
     EXPECT_EQ(run.out.substr(0, run.out.find("\n\n") + 1),
               "file: info.d3dbsp\nsize: " + std::to_string(bytes.size()) +
                   "\nversion: 4\nlumps: 9\nplanes: 2\ntextureGroups: 1\nvertices: 3\ntriangles: 0\n"
-                  "bounds: -7.25 -16777215 -1048575.75 1234567.5 0.5 8\n");
+                  "bounds: -7.25 -16777215 -1048575.75 1234567.5 0.5 8\nmaterials: 0\nentities: 0\n");
 }
 
 TEST(InfoCommand, ExitsOneOnAFailedLoadAndTwoOnMisuseWithNothingOnStdout) {
