@@ -15,6 +15,8 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
+    // With info: the summary as one JSON object.
+    bool json = false;
     // The one-line message for a usage error.
     std::string error;
 };
