@@ -25,7 +25,7 @@ Json infoJson(const std::string& path, ProcessResult* run = nullptr) {
     return parsed;
 }
 
-TEST(InfoCommand, PrintsTheSummaryOfALevelThatLoadedWithAWarning) {
+TEST(InfoCommand, PrintsTextAndJsonForALevelThatLoadedWithAWarningAndHasNoMaterialsOrEntities) {
     // Bounds that fewer digits would round; the NaN vertex does not count.
     const std::vector<Qor::Vertex> vertices = {
         {-7.25f, 0.5f, 8.0f, 0}, {1234567.5f, -16777215.0f, -1048575.75f, 0}, {NAN, 1e30f, -1e30f, 0}};
@@ -47,13 +47,11 @@ TEST(InfoCommand, PrintsTheSummaryOfALevelThatLoadedWithAWarning) {
     ProcessResult jsonRun;
     const Json json = infoJson(tempPath("info.d3dbsp"), &jsonRun);
     EXPECT_EQ(jsonRun.exitStatus, 0);
-    EXPECT_EQ(jsonRun.err, run.err);
     EXPECT_EQ(json["bounds"], Json::parse("[-7.25, -16777215, -1048575.75, 1234567.5, 0.5, 8]"));
     EXPECT_EQ(json["messages"], Json::array({run.err.substr(0, run.err.size() - 1)}));
     // No materials or entities: lumps 0 and 37 have empty entries, so nothing decodes them.
     EXPECT_EQ(json["lumps"][0], Json::parse(R"({"lump": 0, "offset": 320, "length": 0, "records": null,
                                                 "contents": null})"));
-    EXPECT_EQ(json["lumps"][4]["contents"], "planes");
     for (const char* key : {"materials", "entities", "spawnPoints"}) EXPECT_EQ(json[key], Json::array()) << key;
 }
 
