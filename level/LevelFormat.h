@@ -51,7 +51,7 @@ constexpr std::size_t nameSize = 64;
 constexpr std::size_t surfaceFlags = 64;  // uint32
 constexpr std::size_t contentFlags = 68;  // uint32
 constexpr std::size_t size = 72;
-static_assert(name + nameSize == surfaceFlags && contentFlags + 4 == size);
+static_assert(name + nameSize == surfaceFlags && surfaceFlags + 4 == contentFlags && contentFlags + 4 == size);
 }  // namespace material
 
 // Lump 4: a plane, four 32-bit values copied bit for bit.

@@ -71,7 +71,8 @@ bool decoded(const Qor::BSP& level, std::uint32_t lump) {
 // entities read.
 std::size_t records(const Qor::BSP& level, std::uint32_t lump) {
     if (lump == Qor::format::lumpEntities) return level.entities.size();
-    return level.lumps[lump].length / Qor::format::recordSize(lump);
+    const std::size_t recordSize = Qor::format::recordSize(lump);
+    return recordSize == 0 ? 0 : level.lumps[lump].length / recordSize;
 }
 
 void printDirectory(const Qor::BSP& level, std::ostream& out) {
