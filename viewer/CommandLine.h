@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "CameraPlacement.h"
+
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
 struct CommandLine {
@@ -15,6 +17,9 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
+    CameraRequest camera;
+    // Read the level again when its file changes.
+    bool watch = true;
     // With info: the summary as one JSON object.
     bool json = false;
     // The one-line message for a usage error.

@@ -1,16 +1,14 @@
 #include "LevelInfo.h"
 
-#include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BSP.h"
+#include "Bounds.h"
 #include "ByteReader.h"
 #include "GeometryWalk.h"
 #include "LevelFormat.h"
@@ -28,23 +26,16 @@ std::string exactFloat(float value) {
     return text;
 }
 
-// The lowest, then the highest, coordinates of the finite vertices; nothing
-// when no vertex is finite.
-std::optional<std::array<float, 6>> bounds(const Qor::BSP& level) {
-    constexpr float most = std::numeric_limits<float>::max();
-    std::array<float, 6> box = {most, most, most, -most, -most, -most};
-    bool any = false;
-    for (const Qor::Vertex& v : level.vertices) {
-        const float position[3] = {v.x, v.y, v.z};
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
-        any = true;
-        for (std::size_t axis = 0; axis < 3; ++axis) {
-            box[axis] = std::min(box[axis], position[axis]);
-            box[axis + 3] = std::max(box[axis + 3], position[axis]);
-        }
+void printBounds(const Qor::BSP& level, std::ostream& out) {
+    const std::optional<Qor::Box> box = Qor::levelBounds(level);
+    out << "bounds:";
+    if (!box) {
+        out << " none\n";
+        return;
     }
-    if (!any) return std::nullopt;
-    return box;
+    for (float value : box->low) out << ' ' << exactFloat(value);
+    for (float value : box->high) out << ' ' << exactFloat(value);
+    out << '\n';
 }
 
 std::uint32_t version(const Qor::BSP& level) {
@@ -161,16 +152,9 @@ void printLevelInfo(const Qor::BSP& level, std::ostream& out) {
         << "planes: " << level.planes.size() << '\n'
         << "textureGroups: " << level.textureGroups.size() << '\n'
         << "vertices: " << level.vertices.size() << '\n'
-        << "triangles: " << level.triangles.size() << '\n'
-        << "bounds:";
-    if (const auto box = bounds(level)) {
-        for (float value : *box) out << ' ' << exactFloat(value);
-    } else {
-        out << " none";
-    }
-    out << '\n'
-        << "materials: " << level.materials.size() << '\n'
-        << "entities: " << level.entities.size() << '\n';
+        << "triangles: " << level.triangles.size() << '\n';
+    printBounds(level, out);
+    out << "materials: " << level.materials.size() << '\n' << "entities: " << level.entities.size() << '\n';
     printDirectory(level, out);
 }
 
@@ -186,9 +170,10 @@ void printLevelJson(const Qor::BSP& level, std::ostream& out) {
     json["vertices"] = level.vertices.size();
     json["triangles"] = level.triangles.size();
     json["bounds"] = nullptr;
-    if (const auto box = bounds(level)) {
+    if (const std::optional<Qor::Box> box = Qor::levelBounds(level)) {
         // Through the text's digits, so both say the same number.
-        for (float value : *box) json["bounds"].push_back(std::strtod(exactFloat(value).c_str(), nullptr));
+        for (const auto& corner : {box->low, box->high})
+            for (float value : corner) json["bounds"].push_back(std::strtod(exactFloat(value).c_str(), nullptr));
     }
     json["materials"] = materialsJson(level);
     json["entities"] = entitiesJson(level);

@@ -5,6 +5,7 @@
 
 #include "BSP.h"
 #include "CommandLine.h"
+#include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
 #include "Renderer.h"
@@ -42,9 +43,11 @@ int view(const CommandLine& line) {
     renderer.frameLimit = line.frames;
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
-        const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
-        Qor::BSP level("", levelPath.c_str());
-        renderer.setLevel(&level);
+        LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
+        renderer.setLevel(file.level());
+        renderer.levelFile = &file;
+        renderer.watchLevel = line.watch;
+        renderer.placeCamera(line.camera);
         renderer.run();
     }
 

@@ -26,6 +26,14 @@ TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
     }
 }
 
+TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
+    const CommandLine plain = parse({"l"});
+    EXPECT_EQ(std::tie(plain.camera.kind, plain.watch), std::make_tuple(CameraRequest::Kind::origin, true));
+    const CommandLine asked = parse({"--camera=-1,2,3", "--no-watch", "l", "--camera", "spawn:2"});
+    EXPECT_EQ(std::tie(asked.camera.kind, asked.camera.spawn, asked.watch),
+              std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
+}
+
 TEST(CommandLine, RejectsMisuseWithOneLine) {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
         {{"--bogus"}, "The following argument was not expected: --bogus"},
@@ -37,6 +45,8 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"a", "--", "--b"}, "extra operand '--b'"},
         {{"--frames=18446744073709551616"}, "--frames: expected a whole number above 0, not '18446744073709551616'"},
         {{"--frames=0"}, "--frames: expected a whole number above 0, not '0'"},
+        {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
+        {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);
