@@ -21,6 +21,8 @@ struct CommandLine {
     CameraRequest camera;
     // Read the level again when its file changes.
     bool watch = true;
+    // With info: the summary as one JSON object.
+    bool json = false;
     DrawPath drawPath = DrawPath::buffered;
     // The one-line message for a usage error.
     std::string error;
