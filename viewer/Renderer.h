@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "DrawPath.h"
+#include "GeometryBuffers.h"
+
 namespace Qor {
 class BSP;
 }
@@ -112,6 +115,9 @@ public:
     bool watchLevel = true;
     bool reloadRequested = false;
     double lastWatchCheck = 0.0;
+
+    DrawPath drawPath = DrawPath::buffered;
+    GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
 
     // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
     // loop after that many turns as a quit request would; the last frame's

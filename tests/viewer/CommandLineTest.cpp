@@ -14,15 +14,18 @@ CommandLine parse(std::vector<const char*> args) {
 }
 
 TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
-    const std::pair<CommandLine::Action, std::vector<const char*>> cases[] = {
-        {CommandLine::Action::view, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s"}},
-        {CommandLine::Action::view, {"--settings", "s", "--screenshot=a=b", "--frames=5", "--", "l"}},
-        {CommandLine::Action::info, {"l", "--info", "--frames=5", "--screenshot=a=b", "--settings", "s"}},
+    const std::tuple<CommandLine::Action, DrawPath, std::vector<const char*>> cases[] = {
+        {CommandLine::Action::view, DrawPath::buffered, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s"}},
+        {CommandLine::Action::view, DrawPath::immediate,
+         {"--settings", "s", "--draw", "immediate", "--screenshot=a=b", "--frames=5", "--", "l"}},
+        {CommandLine::Action::info, DrawPath::buffered,
+         {"l", "--info", "--draw=immediate", "--frames=5", "--draw=buffered", "--screenshot=a=b", "--settings", "s"}},
     };
-    for (const auto& [action, args] : cases) {
+    for (const auto& [action, drawPath, args] : cases) {
         const CommandLine line = parse(args);
-        EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath),
-                  std::make_tuple(action, "l", 5u, "a=b", "s"));
+        EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath,
+                           line.drawPath),
+                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath));
     }
 }
 
@@ -47,6 +50,7 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--frames=0"}, "--frames: expected a whole number above 0, not '0'"},
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
+        {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);
