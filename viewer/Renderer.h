@@ -9,6 +9,7 @@
 
 #include "DrawPath.h"
 #include "GeometryBuffers.h"
+#include "ScreenSize.h"
 
 namespace Qor {
 class BSP;
@@ -16,11 +17,6 @@ class BSP;
 class LevelFile;
 struct CameraRequest;
 
-// Window width and height in pixels, width first.
-using ScreenSize = std::pair<std::int32_t, std::int32_t>;
-
-// The window's size unless a settings file says otherwise.
-constexpr ScreenSize defaultScreenSize{800, 600};
 
 // The perspective's vertical field of view; the horizontal one follows the window's aspect.
 constexpr double fieldOfViewDegrees = 45.0;

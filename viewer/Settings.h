@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Renderer.h"
+#include "ScreenSize.h"
 
 // Reads a settings file of key=value lines ("width", "height", "fullscreen")
 // into the window size and the full-screen flag. After a successful read the
