@@ -20,27 +20,14 @@ std::string exactFloat(float value) {
 }
 
 void printBounds(const Qor::BSP& level, std::ostream& out) {
-    float low[3] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-                    std::numeric_limits<float>::max()};
-    float high[3] = {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
-                     std::numeric_limits<float>::lowest()};
-    bool any = false;
-    for (const Qor::Vertex& v : level.vertices) {
-        const float position[3] = {v.x, v.y, v.z};
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
-        any = true;
-        for (int axis = 0; axis < 3; ++axis) {
-            low[axis] = std::min(low[axis], position[axis]);
-            high[axis] = std::max(high[axis], position[axis]);
-        }
-    }
+    const std::optional<LevelBounds> bounds = levelBounds(level);
     out << "bounds:";
-    if (!any) {
+    if (!bounds) {
         out << " none\n";
         return;
     }
-    for (float value : low) out << ' ' << exactFloat(value);
-    for (float value : high) out << ' ' << exactFloat(value);
+    for (float value : bounds->low) out << ' ' << exactFloat(value);
+    for (float value : bounds->high) out << ' ' << exactFloat(value);
     out << '\n';
 }
 
@@ -74,6 +61,25 @@ void printDirectory(const Qor::BSP& level, std::ostream& out) {
 }
 
 }  // namespace
+
+std::optional<LevelBounds> levelBounds(const Qor::BSP& level) {
+    LevelBounds bounds{{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
+                        std::numeric_limits<float>::max()},
+                       {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
+                        std::numeric_limits<float>::lowest()}};
+    bool any = false;
+    for (const Qor::Vertex& v : level.vertices) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
+        any = true;
+        const float position[3] = {v.x, v.y, v.z};
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            bounds.low[axis] = std::min(bounds.low[axis], position[axis]);
+            bounds.high[axis] = std::max(bounds.high[axis], position[axis]);
+        }
+    }
+    if (!any) return std::nullopt;
+    return bounds;
+}
 
 bool levelLoaded(const Qor::BSP& level) { return level.buffer.data != nullptr; }
 

@@ -16,7 +16,10 @@ Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_)
 
 Renderer::~Renderer() = default;
 
-void Renderer::setLevel(Qor::BSP* shown) { level = shown; }
+void Renderer::setLevel(Qor::BSP* shown) {
+    level = shown;
+    panel.boundsKnown = false;
+}
 
 void Renderer::run() {
     if (level == nullptr) return;

@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "Panel.h"
+
+struct PanelState;
+
 namespace Qor {
 class BSP;
 }
@@ -48,6 +52,8 @@ public:
     void drawFilledTriangles();
     void drawWireframe();
     void drawCornerPoints();
+    void drawPanel();
+    PanelState panelState() const;
 
     Qor::BSP* level = nullptr;
     std::string basePath;
@@ -83,6 +89,12 @@ public:
     std::int32_t overlayPage = 0;
     std::int32_t screenWidth = 800;
     std::int32_t screenHeight = 600;
+
+    // Where the level shown was read from and how long reading it took, set by
+    // the entry around the level's construction, for the panel.
+    std::string levelPath;
+    double levelLoadMilliseconds = 0.0;
+    PanelCache panel;
 
     // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
     // loop after that many turns as a quit request would; the last frame's

@@ -1,5 +1,6 @@
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 
@@ -39,8 +40,11 @@ int view(const CommandLine& line) {
     renderer.frameLimit = line.frames;
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
-        const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
-        Qor::BSP level("", levelPath.c_str());
+        renderer.levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
+        const auto loadStarted = std::chrono::steady_clock::now();
+        Qor::BSP level("", renderer.levelPath.c_str());
+        renderer.levelLoadMilliseconds =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStarted).count();
         renderer.setLevel(&level);
         renderer.run();
     }
