@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
@@ -8,15 +10,70 @@ const char* const programVersion = "0.1.0";
 
 namespace {
 
-bool parseFrameCount(const std::string& text, std::uint64_t& frames) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+// CLI11 clamps a number too large for its field instead of refusing it, so
+// counts are checked here first.
+std::string checkFrameCount(std::string& text) {
     errno = 0;
     char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || value == 0) return false;
-    frames = value;
-    return true;
+    const bool digits = !text.empty() && text[0] >= '0' && text[0] <= '9';
+    const unsigned long long value = digits ? std::strtoull(text.c_str(), &end, 10) : 0;
+    if (!digits || errno != 0 || *end != '\0' || value == 0)
+        return "expected a whole number above 0, not '" + text + "'";
+    return {};
 }
+
+std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
+
+// The usage line first, as is usual; CLI11 would also name the level
+// "LEVEL...", where the program takes one.
+class Formatter : public CLI::Formatter {
+public:
+    std::string make_description(const CLI::App*) const override { return {}; }
+    std::string make_usage(const CLI::App*, std::string) const override {
+        return "Usage: orvandel [OPTION]... [LEVEL]\n"
+               "Show the compiled level file LEVEL (.d3dbsp) in false colours and fly through it.\n";
+    }
+};
+
+// Every option, bound to the fields it fills. The one description serves the
+// parser and --help, so the two cannot drift apart. Descriptions are wrapped
+// by hand: CLI11 does not wrap them.
+struct Options {
+    CLI::App app{"", "orvandel"};
+    bool info = false;
+    std::vector<std::string> operands;
+
+    explicit Options(CommandLine& line) {
+        auto formatter = std::make_shared<Formatter>();
+        formatter->column_width(22);
+        app.formatter(formatter);
+        app.add_option("LEVEL", operands)->group("");
+        app.add_flag("--info", info,
+                     "print the level's header, counts, bounds and lump\n"
+                     "directory without opening a window")
+            ->disable_flag_override();
+        app.add_option("--settings", line.settingsPath,
+                       "take the window's width, height and full-screen flag\n"
+                       "from FILE (lines of width=, height=, fullscreen=)")
+            ->type_name("FILE")
+            ->check(CLI::Validator(checkFileName, ""));
+        app.add_option("--frames", line.frames, "run N frames, then quit and print the mean frame time")
+            ->type_name("N")
+            ->check(CLI::Validator(checkFrameCount, ""));
+        app.add_option("--screenshot", line.screenshotPath, "write the last frame shown to FILE as a PNG image")
+            ->type_name("FILE")
+            ->check(CLI::Validator(checkFileName, ""));
+        app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
+        app.set_help_flag("--help", "print this help and exit");
+        // A later value of an option replaces an earlier one, as in most programs.
+        for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        app.footer(
+            "Without LEVEL the built-in level path is used.\n"
+            "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
+            "or the screenshot fails, 2 on a command-line error or a settings file whose\n"
+            "window size is outside 1 to 16384.\n");
+    }
+};
 
 CommandLine usageError(const std::string& message) {
     CommandLine line;
@@ -28,63 +85,31 @@ CommandLine usageError(const std::string& message) {
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
-    CommandLine line;
-    bool info = false;
-    bool help = false;
-    bool version = false;
-    std::vector<std::string> operands;
-
-    for (int i = 1; i < argc; ++i) {
+    // CLI11 reads "--option=" as the option without its value and then takes
+    // the next argument for it, so "--screenshot= level" would write the
+    // picture over the level file.
+    for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--") {
-            for (++i; i < argc; ++i) operands.emplace_back(argv[i]);
-            break;
-        }
-        if (arg.size() < 2 || arg[0] != '-') {
-            operands.push_back(arg);
-            continue;
-        }
-        const auto equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        const bool inlineValue = equals != std::string::npos;
-
-        if (name == "--info" || name == "--help" || name == "--version") {
-            if (inlineValue) return usageError("option '" + name + "' doesn't allow an argument");
-            (name == "--info" ? info : name == "--help" ? help : version) = true;
-            continue;
-        }
-        if (name != "--frames" && name != "--screenshot" && name != "--settings")
-            return usageError("unrecognized option '" + arg + "'");
-
-        std::string value;
-        if (inlineValue) {
-            value = arg.substr(equals + 1);
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        } else {
-            return usageError("option '" + name + "' requires an argument");
-        }
-        if (name == "--frames") {
-            if (!parseFrameCount(value, line.frames))
-                return usageError("invalid frame count '" + value + "': expected a whole number above 0");
-        } else if (value.empty()) {
-            return usageError("option '" + name + "' requires a file name");
-        } else {
-            (name == "--screenshot" ? line.screenshotPath : line.settingsPath) = value;
-        }
+        if (arg.size() > 3 && arg.compare(0, 2, "--") == 0 && arg.back() == '=')
+            return usageError(arg.substr(0, arg.size() - 1) + ": expected a value after '='");
     }
-
-    if (help) {
+    CommandLine line;
+    Options options(line);
+    try {
+        options.app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
         line.action = CommandLine::Action::help;
         return line;
-    }
-    if (version) {
+    } catch (const CLI::CallForVersion&) {
         line.action = CommandLine::Action::version;
         return line;
+    } catch (const CLI::ParseError& error) {
+        return usageError(error.what());
     }
-    if (operands.size() > 1) return usageError("extra operand '" + operands[1] + "'");
-    if (!operands.empty()) line.levelPath = operands[0];
-    if (info) {
+
+    if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
+    if (!options.operands.empty()) line.levelPath = options.operands[0];
+    if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;
     }
@@ -92,20 +117,6 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
-    return "Usage: orvandel [OPTION]... [LEVEL]\n"
-           "Show a compiled level file (.d3dbsp) in false colours and fly through it.\n"
-           "\n"
-           "  --info             print the level's header, counts, bounds and lump\n"
-           "                     directory without opening a window\n"
-           "  --settings FILE    take the window's width, height and full-screen flag\n"
-           "                     from FILE (lines of width=, height=, fullscreen=)\n"
-           "  --frames N         run N frames, then quit and print the mean frame time\n"
-           "  --screenshot FILE  write the last frame shown to FILE as a PNG image\n"
-           "  --help             print this help and exit\n"
-           "  --version          print the version and exit\n"
-           "\n"
-           "Without LEVEL the built-in level path is used.\n"
-           "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
-           "or the screenshot fails, 2 on a command-line error or a settings file whose\n"
-           "window size is outside 1 to 16384.\n";
+    CommandLine line;
+    return Options(line).app.help();
 }
