@@ -15,6 +15,9 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
+    // The panel page shown from the start, 1 to 3, as if its key had been
+    // pressed once; 0 shows none.
+    std::int32_t panelPage = 0;
     // The one-line message for a usage error.
     std::string error;
 };

@@ -38,6 +38,10 @@ int view(const CommandLine& line) {
     }
     Renderer renderer(builtInBasePath, screen, fullscreen);
     renderer.frameLimit = line.frames;
+    if (line.panelPage != 0) {
+        renderer.overlayVisible = true;
+        renderer.overlayPage = line.panelPage;
+    }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
         renderer.levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;

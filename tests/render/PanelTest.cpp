@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -178,10 +179,18 @@ TEST(PanelLayout, ShowsTheLinesThatFitInTheTopLeftCornerCutAtTheScreensEdge) {
     }
 }
 
+// One triangle, in two groups, that covers the starting view.
+Qor::LevelContents coveringTriangle() {
+    Qor::LevelContents contents;
+    contents.vertices = {{-1000, 100, -1000, 255}, {1000, 100, -1000, 255}, {0, 100, 1000, 255}};
+    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
+    contents.textureGroups = {{3, 0, 3, 0, 3}, {0, 0, 3, 0, 3}};
+    return contents;
+}
+
 using Frame = std::vector<std::uint8_t>;  // RGB, rows bottom first as GL reads them
 
-// A window of 400 × 300 showing a level of one yellow triangle that covers
-// the view, drawn opaque: the pages are cut at its edges, and the panel's
+// A window of 400 × 300 showing the covering triangle, drawn opaque: the pages are cut at its edges, and the panel's
 // background darkens what it covers.
 class PanelFrames : public ::testing::Test {
 protected:
@@ -194,14 +203,6 @@ protected:
         renderer.mouseLook = false;
     }
     ~PanelFrames() override { shutdownVideo(); }
-
-    static Qor::LevelContents coveringTriangle() {
-        Qor::LevelContents contents;
-        contents.vertices = {{-1000, 100, -1000, 255}, {1000, 100, -1000, 255}, {0, 100, 1000, 255}};
-        contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-        contents.textureGroups = {{3, 0, 3, 0, 3}, {0, 0, 3, 0, 3}};
-        return contents;
-    }
 
     Frame draw() {
         clearFrame();
@@ -361,6 +362,26 @@ TEST_F(PanelFrames, WithoutAFontWarnsOnceAndDrawsTheBackgroundAlone) {
                 if (inside(panel, x, y)) ASSERT_TRUE(before == 0 ? after == 0 : after < before) << x << ", " << y;
                 else ASSERT_EQ(after, before) << x << ", " << y;
             }
+}
+
+// The viewer started with a page shown draws it from the first frame; a page
+// it does not have is a usage error.
+TEST(PanelOption, ShowsThePageFromTheStartAndRefusesOtherPages) {
+    const std::string level = testsupport::writeLevel("option.d3dbsp", coveringTriangle());
+    auto shot = [&](const std::vector<std::string>& options) {
+        const std::string png = testsupport::tempPath("option.png");
+        std::vector<std::string> argv = {testsupport::viewerBinary(), "--frames", "1", "--screenshot", png, level};
+        argv.insert(argv.end(), options.begin(), options.end());
+        EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
+        std::ifstream in(png, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    EXPECT_NE(shot({"--panel", "1"}), shot({}));
+    for (const char* page : {"0", "4", "x"}) {
+        const auto run = testsupport::runProcess({testsupport::viewerBinary(), "--panel", page, level});
+        EXPECT_EQ(run.exitStatus, 2);
+        EXPECT_EQ(run.err, std::string("orvandel: --panel: expected 1, 2 or 3, not '") + page + "'\n");
+    }
 }
 
 }  // namespace

@@ -15,14 +15,15 @@ CommandLine parse(std::vector<const char*> args) {
 
 TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
     const std::pair<CommandLine::Action, std::vector<const char*>> cases[] = {
-        {CommandLine::Action::view, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s"}},
-        {CommandLine::Action::view, {"--settings", "s", "--screenshot=a=b", "--frames=5", "--", "l"}},
-        {CommandLine::Action::info, {"l", "--info", "--frames=5", "--screenshot=a=b", "--settings", "s"}},
+        {CommandLine::Action::view, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s", "--panel", "2"}},
+        {CommandLine::Action::view, {"--panel=2", "--settings", "s", "--screenshot=a=b", "--frames=5", "--", "l"}},
+        {CommandLine::Action::info, {"l", "--info", "--frames=5", "--screenshot=a=b", "--settings", "s", "--panel=2"}},
     };
     for (const auto& [action, args] : cases) {
         const CommandLine line = parse(args);
-        EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath),
-                  std::make_tuple(action, "l", 5u, "a=b", "s"));
+        EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath,
+                           line.panelPage),
+                  std::make_tuple(action, "l", 5u, "a=b", "s", 2));
     }
 }
 
@@ -37,6 +38,9 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"a", "--", "--b"}, "extra operand '--b'"},
         {{"--frames=18446744073709551616"}, "--frames: expected a whole number above 0, not '18446744073709551616'"},
         {{"--frames=0"}, "--frames: expected a whole number above 0, not '0'"},
+        {{"--panel", "0"}, "--panel: expected 1, 2 or 3, not '0'"},
+        {{"--panel=4"}, "--panel: expected 1, 2 or 3, not '4'"},
+        {{"--panel", "x"}, "--panel: expected 1, 2 or 3, not 'x'"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);
