@@ -86,6 +86,9 @@ std::vector<std::uint8_t> renderCells(TTF_Font* font, GlyphAtlas& atlas) {
         const int cellY = cell / glyphCellsPerRow * atlas.cellHeight;
         const int offsetX = g.minX - left;
         const int offsetY = ascent - g.maxY - top;
+        atlas.ink[static_cast<std::size_t>(cell)] = {
+            std::max(offsetX, 0), std::max(offsetY, 0), std::min(offsetX + bitmap->w, atlas.cellWidth),
+            std::min(offsetY + bitmap->h, atlas.cellHeight)};
         // Blended glyphs come as 32-bit pixels with an alpha channel.
         SDL_LockSurface(bitmap);
         const SDL_PixelFormat& format = *bitmap->format;

@@ -1,6 +1,22 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+
+constexpr char firstGlyph = '!';
+constexpr char lastGlyph = '~';
+constexpr int glyphCellsPerRow = 16;
+// Characters without a cell of their own are drawn as this one.
+constexpr char missingGlyph = '?';
+
+// The part of a cell that a glyph inks, in pixels from the cell's top left
+// corner; the rest of the cell is clear and is not drawn.
+struct InkBox {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
 
 // The printable ASCII characters of one monospace font, each rendered once
 // into its own cell of one texture, white with the glyph's coverage as alpha.
@@ -18,13 +34,8 @@ struct GlyphAtlas {
     int cellHeight = 0;
     int textureWidth = 0;
     int textureHeight = 0;
+    std::array<InkBox, lastGlyph - firstGlyph + 1> ink{};
 };
-
-constexpr char firstGlyph = '!';
-constexpr char lastGlyph = '~';
-constexpr int glyphCellsPerRow = 16;
-// Characters without a cell of their own are drawn as this one.
-constexpr char missingGlyph = '?';
 
 // The cell of a character, counted along the atlas's rows; spaces have none
 // and give -1.

