@@ -117,18 +117,18 @@ TEST_F(PanelPages, TheKeysPageListsEveryBindingWithTheStateOfEachSwitch) {
     const std::vector<std::string> lines = panelPage(2, state);
     ASSERT_EQ(lines.size(), keyHelp.size() + 1);
     for (std::size_t k = 0; k < keyHelp.size(); ++k) EXPECT_EQ(lines[k + 1].rfind(keyHelp[k].keys, 0), 0u);
-    EXPECT_THAT(lines, Contains("b                           render mode: opaque, blend, additive          additive"));
+    EXPECT_THAT(lines, Contains("b                   render mode: opaque, blend, additive  additive"));
     // keys, the state shown
     const std::tuple<std::function<void(PanelState&)>, std::string, std::string> changes[] = {
         {[](PanelState& s) { s.renderMode = 0; }, "b", "opaque"},
         {[](PanelState& s) { s.renderMode = 1; }, "b", "blend"},
-        {[](PanelState& s) { s.showPlanePoints = true; }, "p", "every plane"},
-        {[](PanelState& s) { s.singlePlane = true; }, "p", "selected one"},
+        {[](PanelState& s) { s.showPlanePoints = true; }, "p", "all"},
+        {[](PanelState& s) { s.singlePlane = true; }, "p", "selected"},
         {[](PanelState& s) { s.showFilled = false; }, "t", "off"},
         {[](PanelState& s) { s.showWireframe = false; }, "l", "off"},
         {[](PanelState& s) { s.showCornerPoints = false; }, "v", "off"},
         {[](PanelState& s) { s.singleGroup = true; }, "g", "on"},
-        {[](PanelState& s) { s.mouseLook = false; }, "mouse button, wheel", "off"},
+        {[](PanelState& s) { s.mouseLook = false; }, "click, wheel", "off"},
     };
     for (const auto& [change, keys, shown] : changes) {
         PanelState changed = state;
