@@ -1,6 +1,10 @@
 #include <GL/gl.h>
 
+#include <optional>
+
+#include "Bounds.h"
 #include "CameraMotion.h"
+#include "CameraPlacement.h"
 #include "FrameTimer.h"
 #include "KeyBindings.h"
 #include "Renderer.h"
@@ -9,7 +13,7 @@ double Renderer::timeScale() const { return averageFrameSeconds() * timeScaleRat
 
 void Renderer::updateCamera() {
     driveAndDamp(cameraVelocity, MovementInput{moveSideways, moveForward, moveVertical}, cameraYaw,
-                 timeScale(), speedFactor);
+                 timeScale(), speedFactor * flySpeed);
     for (std::size_t axis = 0; axis < 3; ++axis) cameraPos[axis] += cameraVelocity[axis];
 
     if (keyDown[heldPageUp] && scaleClipDistances(nearPlane, farPlane, true, speedFactor))
@@ -34,4 +38,29 @@ void Renderer::updateCamera() {
     }
     if (keyDown[heldPeriod]) growBy(fillAlpha, alphaStep, speedFactor);
     if (keyDown[heldComma]) shrinkTowardZero(fillAlpha, alphaStep, speedFactor);
+}
+
+void Renderer::placeCamera(const CameraRequest& request) {
+    switch (request.kind) {
+    case CameraRequest::Kind::origin: break;
+    case CameraRequest::Kind::position:
+        cameraPos = request.position;
+        cameraYaw = request.yaw;
+        cameraPitch = request.pitch;
+        break;
+    case CameraRequest::Kind::fit: fitLevel(); break;
+    case CameraRequest::Kind::spawn: break;
+    }
+}
+
+void Renderer::fitLevel() {
+    const std::optional<Qor::Box> box = Qor::levelBounds(*level);
+    if (!box) return;
+    const double aspect = static_cast<double>(screenWidth) / static_cast<double>(screenHeight);
+    const CameraView view = fitView(*box, aspect, nearPlane, farPlane);
+    cameraPos = view.position;
+    cameraYaw = view.yaw;
+    cameraPitch = view.pitch;
+    nearPlane = view.nearPlane;
+    farPlane = view.farPlane;
 }

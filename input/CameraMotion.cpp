@@ -1,5 +1,6 @@
 #include "CameraMotion.h"
 
+#include <algorithm>
 #include <cmath>
 
 void driveAndDamp(std::array<double, 3>& velocity, const MovementInput& input, double yaw,
@@ -34,4 +35,8 @@ void shrinkTowardZero(double& value, double step, double speed) {
         value = value - step * speed;
     else
         value = 0.0;
+}
+
+double steppedFlySpeed(double speed, bool faster) {
+    return std::clamp(faster ? speed * 2.0 : speed / 2.0, minFlySpeed, maxFlySpeed);
 }

@@ -18,6 +18,13 @@ constexpr double alphaStep = 0.005;
 constexpr double maxFarPlane = 1.0e12;
 constexpr double minNearPlane = 1.0e-6;
 
+// The fly speed the = and - keys double and halve.
+constexpr double minFlySpeed = 1.0 / 16.0;
+constexpr double maxFlySpeed = 64.0;
+
+// One press of = (faster) or -: twice or half the speed, within its bounds.
+double steppedFlySpeed(double speed, bool faster);
+
 struct MovementInput {
     int sideways;
     int forward;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "BSP.h"
+#include "CameraMotion.h"
 #include "KeyBindings.h"
 #include "Renderer.h"
 
@@ -136,6 +137,13 @@ void Renderer::handleInput() {
         case SDLK_i: panelKey(overlayVisible, overlayPage, 1); break;
         case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;
         case SDLK_F2: panelKey(overlayVisible, overlayPage, 3); break;
+        case SDLK_HOME: fitLevel(); break;
+        case SDLK_EQUALS:
+        case SDLK_KP_PLUS: flySpeed = steppedFlySpeed(flySpeed, true); break;
+        case SDLK_MINUS:
+        case SDLK_KP_MINUS: flySpeed = steppedFlySpeed(flySpeed, false); break;
+        case SDLK_PRINT: screenshotRequested = true; break;
+        case SDLK_F5: reloadRequested = true; break;
         default: break;
         }
     }

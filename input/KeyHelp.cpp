@@ -37,6 +37,10 @@ const std::vector<KeyHelp> keyHelp = {
     {"', ;", "line width up, down (held)", nullptr},
     {"., ,", "fill alpha up, down (held)", nullptr},
     {"r", "reset the view, not the camera", nullptr},
+    {"Home", "camera where the whole level is in view", nullptr},
+    {"=, - (keypad +, -)", "fly speed doubled, halved", nullptr},
+    {"Print Screen", "save the window as a PNG", nullptr},
+    {"F5", "read the level file again", nullptr},
     {"i, F1, F2", "panel pages; the same key hides", nullptr},
     {"Escape", "quit (so does closing the window)", nullptr},
 };

@@ -39,7 +39,7 @@ void Renderer::setupPerspective() {
     const double aspect = screenHeight != 0
                               ? static_cast<double>(screenWidth) / static_cast<double>(screenHeight)
                               : 1.0;
-    gluPerspective(45.0, aspect, nearPlane, farPlane);
+    gluPerspective(fieldOfViewDegrees, aspect, nearPlane, farPlane);
     glMatrixMode(GL_MODELVIEW);
 }
 

@@ -2,6 +2,7 @@
 
 #include "BSP.h"
 #include "FrameTimer.h"
+#include "LevelFile.h"
 #include "PanelText.h"
 #include "Renderer.h"
 
@@ -46,8 +47,10 @@ void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, 
 PanelState Renderer::panelState() const {
     PanelState state;
     state.level = level;
-    state.levelPath = levelPath;
-    state.levelLoadMilliseconds = levelLoadMilliseconds;
+    if (levelFile != nullptr) {
+        state.levelPath = levelFile->path();
+        state.levelLoadMilliseconds = levelFile->loadMilliseconds();
+    }
     state.bounds = panel.bounds;
     state.renderMode = renderMode;
     state.showFilled = showFilled;
@@ -84,7 +87,7 @@ void Renderer::drawPanel() {
         glBindTexture(GL_TEXTURE_2D, background);
     }
     if (!panel.boundsKnown) {
-        panel.bounds = levelBounds(*level);
+        panel.bounds = Qor::levelBounds(*level);
         panel.boundsKnown = true;
     }
     const GlyphAtlas& atlas = panel.atlas;

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "GlyphAtlas.h"
-#include "LevelInfo.h"
+#include "Bounds.h"
 
 // What the panel keeps between frames: its glyphs, made the first time it
 // shows, and the level's bounds, which take a walk over every vertex and so
@@ -12,7 +12,7 @@ struct PanelCache {
     bool atlasMade = false;
     GlyphAtlas atlas;
     bool boundsKnown = false;
-    std::optional<LevelBounds> bounds;
+    std::optional<Qor::Box> bounds;
 };
 
 // The panel's text size, in pixels.

@@ -10,6 +10,7 @@
 #include "GeometryWalk.h"
 #include "KeyHelp.h"
 #include "LevelFormat.h"
+#include "LevelInfo.h"
 
 namespace {
 

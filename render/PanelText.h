@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "LevelInfo.h"
-
-namespace Qor {
-class BSP;
-}
+#include "Bounds.h"
 
 // What the panel's pages show, gathered from the viewer each frame the panel
 // is drawn, so that the pages are built (and checked) without a window.
@@ -20,7 +16,7 @@ struct PanelState {
     const Qor::BSP* level = nullptr;
     std::string levelPath;
     double levelLoadMilliseconds = 0.0;
-    std::optional<LevelBounds> bounds;
+    std::optional<Qor::Box> bounds;
 
     // The keys page: the switches.
     std::uint32_t renderMode = 2;

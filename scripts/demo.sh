@@ -14,4 +14,4 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 # No display: run on a virtual one, a few seconds' worth, and keep a picture.
 echo "No DISPLAY: running on a virtual display; the last frame goes to build/demo.png"
-exec xvfb-run -a -s "-screen 0 1024x768x24" build/orvandel --frames 300 --screenshot build/demo.png "$@" build/demo.d3dbsp
+exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" build/orvandel --frames 300 --screenshot build/demo.png "$@" build/demo.d3dbsp

@@ -28,6 +28,11 @@ std::string checkPanelPage(std::string& text) {
 
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
 
+std::string checkCamera(std::string& text) {
+    CameraRequest request;
+    return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -45,6 +50,8 @@ public:
 struct Options {
     CLI::App app{"", "orvandel"};
     bool info = false;
+    bool noWatch = false;
+    std::string camera;
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -72,6 +79,17 @@ struct Options {
                        "3 the view (the keys i, F1 and F2)")
             ->type_name("N")
             ->check(CLI::Validator(checkPanelPage, ""));
+        app.add_option("--camera", camera,
+                       "start the camera at X,Y,Z, optionally turned to YAW and\n"
+                       "PITCH degrees (yaw 0 along +y, 90 along +x; pitch up);\n"
+                       "'fit': where the whole level is in view; 'spawn' or\n"
+                       "'spawn:N': at the level's first or N-th spawn point")
+            ->type_name("WHERE")
+            ->check(CLI::Validator(checkCamera, ""));
+        app.add_flag("--no-watch", noWatch,
+                     "do not read the level again when its file changes\n"
+                     "(F5 still does)")
+            ->disable_flag_override();
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
@@ -116,6 +134,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         return usageError(error.what());
     }
 
+    if (!options.camera.empty()) parseCameraRequest(options.camera, line.camera);
+    line.watch = !options.noWatch;
     if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (options.info) {

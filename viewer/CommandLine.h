@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "CameraPlacement.h"
+
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
 struct CommandLine {
@@ -18,6 +20,9 @@ struct CommandLine {
     // The panel page shown from the start, 1 to 3, as if its key had been
     // pressed once; 0 shows none.
     std::int32_t panelPage = 0;
+    CameraRequest camera;
+    // Read the level again when its file changes.
+    bool watch = true;
     // The one-line message for a usage error.
     std::string error;
 };

@@ -1,12 +1,11 @@
 #include "LevelInfo.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <limits>
+#include <optional>
 #include <string>
 
 #include "BSP.h"
+#include "Bounds.h"
 #include "ByteReader.h"
 #include "LevelFormat.h"
 
@@ -20,14 +19,14 @@ std::string exactFloat(float value) {
 }
 
 void printBounds(const Qor::BSP& level, std::ostream& out) {
-    const std::optional<LevelBounds> bounds = levelBounds(level);
+    const std::optional<Qor::Box> box = Qor::levelBounds(level);
     out << "bounds:";
-    if (!bounds) {
+    if (!box) {
         out << " none\n";
         return;
     }
-    for (float value : bounds->low) out << ' ' << exactFloat(value);
-    for (float value : bounds->high) out << ' ' << exactFloat(value);
+    for (float value : box->low) out << ' ' << exactFloat(value);
+    for (float value : box->high) out << ' ' << exactFloat(value);
     out << '\n';
 }
 
@@ -61,25 +60,6 @@ void printDirectory(const Qor::BSP& level, std::ostream& out) {
 }
 
 }  // namespace
-
-std::optional<LevelBounds> levelBounds(const Qor::BSP& level) {
-    LevelBounds bounds{{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(),
-                        std::numeric_limits<float>::max()},
-                       {std::numeric_limits<float>::lowest(), std::numeric_limits<float>::lowest(),
-                        std::numeric_limits<float>::lowest()}};
-    bool any = false;
-    for (const Qor::Vertex& v : level.vertices) {
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z)) continue;
-        any = true;
-        const float position[3] = {v.x, v.y, v.z};
-        for (std::size_t axis = 0; axis < 3; ++axis) {
-            bounds.low[axis] = std::min(bounds.low[axis], position[axis]);
-            bounds.high[axis] = std::max(bounds.high[axis], position[axis]);
-        }
-    }
-    if (!any) return std::nullopt;
-    return bounds;
-}
 
 bool levelLoaded(const Qor::BSP& level) { return level.buffer.data != nullptr; }
 

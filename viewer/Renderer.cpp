@@ -4,6 +4,18 @@
 
 #include <chrono>
 #include <cstring>
+#include <iostream>
+#include <memory>
+
+#include "BSP.h"
+#include "FrameTimer.h"
+#include "LevelFile.h"
+#include "Png.h"
+#include "Screenshot.h"
+
+namespace {
+constexpr double watchIntervalSeconds = 1.0;
+}
 
 Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_)
     : basePath(basePath_),
@@ -32,7 +44,9 @@ void Renderer::run() {
         ++framesRun;
         if (framesRun == frameLimit) running = false;
         if (!running && captureLastFrame) captureFrame();
+        if (screenshotRequested) saveScreenshot();
         endFrame();
+        refreshLevel();
     }
     runSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     shutdownVideo();
@@ -53,4 +67,29 @@ void Renderer::captureFrame() {
     // The window shows no alpha, but blending and opaque drawing leave their
     // own in the buffer; kept, it would make the picture see-through.
     for (std::size_t alpha = 3; alpha < lastFrame.size(); alpha += 4) lastFrame[alpha] = 255;
+}
+
+void Renderer::saveScreenshot() {
+    screenshotRequested = false;
+    captureFrame();
+    const std::string path = nextScreenshotPath(level->fileName);
+    if (writePng(path, screenWidth, screenHeight, lastFrame))
+        std::cout << "Saved screenshot '" << path << "'." << std::endl;
+    else
+        std::cerr << "ERROR: Could not write screenshot file '" << path << "'.\n";
+}
+
+void Renderer::refreshLevel() {
+    if (levelFile == nullptr) return;
+    bool due = reloadRequested;
+    reloadRequested = false;
+    const double now = currentSeconds();
+    if (watchLevel && now - lastWatchCheck >= watchIntervalSeconds) {
+        lastWatchCheck = now;
+        due = levelFile->changedOnDisk() || due;
+    }
+    if (!due) return;
+    // The old level lives until the viewer has let go of it.
+    const std::unique_ptr<Qor::BSP> replaced = levelFile->reload();
+    if (replaced) setLevel(levelFile->level());
 }

@@ -14,12 +14,17 @@ struct PanelState;
 namespace Qor {
 class BSP;
 }
+class LevelFile;
+struct CameraRequest;
 
 // Window width and height in pixels, width first.
 using ScreenSize = std::pair<std::int32_t, std::int32_t>;
 
 // The window's size unless a settings file says otherwise.
 constexpr ScreenSize defaultScreenSize{800, 600};
+
+// The perspective's vertical field of view; the horizontal one follows the window's aspect.
+constexpr double fieldOfViewDegrees = 45.0;
 
 // The viewer: window, camera, input state and view settings. It shows a level
 // it does not own. Input, camera motion and drawing read and write these
@@ -42,6 +47,10 @@ public:
     void handleInput();
     void updateCamera();
     double timeScale() const;
+    // Camera placement; none of them touches the velocity or the view settings
+    // but for fitting's clip distances.
+    void placeCamera(const CameraRequest& request);
+    void fitLevel();
 
     // Frame composition and the geometry passes (render/).
     void resetView();
@@ -90,10 +99,22 @@ public:
     std::int32_t screenWidth = 800;
     std::int32_t screenHeight = 600;
 
-    // Where the level shown was read from and how long reading it took, set by
-    // the entry around the level's construction, for the panel.
-    std::string levelPath;
-    double levelLoadMilliseconds = 0.0;
+    // Multiplies the camera drive as speedFactor does; the = and - keys
+    // double and halve it.
+    double flySpeed = 1.0;
+    // Set by the screenshot key, done at the end of that frame.
+    bool screenshotRequested = false;
+
+    // The file the level came from, read again by F5 and, while watchLevel
+    // is set, when it has changed on disk. Null when the level came from
+    // elsewhere; not owned.
+    LevelFile* levelFile = nullptr;
+    bool watchLevel = true;
+    bool reloadRequested = false;
+    double lastWatchCheck = 0.0;
+
+    // The information panel's glyphs and what it keeps of the level shown
+    // (render/Panel.cpp).
     PanelCache panel;
 
     // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
@@ -107,6 +128,11 @@ public:
 
 private:
     void captureFrame();
+    // The screenshot key's picture, saved beside the others in the current directory.
+    void saveScreenshot();
+    // Between two frames: reads the level again when asked, or when its
+    // file has changed (looked at about once a second).
+    void refreshLevel();
 };
 
 // Thin wrappers of single platform calls around each frame.

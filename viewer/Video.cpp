@@ -2,9 +2,12 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <iostream>
+#include <string>
 
 #include "FrameTimer.h"
 #include "Renderer.h"
+#include "WindowStart.h"
 
 namespace {
 
@@ -18,9 +21,18 @@ const std::uint8_t backgroundTexels[16] = {
 
 }  // namespace
 
-void setupVideo(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel) {
-    frameTimer.captionText = caption;
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) std::exit(1);
+namespace {
+
+// SDL's last error, never empty, since an empty reason means success.
+std::string sdlFailure() {
+    const char* error = SDL_GetError();
+    return error != nullptr && *error != '\0' ? error : "SDL gave no reason";
+}
+
+// One attempt at the whole start: SDL's video, the framebuffer request and
+// the mode. Empty when the window opened; else SDL is shut down again.
+std::string openWindow(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel) {
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) return sdlFailure();
 
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -32,15 +44,42 @@ void setupVideo(const char* caption, int width, int height, bool fullscreen, int
 
     const SDL_VideoInfo* info = SDL_GetVideoInfo();
     if (info == nullptr) {
+        const std::string reason = sdlFailure();
         SDL_Quit();
-        std::exit(1);
+        return reason;
     }
     Uint32 flags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE;
     if (info->hw_available) flags |= SDL_HWSURFACE;
     if (info->blit_hw) flags |= SDL_HWACCEL;
     if (fullscreen) flags |= SDL_FULLSCREEN;
     if (SDL_SetVideoMode(width, height, bitsPerPixel, flags) == nullptr) {
+        const std::string reason = sdlFailure();
         SDL_Quit();
+        return reason;
+    }
+    return {};
+}
+
+// About two seconds of tries while the display refuses; none without a
+// display to wait for.
+constexpr int displayAttempts = 9;
+constexpr std::chrono::milliseconds displayPause{250};
+
+}  // namespace
+
+void setupVideo(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel) {
+    frameTimer.captionText = caption;
+    // Only X11 gives SDL an OpenGL window here. Left to choose, SDL would go on
+    // to its text-mode drivers when there is no display, and they write
+    // terminal codes to stdout before they fail.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+    const char* display = std::getenv("DISPLAY");
+    const bool haveDisplay = display != nullptr && *display != '\0';
+    const std::string reason = openWindowRetrying(
+        [&] { return openWindow(caption, width, height, fullscreen, bitsPerPixel); },
+        haveDisplay ? displayAttempts : 1, displayPause);
+    if (!reason.empty()) {
+        std::cerr << windowFailureMessage(width, height, reason);
         std::exit(1);
     }
     SDL_EnableUNICODE(1);

@@ -1,11 +1,11 @@
 #include <SDL.h>
 
-#include <chrono>
 #include <cstdio>
 #include <iostream>
 
 #include "BSP.h"
 #include "CommandLine.h"
+#include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
 #include "Renderer.h"
@@ -44,12 +44,11 @@ int view(const CommandLine& line) {
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
-        renderer.levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
-        const auto loadStarted = std::chrono::steady_clock::now();
-        Qor::BSP level("", renderer.levelPath.c_str());
-        renderer.levelLoadMilliseconds =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - loadStarted).count();
-        renderer.setLevel(&level);
+        LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
+        renderer.setLevel(file.level());
+        renderer.levelFile = &file;
+        renderer.watchLevel = line.watch;
+        renderer.placeCamera(line.camera);
         renderer.run();
     }
 

@@ -14,7 +14,15 @@
 
 namespace {
 
-using Picture = std::vector<unsigned char>;  // the window's 800 × 600 pixels as RGB; empty if none came
+using testsupport::command;
+using testsupport::Picture;
+
+constexpr std::size_t windowBytes = 800 * 600 * 3;
+
+template <typename Check>
+Picture pictureWhen(const std::string& window, Check check, const std::string& action = "") {
+    return testsupport::pictureWhen(window, windowBytes, check, action);
+}
 
 // Share of the pixels from the given row down some channel of which reaches the limit.
 double litShare(const Picture& p, int limit = 16, std::size_t fromRow = 0) {
@@ -24,44 +32,13 @@ double litShare(const Picture& p, int limit = 16, std::size_t fromRow = 0) {
     return 3.0 * static_cast<double>(lit) / static_cast<double>(p.size() - fromRow * 2400);
 }
 
-// Runs the command line; false, with a test failure, if it fails.
-bool command(const std::string& line, std::string* out = nullptr) {
-    const testsupport::ProcessResult result = testsupport::runProcess({"/bin/sh", "-c", line});
-    if (out != nullptr) *out = result.out;
-    if (result.exitStatus != 0) ADD_FAILURE() << line << " failed: " << result.err;
-    return result.exitStatus == 0;
-}
-
-// Screenshots until one passes the check, for at most ten seconds, running
-// the action (if any) again before each: a pointer move that reaches the X
-// server just before the viewer warps the pointer back to the centre is
-// undone unseen, so a move is repeated until the picture shows it. The window
-// is named by its number: without one the screenshot tool waits for a click.
-template <typename Check>
-Picture pictureWhen(const std::string& window, Check check, const std::string& action = "") {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::string rgb;
-    while (std::chrono::steady_clock::now() < deadline && (action.empty() || command(action)) &&
-           command("import -window " + window + " -depth 8 rgb:-", &rgb)) {
-        const Picture picture(rgb.begin(), rgb.end());
-        if (picture.size() == 800 * 600 * 3 && check(picture)) return picture;
-    }
-    return {};
-}
-
 TEST(Flying, KeysAndPointerFlyTheViewerThroughTheDemoLevelAndEscapeQuits) {
     ASSERT_TRUE(testsupport::holdDisplay());
     const std::string level = testsupport::tempPath("demo.d3dbsp");
     ASSERT_EQ(testsupport::runProcess({testsupport::mklevelBinary(), "demo", level}).exitStatus, 0);
     testsupport::BackgroundProcess viewer({testsupport::viewerBinary(), level});
-    std::string window;
-    ASSERT_TRUE(command("timeout 10 xdotool search --sync --onlyvisible --pid " + std::to_string(viewer.id()),
-                        &window))
-        << viewer.errorOutput();
-    window = window.substr(0, window.find('\n'));
-    // Without a window manager the keyboard goes where the pointer is unless
-    // a window is given the focus.
-    ASSERT_TRUE(command("xdotool windowfocus --sync " + window));
+    const std::string window = testsupport::windowOf(viewer.id());
+    ASSERT_FALSE(window.empty()) << viewer.errorOutput();
 
     // Fills that add up leave only outlines and points bright; b makes them opaque.
     const auto additive = [](const Picture& p) { return litShare(p) > 0.1 && litShare(p, 200) < 0.3; };

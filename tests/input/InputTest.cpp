@@ -11,6 +11,7 @@
 
 #include "BSP.h"
 #include "CameraMotion.h"
+#include "CameraPlacement.h"
 #include "Renderer.h"
 #include "TestSupport.h"
 
@@ -79,7 +80,7 @@ std::vector<double> numbers(Values... values) {
 
 // What the keys change, in the order InputPass::settings() lists it.
 enum Setting { Forward, Sideways, Vertical, Mode, Corners, Filled, Lines, PlaneView, OneGroup, Group, Plane,
-               Panel, Far, Point, Width, Alpha, None };
+               Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, None };
 
 // A real window on the test display, showing a level of five texture groups
 // and no planes. Mouse look is off, as the viewer leaves it when turned off,
@@ -105,7 +106,8 @@ protected:
         return numbers(r.moveForward, r.moveSideways, r.moveVertical, r.renderMode, r.showCornerPoints,
                        r.showFilled, r.showWireframe, r.showPlanePoints + 2 * r.singlePlane, r.singleGroup,
                        r.selectedGroup, r.selectedPlane, r.overlayVisible ? r.overlayPage : -r.overlayPage,
-                       r.farPlane, sizes[0], sizes[1], r.fillAlpha);
+                       r.farPlane, sizes[0], sizes[1], r.fillAlpha, r.flySpeed, r.screenshotRequested,
+                       r.reloadRequested);
     }
 
     bool displayHeld = testsupport::holdDisplay();
@@ -139,7 +141,10 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
              {SDLK_QUOTE, true, Width, 1.05}, {SDLK_QUOTE, false, None, 0}, {SDLK_SEMICOLON, true, Width, 1},
              {SDLK_SEMICOLON, true, Width, 0.95}, {SDLK_SEMICOLON, false, None, 0},
              {SDLK_PERIOD, true, Alpha, 0.105}, {SDLK_PERIOD, false, None, 0}, {SDLK_COMMA, true, Alpha, 0.1},
-             {SDLK_COMMA, true, Alpha, 0.095}, {SDLK_COMMA, false, None, 0}, {SDLK_w, true, Forward, 1}}) {
+             {SDLK_COMMA, true, Alpha, 0.095}, {SDLK_COMMA, false, None, 0}, {SDLK_EQUALS, true, Speed, 2},
+             {SDLK_KP_PLUS, true, Speed, 4}, {SDLK_EQUALS, false, None, 0}, {SDLK_MINUS, true, Speed, 2},
+             {SDLK_KP_MINUS, true, Speed, 1}, {SDLK_KP_MINUS, true, Speed, 0.5}, {SDLK_PRINT, true, Shot, 1},
+             {SDLK_F5, true, Reload, 1}, {SDLK_w, true, Forward, 1}}) {
         SCOPED_TRACE(std::string(SDL_GetKeyName(key)) + (down ? " pressed" : " released"));
         pushKey(key, down);
         renderer.handleInput();
@@ -151,7 +156,7 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
     for (const SDLKey key : {SDLK_ESCAPE, SDLK_r}) pushKey(key, true);
     renderer.handleInput();
     EXPECT_FALSE(renderer.running);
-    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1};
+    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1};
     EXPECT_THAT(settings(), Pointwise(DoubleNear(1e-6), expected));
     EXPECT_EQ(renderer.nearPlane, 10.0);
     EXPECT_EQ(std::make_pair(renderer.cameraPos, renderer.cameraVelocity), camera);
@@ -163,6 +168,48 @@ TEST_F(InputPass, ShiftQuadruplesTheSpeedWhileHeldAndCtrlOrAltDoNot) {
         renderer.handleInput();
         EXPECT_EQ(renderer.speedFactor, held & KMOD_SHIFT ? 4.0 : 1.0) << "modifiers " << held;
     }
+}
+
+// The fly speed multiplies the drive as Shift does, and the two add up.
+TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64) {
+    for (const auto& [key, presses, speed] : {std::make_tuple(SDLK_EQUALS, 9, 64.0),
+                                              std::make_tuple(SDLK_MINUS, 11, 1.0 / 16)}) {
+        for (int press = 0; press < presses; ++press) pushKey(key, true);
+        renderer.handleInput();
+        EXPECT_EQ(renderer.flySpeed, speed);
+    }
+    const auto driven = [this](double flySpeed, SDLMod modifiers) {
+        renderer.flySpeed = flySpeed;
+        renderer.cameraVelocity = {};
+        renderer.moveForward = 1;
+        SDL_SetModState(modifiers);
+        renderer.handleInput();
+        renderer.updateCamera();
+        return renderer.cameraVelocity[1];
+    };
+    const double once = driven(1, KMOD_NONE);
+    EXPECT_GT(once, 0);
+    EXPECT_NEAR(driven(4, KMOD_NONE), 4 * once, 1e-9);
+    EXPECT_NEAR(driven(4, KMOD_LSHIFT), 16 * once, 1e-9);
+}
+
+// A level without vertices has no bounds: Home leaves the camera alone.
+TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
+    const auto camera = std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.farPlane);
+    pushKey(SDLK_HOME, true);
+    renderer.handleInput();
+    EXPECT_EQ(std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.farPlane), camera);
+
+    Qor::LevelContents cube;
+    cube.vertices = {{-500, 1000, -500, 255}, {500, 3000, 500, 255}};
+    Qor::BSP shown("", testsupport::writeLevel("cube.d3dbsp", cube).c_str());
+    renderer.setLevel(&shown);
+    pushKey(SDLK_HOME, true);
+    renderer.handleInput();
+    const CameraView fitted = fitView({{-500, 1000, -500}, {500, 3000, 500}}, 800.0 / 600.0, 10, 10000);
+    EXPECT_EQ(std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.cameraPitch, renderer.farPlane),
+              std::make_tuple(fitted.position, fitted.yaw, fitted.pitch, fitted.farPlane));
+    renderer.setLevel(&level);
 }
 
 TEST_F(InputPass, AClickOrWheelStepTogglesMouseLookWhichTurnsByThePointerFromTheCentre) {

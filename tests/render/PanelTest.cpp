@@ -43,7 +43,7 @@ protected:
         state.level = &level;
         state.levelPath = "levels/panel.d3dbsp";
         state.levelLoadMilliseconds = 12.3456;
-        state.bounds = levelBounds(level);
+        state.bounds = Qor::levelBounds(level);
     }
 
     Qor::BSP level{"", testsupport::writeLevel("panel.d3dbsp", panelLevel()).c_str()};
@@ -60,7 +60,7 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTime) {
                             "bounds          -1.2 0.0 -3.0 to 4.0 5.1 6.0", "load time       12.35 ms"));
     const Qor::BSP missing("", testsupport::tempPath("missing.d3dbsp").c_str());
     state.level = &missing;
-    state.bounds = levelBounds(missing);
+    state.bounds = Qor::levelBounds(missing);
     EXPECT_THAT(panelPage(1, state), testing::IsSupersetOf({"size            none", "version         none",
                                                             "bounds          none"}));
 }

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+// Before Xlib, whose None macro would break it.
+#include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <ftw.h>
@@ -158,6 +160,33 @@ bool holdDisplay() {
         if (held == nullptr) usleep(10000);
     }
     return held != nullptr;
+}
+
+bool command(const std::string& line, std::string* out) {
+    const ProcessResult result = runProcess({"/bin/sh", "-c", line});
+    if (out != nullptr) *out = result.out;
+    if (result.exitStatus != 0) ADD_FAILURE() << line << " failed: " << result.err;
+    return result.exitStatus == 0;
+}
+
+std::string windowOf(int pid) {
+    std::string window;
+    if (!command("timeout 10 xdotool search --sync --onlyvisible --pid " + std::to_string(pid), &window)) return "";
+    window = window.substr(0, window.find('\n'));
+    return command("xdotool windowfocus --sync " + window) ? window : "";
+}
+
+// The window is named by its number: without one the screenshot tool waits for a click.
+Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
+                    const std::string& action, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    std::string rgb;
+    while (std::chrono::steady_clock::now() < deadline && (action.empty() || command(action)) &&
+           command("import -window " + window + " -depth 8 rgb:-", &rgb)) {
+        const Picture picture(rgb.begin(), rgb.end());
+        if (picture.size() == bytes && check(picture)) return picture;
+    }
+    return {};
 }
 
 const char* viewerBinary() { return ORVANDEL_BINARY; }

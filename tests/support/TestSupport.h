@@ -3,6 +3,7 @@
 // Shared by the test programs: temporary files, level fixtures and running
 // the built programs as a user would.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,26 @@ private:
 // meanwhile, so a window opened just after another closed would fail; with
 // this connection held, windows come and go safely. False without a display.
 bool holdDisplay();
+
+// Runs a shell command line and collects its output; false, with a test
+// failure, when it fails.
+bool command(const std::string& line, std::string* out = nullptr);
+
+// A window's pixels as 8-bit RGB, rows top first; empty if none came.
+using Picture = std::vector<unsigned char>;
+
+// The number of the first visible window of the process, waiting up to ten
+// seconds for it to show, and with the keyboard focus given to it: without
+// a window manager the keyboard goes where the pointer is otherwise.
+std::string windowOf(int pid);
+
+// Takes screenshots of the window until one of `bytes` bytes passes the
+// check, for at most `seconds`, running the action (if any) again before
+// each: a pointer move that reaches the X server just before the viewer
+// warps the pointer back to the centre is undone unseen, so a move is
+// repeated until the picture shows it. Empty when none passed.
+Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
+                    const std::string& action = "", double seconds = 10.0);
 
 // The built viewer and generator.
 const char* viewerBinary();

@@ -27,6 +27,14 @@ TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
     }
 }
 
+TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
+    const CommandLine plain = parse({"l"});
+    EXPECT_EQ(std::tie(plain.camera.kind, plain.watch), std::make_tuple(CameraRequest::Kind::origin, true));
+    const CommandLine asked = parse({"--camera=-1,2,3", "--no-watch", "l", "--camera", "spawn:2"});
+    EXPECT_EQ(std::tie(asked.camera.kind, asked.camera.spawn, asked.watch),
+              std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
+}
+
 TEST(CommandLine, RejectsMisuseWithOneLine) {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
         {{"--bogus"}, "The following argument was not expected: --bogus"},
@@ -41,6 +49,8 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--panel", "0"}, "--panel: expected 1, 2 or 3, not '0'"},
         {{"--panel=4"}, "--panel: expected 1, 2 or 3, not '4'"},
         {{"--panel", "x"}, "--panel: expected 1, 2 or 3, not 'x'"},
+        {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
+        {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);

@@ -37,6 +37,8 @@ TEST(InfoCommand, ExitsOneOnAFailedLoadAndTwoOnMisuseWithNothingOnStdout) {
         {{viewerBinary(), "--info", missing}, 1, "ERROR: Could not open input bsp file '" + missing + "'.\n"},
         {{viewerBinary(), "--info"}, 2, "orvandel: option '--info' needs a level file\n"},
         {{viewerBinary(), missing, "--bogus", "--info"}, 2, "orvandel: The following argument was not expected: --bogus\n"},
+        {{viewerBinary(), missing, "--camera", "spawn:0"}, 2,
+         "orvandel: --camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not 'spawn:0'\n"},
     };
     for (const auto& [argv, status, err] : cases) {
         const auto run = runProcess(argv);

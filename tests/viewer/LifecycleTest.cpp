@@ -2,14 +2,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "BSP.h"
 #include "FrameTimer.h"
+#include "Png.h"
 #include "Renderer.h"
 #include "TestSupport.h"
 
@@ -68,6 +74,51 @@ TEST(ViewerCommandLine, RunsTheFramesAskedForAndWritesTheLastOneAsPng) {
     // Row 191 crosses the triangle, filled in red at a tenth of full strength
     // and added to the black; GL gives the rows bottom first.
     EXPECT_NEAR(rgb[(191 * 800 + 400) * 3], 25.5, 1.5);
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Saved in the current directory after the pictures already there, and as
+// --screenshot would write the same frame; a directory that cannot take the
+// file gets the message and the viewer goes on.
+TEST(ScreenshotKey, SavesTheFrameAsTheNextNumberedPngAndCarriesOnWhenItCannot) {
+    const std::string level = upperTriangleLevel();
+    const std::string directory = testsupport::tempPath("shots");
+    ASSERT_EQ(mkdir(directory.c_str(), 0755) + chdir(directory.c_str()), 0);
+    ASSERT_TRUE(Qor::writeFile("upper-001.png", {}));
+    for (const bool writable : {true, false}) {
+        if (!writable) std::filesystem::remove_all(directory);
+        Renderer renderer("");
+        Qor::BSP shown("", level.c_str());
+        renderer.setLevel(&shown);
+        renderer.frameLimit = 2;
+        renderer.captureLastFrame = true;
+        renderer.mouseLook = false;
+        SDL_Event press{SDL_KEYDOWN};
+        press.key.keysym.sym = SDLK_PRINT;
+        SDL_PushEvent(&press);
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        renderer.run();
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(renderer.framesRun, 2u);
+        if (!writable) {
+            EXPECT_EQ(out, "");
+            EXPECT_EQ(err, "ERROR: Could not write screenshot file 'upper-001.png'.\n");
+            continue;
+        }
+        EXPECT_EQ(out, "Saved screenshot 'upper-002.png'.\n");
+        EXPECT_EQ(err, "");
+        // Nothing moves between the two frames, so the last one is the same picture.
+        ASSERT_TRUE(writePng("last.png", renderer.screenWidth, renderer.screenHeight, renderer.lastFrame));
+        EXPECT_EQ(fileBytes("upper-002.png"), fileBytes("last.png"));
+        EXPECT_NEAR(renderer.lastFrame[(191 * 800 + 400) * 4], 25.5, 1.5) << "not the triangle's frame";
+    }
+    ASSERT_EQ(chdir("/"), 0);
 }
 
 // Frames of 1, 2, 3, ... seconds, each recorded as the end of a frame records

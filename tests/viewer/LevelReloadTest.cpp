@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LevelFile.h"
+#include "TestSupport.h"
+
+namespace {
+
+using namespace testsupport;
+
+// Stamps A, B, C, D stand for four versions of the file; each check takes
+// the stamp of the moment.
+TEST(ChangeWatch, AsksForAReadOnlyOnceAChangeHasHeldForOneMoreCheck) {
+    const FileStamp a{true, 10, 1}, b{true, 10, 2}, c{true, 20, 3}, d{true, 30, 4}, missing{};
+    ChangeWatch watch(a);
+    const std::vector<std::pair<FileStamp, bool>> checks = {
+        {a, false}, {b, false}, {b, true},           // changed, then held
+        {c, false}, {d, false}, {d, true},           // still being written, then held
+        {missing, false}, {missing, true},           // gone, and gone for good
+        {a, false}, {a, false},                      // back as it was read: no change at all
+    };
+    for (std::size_t k = 0; k < checks.size(); ++k)
+        EXPECT_EQ(watch.settledChange(checks[k].first), checks[k].second) << "check " << k;
+    watch.read(d);
+    EXPECT_FALSE(watch.settledChange(d)) << "the version read is no change";
+}
+
+// One triangle across the middle of the starting view: red (and its orange
+// outline) for texture 0, green (and yellow-green) for texture 1.
+Qor::Bytes triangleLevel(std::uint32_t texture) {
+    Qor::LevelContents contents;
+    contents.vertices = {{-40, 100, -30, 255}, {40, 100, -30, 255}, {0, 100, 35, 255}};
+    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
+    contents.textureGroups = {Qor::TextureGroup{texture, 0, 3, 0, 3}};
+    return Qor::writerFor(contents).bytes();
+}
+
+// Whether many pixels lean to red (channel 0) or to green (channel 1).
+std::function<bool(const Picture&)> leansTo(std::size_t channel) {
+    return [channel](const Picture& p) {
+        std::size_t leaning = 0;
+        for (std::size_t i = 0; i < p.size(); i += 3) leaning += p[i + channel] > p[i + 1 - channel] + 8;
+        return leaning > 2000;
+    };
+}
+
+constexpr std::size_t windowBytes = 800 * 600 * 3;
+
+// Rewritten the way a level compiler writes: a new file moved over the old.
+void replaceLevel(const std::string& path, const Qor::Bytes& bytes) {
+    ASSERT_TRUE(Qor::writeFile(path + ".new", bytes));
+    ASSERT_EQ(rename((path + ".new").c_str(), path.c_str()), 0);
+}
+
+TEST(LevelReload, AChangedFileShowsWithinSecondsAndGarbageLeavesTheOldLevelWithTheMessage) {
+    ASSERT_TRUE(holdDisplay());
+    const std::string path = writeTemp("watched.d3dbsp", triangleLevel(0));
+    BackgroundProcess viewer({viewerBinary(), path});
+    const std::string window = windowOf(viewer.id());
+    ASSERT_FALSE(window.empty()) << viewer.errorOutput();
+    ASSERT_FALSE(pictureWhen(window, windowBytes, leansTo(0)).empty());
+
+    replaceLevel(path, triangleLevel(1));
+    EXPECT_FALSE(pictureWhen(window, windowBytes, leansTo(1)).empty()) << "the new level did not show";
+
+    replaceLevel(path, Qor::Bytes{'I', 'B', 'S', 'Q', 4, 0, 0, 0, 0});
+    const std::string message = "ERROR: The bsp's file format is unsupported.\n";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (viewer.errorOutput().empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(viewer.errorOutput(), message);
+    EXPECT_FALSE(pictureWhen(window, windowBytes, leansTo(1), "", 1.0).empty()) << "the old level went";
+    ASSERT_TRUE(command("xdotool key Escape"));
+    EXPECT_EQ(viewer.waitForExit(10.0), 0);
+    EXPECT_EQ(viewer.errorOutput(), message) << "the broken file is not read again and again";
+}
+
+// Watching or not, F5 reads the level again.
+TEST(LevelReload, WithoutWatchingTheLevelChangesOnlyOnF5) {
+    ASSERT_TRUE(holdDisplay());
+    const std::string path = writeTemp("unwatched.d3dbsp", triangleLevel(0));
+    BackgroundProcess viewer({viewerBinary(), path, "--no-watch"});
+    const std::string window = windowOf(viewer.id());
+    ASSERT_FALSE(window.empty()) << viewer.errorOutput();
+    ASSERT_FALSE(pictureWhen(window, windowBytes, leansTo(0)).empty());
+    replaceLevel(path, triangleLevel(1));
+    // Watching, the viewer would have read it after two checks a second apart.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    EXPECT_FALSE(pictureWhen(window, windowBytes, leansTo(0), "", 1.0).empty()) << "read without F5";
+    EXPECT_FALSE(pictureWhen(window, windowBytes, leansTo(1), "xdotool key F5").empty()) << "F5 did not read it";
+    ASSERT_TRUE(command("xdotool key Escape"));
+    EXPECT_EQ(viewer.waitForExit(10.0), 0);
+}
+
+}  // namespace
