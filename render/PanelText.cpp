@@ -84,17 +84,23 @@ std::vector<std::string> keysPage(const PanelState& s) {
     return lines;
 }
 
+// The row of a selection, "index of count", or why it selects nothing; true
+// when it selects an entry.
+bool selectionRow(std::vector<Row>& rows, const char* label, const char* entries, std::uint32_t selected,
+                  std::size_t size) {
+    if (size == 0) {
+        rows.push_back({label, std::string("none: the level has no ") + entries});
+        return false;
+    }
+    rows.push_back({label, count(selected) + " of " + count(size)});
+    if (selected < size) return true;
+    rows.back().second += ": past the last one";
+    return false;
+}
+
 void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
     const auto& groups = s.level->textureGroups;
-    if (groups.empty()) {
-        rows.push_back({"group", "none: the level has no texture groups"});
-        return;
-    }
-    rows.push_back({"group", count(s.selectedGroup) + " of " + count(groups.size())});
-    if (s.selectedGroup >= groups.size()) {
-        rows.back().second += ": past the last one";
-        return;
-    }
+    if (!selectionRow(rows, "group", "texture groups", s.selectedGroup, groups.size())) return;
     const Qor::TextureGroup& group = groups[s.selectedGroup];
     std::string drawn;
     if (!Qor::wholeTriangles(group)) {
@@ -121,15 +127,7 @@ void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
 
 void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
     const auto& planes = s.level->planes;
-    if (planes.empty()) {
-        rows.push_back({"plane", "none: the level has no planes"});
-        return;
-    }
-    rows.push_back({"plane", count(s.selectedPlane) + " of " + count(planes.size())});
-    if (s.selectedPlane >= planes.size()) {
-        rows.back().second += ": past the last one";
-        return;
-    }
+    if (!selectionRow(rows, "plane", "planes", s.selectedPlane, planes.size())) return;
     const Qor::Plane& plane = planes[s.selectedPlane];
     const std::array<float, 3> at = Qor::planePoint(plane);
     rows.insert(rows.end(), {

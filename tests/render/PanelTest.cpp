@@ -63,6 +63,8 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTime) {
     state.bounds = Qor::levelBounds(missing);
     EXPECT_THAT(panelPage(1, state), testing::IsSupersetOf({"size            none", "version         none",
                                                             "bounds          none"}));
+    EXPECT_THAT(panelPage(3, state), testing::IsSupersetOf({"group              none: the level has no texture groups",
+                                                            "plane              none: the level has no planes"}));
 }
 
 TEST_F(PanelPages, TheViewPageFollowsTheCameraTheSettingsAndTheSelections) {
