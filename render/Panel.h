@@ -2,8 +2,8 @@
 
 #include <optional>
 
-#include "GlyphAtlas.h"
 #include "Bounds.h"
+#include "GlyphAtlas.h"
 
 // What the panel keeps between frames: its glyphs, made the first time it
 // shows, and the level's bounds, which take a walk over every vertex and so
