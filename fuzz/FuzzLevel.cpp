@@ -1,14 +1,21 @@
 // Loads each input as a level file, checks what the reader promises about
 // any file, then reads every element a drawing pass can reach the way the
-// passes reach them, so the sanitizers see each access.
+// passes reach them, so the sanitizers see each access. The --info summaries
+// are written for each level too, and the JSON must parse back whole.
 
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
 #include "BSP.h"
 #include "FuzzInput.h"
 #include "GeometryWalk.h"
 #include "LevelFormat.h"
+#include "LevelInfo.h"
+#include "SpawnPoints.h"
 
 namespace {
 
@@ -17,7 +24,27 @@ namespace format = Qor::format;
 std::string directoryWarning(std::size_t lump) {
     return "WARNING: The bsp's file is too short, the lump's directory is pointing outside the file, "
            "starting from lump '" +
-           std::to_string(lump) + "'.\n";
+           std::to_string(lump) + "'.";
+}
+
+// The entity warning counting the entities kept, with its fault inside the entity lump.
+bool isEntityWarning(const std::string& line, const Qor::BSP& level) {
+    const std::string head = "WARNING: The bsp's entity text is malformed at byte '";
+    const std::string tail = "'; '" + std::to_string(level.entities.size()) + "' entities were read.";
+    if (line.compare(0, head.size(), head) != 0 || line.size() < head.size() + tail.size() ||
+        line.compare(line.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    char* end = nullptr;
+    const unsigned long long fault = std::strtoull(line.c_str() + head.size(), &end, 10);
+    return end == line.c_str() + line.size() - tail.size() && level.lumps.size() > format::lumpEntities &&
+           fault <= level.lumps[format::lumpEntities].length;
+}
+
+// The lines the level kept, as they were printed.
+std::string kept(const Qor::BSP& level) {
+    std::string text;
+    for (const std::string& line : level.messages) text += line + "\n";
+    return text;
 }
 
 // The whole records of a decoded lump, which its sequence must hold exactly.
@@ -31,13 +58,19 @@ void checkFailedLoad(const Qor::BSP& level, const std::string& said) {
                 said == "ERROR: The bsp's file version is unsupported.\n",
             "a level that does not load says why, in one known line");
     require(level.buffer.size == 0 && level.lumps.empty() && level.planes.empty() && level.textureGroups.empty() &&
-                level.vertices.empty() && level.triangles.empty(),
+                level.vertices.empty() && level.triangles.empty() && level.materials.empty() &&
+                level.entities.empty(),
             "a level that does not load is empty");
 }
 
-void checkLoad(const Qor::BSP& level, const std::string& said, std::size_t inputSize) {
-    require(said.empty() || said == directoryWarning(level.lumps.size()),
-            "a loaded level warns at most once, naming the first entry it refused");
+void checkLoad(const Qor::BSP& level, std::size_t inputSize) {
+    const auto& lines = level.messages;
+    std::size_t told = 0;
+    if (told < lines.size() && lines[told] == directoryWarning(level.lumps.size())) ++told;
+    if (told < lines.size() && isEntityWarning(lines[told], level)) ++told;
+    require(told == lines.size(),
+            "a loaded level warns at most once about its directory, naming the first entry it refused, "
+            "then at most once about its entity text");
     require(level.buffer.size == inputSize, "the level holds the whole file");
     require(level.lumps.size() <= level.lumpCount, "the directory stops at the version's lump count");
     for (const Qor::Index& lump : level.lumps)
@@ -45,8 +78,27 @@ void checkLoad(const Qor::BSP& level, const std::string& said, std::size_t input
     require(level.planes.size() == recordsOf(level, format::lumpPlanes) &&
                 level.textureGroups.size() == recordsOf(level, format::lumpTextureGroups) &&
                 level.vertices.size() == recordsOf(level, format::lumpVertices) &&
-                level.triangles.size() == recordsOf(level, format::lumpTriangles),
+                level.triangles.size() == recordsOf(level, format::lumpTriangles) &&
+                level.materials.size() == recordsOf(level, format::lumpMaterials),
             "each sequence holds exactly the whole records of its lump");
+    for (const Qor::SpawnPoint& point : Qor::spawnPoints(level))
+        require(std::isfinite(point.position[0]) && std::isfinite(point.position[1]) &&
+                    std::isfinite(point.position[2]) && point.yaw >= 0.0 && point.yaw < 360.0 &&
+                    point.pitch >= -180.0 && point.pitch <= 180.0,
+                "a spawn point lies somewhere and faces a way within the viewer's ranges");
+}
+
+// Both summaries, as --info prints them; the JSON must hold everything the level does.
+void checkSummaries(const Qor::BSP& level) {
+    std::ostringstream out;
+    if (levelLoaded(level)) printLevelInfo(level, out);
+    out.str("");
+    printLevelJson(level, out);
+    nlohmann::json json = nlohmann::json::parse(out.str(), nullptr, false);
+    require(!json.is_discarded(), "the JSON summary parses back");
+    require(json["materials"].size() == level.materials.size() && json["entities"].size() == level.entities.size() &&
+                json["messages"].size() == level.messages.size() && json["lumps"].size() == level.lumps.size(),
+            "the JSON summary holds every lump, material, entity and message");
 }
 
 // Everything the drawing passes reach, through the walk they use.
@@ -65,10 +117,13 @@ double walkAsThePassesDo(const Qor::BSP& level) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const Qor::BSP level("", holdInput(data, size).c_str());
+    const std::string said = messagesAboutInput();
+    require(said == kept(level), "the level keeps each line it printed, in order");
     if (level.buffer.data == nullptr)
-        checkFailedLoad(level, messagesAboutInput());
+        checkFailedLoad(level, said);
     else
-        checkLoad(level, messagesAboutInput(), size);
+        checkLoad(level, size);
+    checkSummaries(level);
     volatile double reached = walkAsThePassesDo(level);
     (void)reached;
     return 0;

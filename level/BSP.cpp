@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iostream>
 #include <iterator>
+#include <optional>
+#include <utility>
 
 #include "ByteReader.h"
 #include "HugePages.h"
@@ -61,17 +63,74 @@ Triangle decodeTriangle(const std::uint8_t* record) {
     return triangle;
 }
 
+Material decodeMaterial(const std::uint8_t* record) {
+    namespace f = format::material;
+    const auto* name = reinterpret_cast<const char*>(record + f::name);
+    Material material;
+    material.name.assign(name, std::find(name, name + f::nameSize, '\0'));
+    material.surfaceFlags = readU32(record + f::surfaceFlags);
+    material.contentFlags = readU32(record + f::contentFlags);
+    return material;
+}
+
+// Appends each whole block of entity text from begin up to end (or the first
+// NUL). Returns the offset from begin of the byte where the text stopped
+// making sense, or nothing when it ended well; the entities before the fault
+// are kept either way.
+std::optional<std::size_t> readEntityText(const std::uint8_t* begin, const std::uint8_t* end,
+                                          std::vector<Entity>& into) {
+    namespace f = format::entities;
+    const std::uint8_t* at = begin;
+    const auto atEnd = [&] { return at == end || *at == f::end; };
+    const auto skipSpace = [&] {
+        while (!atEnd() && (*at == ' ' || *at == '\t' || *at == '\r' || *at == '\n')) ++at;
+    };
+    const auto fault = [&] { return std::optional<std::size_t>(static_cast<std::size_t>(at - begin)); };
+    // Reads the quoted string at `at`, leaving `at` past its closing quote;
+    // false when the text ends first.
+    const auto quoted = [&](std::string& text) {
+        const std::uint8_t* first = ++at;
+        while (!atEnd() && *at != f::quote) ++at;
+        if (atEnd()) return false;
+        text.assign(reinterpret_cast<const char*>(first), static_cast<std::size_t>(at - first));
+        ++at;
+        return true;
+    };
+
+    for (;;) {
+        skipSpace();
+        if (atEnd()) return std::nullopt;
+        if (*at != f::open) return fault();
+        ++at;
+        Entity entity;
+        for (skipSpace(); !atEnd() && *at == f::quote; skipSpace()) {
+            std::pair<std::string, std::string> pair;
+            if (!quoted(pair.first)) return fault();
+            skipSpace();
+            if (atEnd() || *at != f::quote || !quoted(pair.second)) return fault();
+            entity.pairs.push_back(std::move(pair));
+        }
+        if (atEnd() || *at != f::close) return fault();
+        ++at;
+        into.push_back(std::move(entity));
+    }
+}
+
 }  // namespace
 
 BSP::BSP(const char* directoryPath, const char* levelPath)
     : directory(directoryPart(directoryPath)), fileName(fileNamePart(levelPath)) {
-    if (!loadWholeFile(levelPath, buffer, "input bsp file", "bsp file")) return;
+    const FileReadResult read = readWholeFile(levelPath, buffer);
+    if (read != FileReadResult::ok) {
+        report(readFailureMessage(read, levelPath, "input bsp file", "bsp file"));
+        return;
+    }
 
     const std::uint8_t* start = buffer.data;
     if (buffer.size <= format::headerSize ||
         !std::equal(std::begin(format::magic), std::end(format::magic),
                     start + format::magicOffset)) {
-        std::cerr << "ERROR: The bsp's file format is unsupported.\n";
+        report("ERROR: The bsp's file format is unsupported.");
         releaseFileBuffer(buffer);
         return;
     }
@@ -80,7 +139,7 @@ BSP::BSP(const char* directoryPath, const char* levelPath)
     case format::version4: useVersion4Layout(); break;
     case format::version59: useVersion59Layout(); break;
     default:
-        std::cerr << "ERROR: The bsp's file version is unsupported.\n";
+        report("ERROR: The bsp's file version is unsupported.");
         releaseFileBuffer(buffer);
         return;
     }
@@ -93,12 +152,12 @@ BSP::~BSP() { releaseFileBuffer(buffer); }
 
 void BSP::useVersion4Layout() {
     lumpCount = format::version4LumpCount;
-    lumpLoaders[format::lumpIgnoredFirst] = &BSP::loadNothing;
+    lumpLoaders[format::lumpMaterials] = &BSP::loadMaterials;
     lumpLoaders[format::lumpPlanes] = &BSP::loadPlanes;
     lumpLoaders[format::lumpTextureGroups] = &BSP::loadTextureGroups;
     lumpLoaders[format::lumpVertices] = &BSP::loadVertices;
     lumpLoaders[format::lumpTriangles] = &BSP::loadTriangles;
-    lumpLoaders[format::lumpIgnoredLast] = &BSP::loadNothing;
+    lumpLoaders[format::lumpEntities] = &BSP::loadEntities;
 }
 
 void BSP::useVersion59Layout() { lumpCount = format::version59LumpCount; }
@@ -114,9 +173,9 @@ void BSP::readLumps() {
         cursor += format::entry::size;
         // 64-bit, so that an offset near 4 GiB cannot wrap past the check.
         if (static_cast<std::uint64_t>(offset) + length > fileSize) {
-            std::cerr << "WARNING: The bsp's file is too short, the lump's directory is pointing "
-                         "outside the file, starting from lump '"
-                      << lumps.size() << "'.\n";
+            report("WARNING: The bsp's file is too short, the lump's directory is pointing outside the "
+                   "file, starting from lump '" +
+                   std::to_string(lumps.size()) + "'.");
             break;
         }
         lumps.emplace_back(offset, length);
@@ -154,6 +213,18 @@ void BSP::loadVertices() { loadRecords(vertices, format::vertex::size, decodeVer
 
 void BSP::loadTriangles() { loadRecords(triangles, format::triangle::size, decodeTriangle); }
 
-void BSP::loadNothing() {}
+void BSP::loadMaterials() { loadRecords(materials, format::material::size, decodeMaterial); }
+
+void BSP::loadEntities() {
+    const std::optional<std::size_t> fault = readEntityText(cursor, lumpEnd, entities);
+    if (fault)
+        report("WARNING: The bsp's entity text is malformed at byte '" + std::to_string(*fault) + "'; '" +
+               std::to_string(entities.size()) + "' entities were read.");
+}
+
+void BSP::report(std::string line) {
+    std::cerr << line << '\n';
+    messages.push_back(std::move(line));
+}
 
 }  // namespace Qor

@@ -12,7 +12,8 @@ namespace Qor {
 
 // A compiled level, read and decoded by the constructor and never changed
 // afterwards. A file that cannot be loaded prints one line on stderr and
-// leaves the geometry empty; nothing is thrown.
+// leaves the level empty; a fault the load can work around prints a warning
+// and keeps what could be read. Nothing is thrown.
 class BSP {
 public:
     using Loader = void (BSP::*)();
@@ -37,6 +38,11 @@ public:
     std::vector<TextureGroup> textureGroups;
     std::vector<Vertex> vertices;
     std::vector<Triangle> triangles;
+    std::vector<Material> materials;
+    std::vector<Entity> entities;
+    // Each ERROR and WARNING line the load wrote on stderr, in order, without
+    // its line end, so that what the user was told can be shown again.
+    std::vector<std::string> messages;
 
     void useVersion4Layout();
     void useVersion59Layout();
@@ -46,10 +52,13 @@ public:
     void loadTextureGroups();
     void loadVertices();
     void loadTriangles();
-    // Registered for lumps that the viewer knows but does not need.
-    void loadNothing();
+    void loadMaterials();
+    void loadEntities();
 
 private:
+    // Writes the line and its line end on stderr and keeps it in messages.
+    void report(std::string line);
+
     template <typename Element>
     void loadRecords(std::vector<Element>& into, std::size_t recordSize,
                      Element (*decode)(const std::uint8_t* record));

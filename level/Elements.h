@@ -2,6 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace Qor {
 
@@ -43,5 +47,34 @@ struct Vertex {
 struct Triangle {
     std::array<std::uint32_t, 3> corners{};
 };
+
+// The name's bytes as the file holds them, up to the first NUL: they need
+// not be printable or valid UTF-8.
+struct Material {
+    std::string name;
+    std::uint32_t surfaceFlags = 0;
+    std::uint32_t contentFlags = 0;
+};
+
+// Key/value pairs in file order; a key may repeat and nothing is required.
+struct Entity {
+    std::vector<std::pair<std::string, std::string>> pairs;
+
+    // The first value given for key, or nullptr when the entity has none.
+    const std::string* value(std::string_view key) const {
+        for (const auto& pair : pairs)
+            if (pair.first == key) return &pair.second;
+        return nullptr;
+    }
+};
+
+// Bytes as text that any screen font can show: each byte outside printable
+// ASCII becomes '?', so a name keeps its length.
+inline std::string printableText(std::string_view bytes) {
+    std::string text(bytes);
+    for (char& c : text)
+        if (c < ' ' || c > '~') c = '?';
+    return text;
+}
 
 }  // namespace Qor

@@ -53,15 +53,20 @@ FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer) {
     return FileReadResult::ok;
 }
 
-bool loadWholeFile(const std::string& path, FileBuffer& buffer, const char* openName, const char* readName) {
-    switch (readWholeFile(path, buffer)) {
-    case FileReadResult::ok: return true;
-    case FileReadResult::notOpened:
-        std::cerr << "ERROR: Could not open " << openName << " '" << path << "'.\n";
-        return false;
+std::string readFailureMessage(FileReadResult result, const std::string& path, const char* openName,
+                               const char* readName) {
+    switch (result) {
+    case FileReadResult::ok: return "";
+    case FileReadResult::notOpened: return "ERROR: Could not open " + std::string(openName) + " '" + path + "'.";
     case FileReadResult::notRead: break;
     }
-    std::cerr << "ERROR: Could not read " << readName << " '" << path << "'.\n";
+    return "ERROR: Could not read " + std::string(readName) + " '" + path + "'.";
+}
+
+bool loadWholeFile(const std::string& path, FileBuffer& buffer, const char* openName, const char* readName) {
+    const FileReadResult result = readWholeFile(path, buffer);
+    if (result == FileReadResult::ok) return true;
+    std::cerr << readFailureMessage(result, path, openName, readName) << '\n';
     return false;
 }
 

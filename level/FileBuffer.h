@@ -23,9 +23,14 @@ enum class FileReadResult {
 // empty.
 FileReadResult readWholeFile(const std::string& path, FileBuffer& buffer);
 
-// readWholeFile, telling a failure on stderr in the program's words:
+// A failed read in the program's words, without the line end:
 // "ERROR: Could not open <openName> '<path>'." when the file cannot be opened,
 // "ERROR: Could not read <readName> '<path>'." when it cannot be read whole.
+// Empty for ok.
+std::string readFailureMessage(FileReadResult result, const std::string& path, const char* openName,
+                               const char* readName);
+
+// readWholeFile, telling a failure on stderr as readFailureMessage words it.
 bool loadWholeFile(const std::string& path, FileBuffer& buffer, const char* openName, const char* readName);
 
 // Frees the bytes and leaves the buffer empty.

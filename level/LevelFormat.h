@@ -33,17 +33,26 @@ constexpr std::size_t size = 8;
 static_assert(offset + 4 == size);
 }  // namespace entry
 
-// The lumps that version 4 decodes. Lumps 0 and 37 have loaders that decode
-// nothing; every other lump is skipped.
+// The lumps that version 4 decodes; every other lump is skipped.
+constexpr std::uint32_t lumpMaterials = 0;
 constexpr std::uint32_t lumpPlanes = 4;
 constexpr std::uint32_t lumpTextureGroups = 7;
 constexpr std::uint32_t lumpVertices = 8;
 constexpr std::uint32_t lumpTriangles = 9;
-constexpr std::uint32_t lumpIgnoredFirst = 0;
-constexpr std::uint32_t lumpIgnoredLast = 37;
+constexpr std::uint32_t lumpEntities = 37;
 
-// Every lump is an array of fixed-size records without a header or count;
-// a shorter tail after the last whole record is ignored.
+// Every lump but the entities is an array of fixed-size records without a
+// header or count; a shorter tail after the last whole record is ignored.
+
+// Lump 0: a material. A texture group's `texture` is an index into this array.
+namespace material {
+constexpr std::size_t name = 0;           // 64 bytes of text, NUL-padded; a 64-byte name has no NUL
+constexpr std::size_t nameSize = 64;
+constexpr std::size_t surfaceFlags = 64;  // uint32
+constexpr std::size_t contentFlags = 68;  // uint32
+constexpr std::size_t size = 72;
+static_assert(name + nameSize == surfaceFlags && surfaceFlags + 4 == contentFlags && contentFlags + 4 == size);
+}  // namespace material
 
 // Lump 4: a plane, four 32-bit values copied bit for bit.
 namespace plane {
@@ -85,9 +94,23 @@ constexpr std::size_t size = 6;
 static_assert(corners + 3 * cornerStride == size);
 }  // namespace triangle
 
-// The record size of a lump that version 4 decodes, or 0 for any other lump.
+// Lump 37: the entities, as text rather than records. Blocks
+//   { "key" "value" ... }
+// one per entity, separated by spaces, tabs, CR or LF. A quoted string holds
+// any byte but '"' (no escapes: backslashes and braces are plain bytes). A NUL
+// byte ends the text wherever it stands; real files end the lump with one.
+namespace entities {
+constexpr char open = '{';
+constexpr char close = '}';
+constexpr char quote = '"';
+constexpr char end = '\0';
+}  // namespace entities
+
+// The record size of a lump that version 4 decodes as records, or 0 for any
+// other lump (the entities' text included).
 constexpr std::size_t recordSize(std::uint32_t lump) {
     switch (lump) {
+    case lumpMaterials: return material::size;
     case lumpPlanes: return plane::size;
     case lumpTextureGroups: return textureGroup::size;
     case lumpVertices: return vertex::size;

@@ -16,6 +16,7 @@ seeds=$dir/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds/level" "$seeds/settings" "$dir/corpus/level" "$dir/corpus/settings" "$dir/findings"
 "$dir/fuzz/orvandel-fuzz-seeds" "$seeds/level" "$seeds/settings"
+"$dir/orvandel-mklevel" demo "$seeds/level/demo.d3dbsp"
 for triangles in 4 40; do
   "$dir/orvandel-mklevel" bench --triangles "$triangles" "$seeds/level/bench$triangles.d3dbsp"
 done

@@ -63,6 +63,10 @@ struct Options {
                      "print the level's header, counts, bounds and lump\n"
                      "directory without opening a window")
             ->disable_flag_override();
+        app.add_flag("--json", line.json,
+                     "with --info: print all of that and the materials,\n"
+                     "entities and spawn points as one JSON object")
+            ->disable_flag_override();
         app.add_option("--settings", line.settingsPath,
                        "take the window's width, height and full-screen flag\n"
                        "from FILE (lines of width=, height=, fullscreen=)")
@@ -138,6 +142,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     line.watch = !options.noWatch;
     if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
     if (!options.operands.empty()) line.levelPath = options.operands[0];
+    if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

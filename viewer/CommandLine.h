@@ -23,6 +23,8 @@ struct CommandLine {
     CameraRequest camera;
     // Read the level again when its file changes.
     bool watch = true;
+    // With info: the summary as one JSON object.
+    bool json = false;
     // The one-line message for a usage error.
     std::string error;
 };

@@ -16,11 +16,14 @@ namespace {
 const char* const builtInBasePath = "C:\\QOR2MAP";
 const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
 
-int showInfo(const std::string& levelPath) {
-    const Qor::BSP level("", levelPath.c_str());
-    if (!levelLoaded(level)) return 1;
-    printLevelInfo(level, std::cout);
-    return 0;
+// The JSON object is printed for a level that failed too, with its messages.
+int showInfo(const CommandLine& line) {
+    const Qor::BSP level("", line.levelPath.c_str());
+    if (line.json)
+        printLevelJson(level, std::cout);
+    else if (levelLoaded(level))
+        printLevelInfo(level, std::cout);
+    return levelLoaded(level) ? 0 : 1;
 }
 
 int view(const CommandLine& line) {
@@ -74,7 +77,7 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::help: std::cout << usageText(); return 0;
     case CommandLine::Action::version: std::cout << "orvandel " << programVersion << '\n'; return 0;
     case CommandLine::Action::usageError: std::cerr << line.error << '\n'; return 2;
-    case CommandLine::Action::info: return showInfo(line.levelPath);
+    case CommandLine::Action::info: return showInfo(line);
     case CommandLine::Action::view: break;
     }
     return view(line);

@@ -19,6 +19,7 @@
 
 #include "BSP.h"
 #include "LevelWriter.h"
+#include "SpawnPoints.h"
 #include "TestSupport.h"
 
 namespace {
@@ -28,10 +29,20 @@ struct Loaded {
     std::string err;
 };
 
+// The lines the level kept, as they were printed.
+std::string said(const Qor::BSP& level) {
+    std::string text;
+    for (const std::string& line : level.messages) text += line + "\n";
+    return text;
+}
+
+// Every load checks that the level kept exactly what it printed.
 Loaded load(const std::string& path) {
     testing::internal::CaptureStderr();
     auto level = std::make_unique<Qor::BSP>("", path.c_str());
-    return {std::move(level), testing::internal::GetCapturedStderr()};
+    Loaded loaded{std::move(level), testing::internal::GetCapturedStderr()};
+    EXPECT_EQ(said(*loaded.level), loaded.err);
+    return loaded;
 }
 
 Loaded loadBytes(const Qor::Bytes& bytes) { return load(testsupport::writeTemp("fixture.d3dbsp", bytes)); }
@@ -55,6 +66,12 @@ Qor::LevelWriter sample(std::uint32_t version = 4, std::uint32_t entryCount = 39
         {8, Qor::encodeVertices(std::vector<Qor::Vertex>(2))},
         {9, Qor::encodeTriangles(std::vector<Qor::Triangle>(2))}};
     return {version, entryCount, lumps};
+}
+
+// The whole literal, NULs inside it included.
+template <std::size_t size>
+std::string withNuls(const char (&text)[size]) {
+    return std::string(text, size - 1);
 }
 
 Qor::Bytes withEntry(const Qor::LevelWriter& writer, std::uint32_t lump, Qor::LevelWriter::Entry entry) {
@@ -126,6 +143,104 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     EXPECT_EQ(level.triangles[0].corners, (std::array<std::uint32_t, 3>{65535, 32768, 0x0201}));
 }
 
+TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
+    // The name bytes stored, the name read; then a tail one byte short of a record, which is dropped.
+    const std::pair<std::string, std::string> names[] = {
+        {withNuls("brick\0\0"), "brick"},
+        {std::string(64, 'x'), std::string(64, 'x')},
+        {withNuls("\xff\xfe\x01" "caf\xc3\xa9\0tail"), "\xff\xfe\x01" "caf\xc3\xa9"},
+    };
+    Qor::LevelWriter writer;
+    Qor::Bytes& lump = writer.lumpBytes[0];
+    std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t>> expected, read;
+    for (const auto& [stored, name] : names) {
+        lump = padded(lump, lump.size() + 64);
+        std::copy(stored.begin(), stored.end(), lump.end() - 64);
+        Qor::appendU32(lump, 0x80000000u + static_cast<std::uint32_t>(expected.size()));
+        Qor::appendU32(lump, 0xFFFFFFFFu);
+        expected.emplace_back(name, 0x80000000u + expected.size(), 0xFFFFFFFFu);
+    }
+    lump.resize(lump.size() + 71, 'y');
+    const Loaded loaded = loadBytes(writer.bytes());
+    for (const Qor::Material& m : loaded.level->materials) read.emplace_back(m.name, m.surfaceFlags, m.contentFlags);
+    ASSERT_EQ(read, expected);
+    EXPECT_EQ(Qor::printableText(loaded.level->materials[2].name), "???caf??");
+}
+
+TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {
+    using Pairs = std::vector<std::vector<std::pair<std::string, std::string>>>;
+    const Pairs one = {{{"a", "b"}}};
+    const auto fault = [](int at, int read) {
+        return "WARNING: The bsp's entity text is malformed at byte '" + std::to_string(at) + "'; '" +
+               std::to_string(read) + "' entities were read.\n";
+    };
+    const std::tuple<const char*, std::string, Pairs, std::string> cases[] = {
+        {"one block", R"({ "classname" "worldspawn" })", {{{"classname", "worldspawn"}}}, ""},
+        {"blocks, repeated keys, no spaces", R"({"k" "1" "k" "2"}{"" ""}{})",
+         {{{"k", "1"}, {"k", "2"}}, {{"", ""}}, {}}, ""},
+        {"backslashes and braces quoted", R"({ "a\" "{b}\\" })", {{{"a\\", "{b}\\\\"}}}, ""},
+        {"CR LF and tabs", "\r\n{\r\n\t\"a\"\t\"b\"\r\n}\r\n", one, ""},
+        {"NULs end the text", withNuls("{ \"a\" \"b\" }\0\0{ junk"), one, ""},
+        {"nothing but space", " \t\r\n", {}, ""},
+        {"text outside a block", R"({ "a" "b" } x)", one, fault(12, 1)},
+        {"missing open brace", R"({ "a" "b" } "c" "d" })", one, fault(12, 1)},
+        {"missing close brace", R"({ "a" "b" } { "c" "d" )", one, fault(22, 1)},
+        {"nested open brace", R"({ "a" "b" } { "c" "d" { "e" "f" } })", one, fault(22, 1)},
+        {"key without value", R"({ "a" "b" } { "c" })", one, fault(18, 1)},
+        {"unquoted key", R"({ "a" "b" } { c "d" })", one, fault(14, 1)},
+        {"unterminated quote", R"({ "a" "b" } { "c" "d)", one, fault(20, 1)},
+        {"quote ended by a NUL", withNuls("{ \"a\" \"b\0\" }"), {}, fault(8, 0)},
+    };
+    for (const auto& [what, text, entities, err] : cases) {
+        SCOPED_TRACE(what);
+        Qor::LevelWriter writer;
+        writer.lumpBytes = {{37, Qor::Bytes(text.begin(), text.end())}};
+        const Loaded loaded = loadBytes(writer.bytes());
+        EXPECT_EQ(loaded.err, err);
+        Pairs read;
+        for (const Qor::Entity& entity : loaded.level->entities) read.push_back(entity.pairs);
+        EXPECT_EQ(read, entities);
+    }
+}
+
+TEST(SpawnPoints, FaceTheWayTheirAngleSaysInTheViewersTerms) {
+    using Keys = std::vector<std::pair<std::string, std::string>>;
+    const auto spawn = [](const char* classname, const char* origin, Keys more = {}) {
+        more.insert(more.begin(), {{"classname", classname}, {"origin", origin}});
+        return Qor::Entity{more};
+    };
+    // Position, yaw, pitch of each entity that is a spawn point; nothing for those that are not.
+    const std::pair<Qor::Entity, std::vector<double>> cases[] = {
+        {spawn("info_player_start", "1 2 3", {{"angle", "0"}}), {1, 2, 3, 90, 0}},
+        {spawn("info_player_deathmatch", " -1.5\t2e3  0 ", {{"angle", "90"}}), {-1.5, 2000, 0, 0, 0}},
+        {spawn("team_spawn_red", "0 0 0", {{"angle", "180"}}), {0, 0, 0, 270, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angle", "-270"}}), {0, 0, 0, 0, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "30 45 0"}}), {0, 0, 0, 45, -30}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "350 0 0"}, {"angle", "10"}}), {0, 0, 0, 80, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angle", "east"}, {"angles", "-20 60 5"}}), {0, 0, 0, 30, 20}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "350 -450 0"}}), {0, 0, 0, 180, 10}},
+        {spawn("info_player_x", "7 8 9"), {7, 8, 9, 90, 0}},
+        {spawn("light", "0 0 0"), {}},
+        {spawn("xinfo_player", "0 0 0"), {}},
+        {spawn("info_player_x", "1 2"), {}},
+        {spawn("info_player_x", "1 2 3 4"), {}},
+        {spawn("info_player_x", "1 2-3"), {}},
+        {spawn("info_player_x", "1 2 nan"), {}},
+        {Qor::Entity{{{"classname", "info_player_start"}}}, {}},
+    };
+    Qor::LevelContents contents;
+    std::vector<std::vector<double>> expected;
+    for (const auto& [entity, point] : cases) {
+        contents.entities.push_back(entity);
+        if (!point.empty()) expected.push_back(point);
+    }
+    const Loaded loaded = loadBytes(Qor::writerFor(contents).bytes());
+    std::vector<std::vector<double>> found;
+    for (const Qor::SpawnPoint& p : Qor::spawnPoints(*loaded.level))
+        found.push_back({p.position[0], p.position[1], p.position[2], p.yaw, p.pitch});
+    EXPECT_EQ(found, expected);
+}
+
 TEST(LevelRoundTrip, ReadsBackEveryFieldTheWriterWrote) {
     std::mt19937 random(20240611);
     const auto draw = [&](std::uint32_t high) {
@@ -195,7 +310,8 @@ TEST(LevelFileAccess, ReadsWhatTheUserMayReadAndReportsTheRest) {
             if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
                 _exit(101);
             const Loaded loaded = load(at(name));
-            _exit(loaded.err == err ? static_cast<int>(loaded.level->triangles.size()) : 100);
+            const bool told = loaded.err == err && said(*loaded.level) == err;
+            _exit(told ? static_cast<int>(loaded.level->triangles.size()) : 100);
         }
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -205,7 +321,7 @@ TEST(LevelFileAccess, ReadsWhatTheUserMayReadAndReportsTheRest) {
     std::filesystem::remove_all(directory);
 }
 
-TEST(LevelGenerator, WritesADemoWithEveryColourAndBenchLevelsOfTheTrianglesAskedFor) {
+TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTrianglesAskedFor) {
     const std::string path = testsupport::tempPath("generated.d3dbsp");
     const auto generate = [&](std::vector<std::string> argv) {
         argv.insert(argv.begin(), testsupport::mklevelBinary());
@@ -217,8 +333,12 @@ TEST(LevelGenerator, WritesADemoWithEveryColourAndBenchLevelsOfTheTrianglesAsked
     };
     const Loaded demo = generate({"demo"});
     std::set<std::uint32_t> colours;
-    for (const Qor::TextureGroup& group : demo.level->textureGroups) colours.insert(group.texture % 12);
+    for (const Qor::TextureGroup& group : demo.level->textureGroups) {
+        colours.insert(group.texture % 12);
+        EXPECT_LT(group.texture, demo.level->materials.size());
+    }
     EXPECT_EQ(colours.size(), 12u);
+    EXPECT_EQ(Qor::spawnPoints(*demo.level).size(), 2u);
     // Three full patches and half a quad of the next group.
     EXPECT_EQ(generate({"bench", "--triangles", "385"}).level->triangles.size(), 385u);
 }

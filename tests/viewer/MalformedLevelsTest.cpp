@@ -15,6 +15,9 @@ std::string readerMessage(const Qor::MalformedLevel& level) {
     case Verdict::loads: return "";
     case Verdict::unsupportedFormat: return "ERROR: The bsp's file format is unsupported.\n";
     case Verdict::unsupportedVersion: return "ERROR: The bsp's file version is unsupported.\n";
+    case Verdict::entityTextMalformed:
+        return "WARNING: The bsp's entity text is malformed at byte '" + std::to_string(level.faultByte) + "'; '" +
+               std::to_string(level.entitiesRead) + "' entities were read.\n";
     case Verdict::directoryPastEnd: break;
     }
     return "WARNING: The bsp's file is too short, the lump's directory is pointing outside the file, "

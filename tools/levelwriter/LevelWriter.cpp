@@ -1,5 +1,6 @@
 #include "LevelWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -85,6 +86,31 @@ Bytes encodeTriangles(const std::vector<Triangle>& triangles) {
     return out;
 }
 
+Bytes encodeMaterials(const std::vector<Material>& materials) {
+    namespace f = format::material;
+    Bytes out;
+    out.reserve(materials.size() * f::size);
+    for (const Material& m : materials) {
+        const std::size_t length = std::min(m.name.size(), f::nameSize);
+        out.insert(out.end(), m.name.begin(), m.name.begin() + static_cast<std::ptrdiff_t>(length));
+        appendZeros(out, f::nameSize - length);
+        appendU32(out, m.surfaceFlags);
+        appendU32(out, m.contentFlags);
+    }
+    return out;
+}
+
+Bytes encodeEntities(const std::vector<Entity>& entities) {
+    std::string text;
+    for (const Entity& entity : entities) {
+        text += "{\n";
+        for (const auto& [key, value] : entity.pairs) text += '"' + key + "\" \"" + value + "\"\n";
+        text += "}\n";
+    }
+    if (!text.empty()) text += format::entities::end;
+    return Bytes(text.begin(), text.end());
+}
+
 std::vector<LevelWriter::Entry> LevelWriter::layOut() const {
     std::vector<Entry> entries(entryCount, Entry{0, 0});
     std::uint64_t next = format::directoryOffset + std::uint64_t{entryCount} * format::entry::size;
@@ -124,6 +150,8 @@ LevelWriter writerFor(const LevelContents& contents) {
     writer.lumpBytes[format::lumpTextureGroups] = encodeTextureGroups(contents.textureGroups);
     writer.lumpBytes[format::lumpVertices] = encodeVertices(contents.vertices);
     writer.lumpBytes[format::lumpTriangles] = encodeTriangles(contents.triangles);
+    writer.lumpBytes[format::lumpMaterials] = encodeMaterials(contents.materials);
+    writer.lumpBytes[format::lumpEntities] = encodeEntities(contents.entities);
     return writer;
 }
 

@@ -26,6 +26,12 @@ Bytes encodePlanes(const std::vector<Plane>& planes);
 Bytes encodeTextureGroups(const std::vector<TextureGroup>& groups);
 Bytes encodeVertices(const std::vector<Vertex>& vertices);
 Bytes encodeTriangles(const std::vector<Triangle>& triangles);
+// Names longer than the record's 64 bytes are cut.
+Bytes encodeMaterials(const std::vector<Material>& materials);
+// One block per entity, one pair per line, and a NUL at the end as real
+// files have; nothing at all for no entities. Keys and values are written as
+// they are, so one holding '"' gives text the reader refuses.
+Bytes encodeEntities(const std::vector<Entity>& entities);
 
 // A level file under construction: a header, a directory of entryCount
 // entries and the lumps' bytes laid out after the directory in lump order.
@@ -47,14 +53,21 @@ struct LevelWriter {
     Bytes bytes(const std::vector<Entry>& entries) const;
 };
 
-// The four geometry sequences of a version-4 level.
+// What a version-4 level holds: the four geometry sequences, the materials
+// and the entities.
 struct LevelContents {
     std::vector<Plane> planes;
     std::vector<TextureGroup> textureGroups;
     std::vector<Vertex> vertices;
     std::vector<Triangle> triangles;
+    // Initialised here so that contents listing only the geometry need not
+    // name these (no missing-initializer warning).
+    std::vector<Material> materials{};
+    std::vector<Entity> entities{};
 };
 
+// Empty sequences give empty lumps, so a level without materials or entities
+// has the bytes it had before the writer knew them.
 LevelWriter writerFor(const LevelContents& contents);
 
 // Writes the bytes to path, replacing the file; false when it cannot.

@@ -29,7 +29,17 @@ LevelContents baseContents() {
 
 MalformedLevel level(std::string name, Bytes bytes, Verdict verdict = Verdict::loads,
                      std::uint32_t firstBadLump = 0) {
-    return MalformedLevel{std::move(name), std::move(bytes), verdict, firstBadLump};
+    return MalformedLevel{std::move(name), std::move(bytes), verdict, firstBadLump, 0, 0};
+}
+
+// The base level with this entity text, which the reader stops reading at
+// faultByte after entitiesRead blocks.
+MalformedLevel withEntityText(std::string name, const std::string& text, std::uint32_t faultByte,
+                              std::uint32_t entitiesRead) {
+    LevelWriter writer = writerFor(baseContents());
+    writer.lumpBytes[format::lumpEntities] = Bytes(text.begin(), text.end());
+    return MalformedLevel{std::move(name), writer.bytes(), Verdict::entityTextMalformed, 0, faultByte,
+                          entitiesRead};
 }
 
 // The base level with its model edited before it is written.
@@ -120,6 +130,21 @@ std::vector<MalformedLevel> malformedLevels() {
                    c.vertices[3].x = std::numeric_limits<float>::denorm_min();
                }),
         edited("no_geometry", [](LevelContents& c) { c = LevelContents{}; }),
+        // Names of every byte and of the whole record, and a group naming a material past the end.
+        edited("material_names_odd",
+               [](LevelContents& c) {
+                   c.materials = {Material{std::string("\xff\x01\xc3(\x7f{\"}", 8), 1, 2},
+                                  Material{std::string(64, '\xe9'), 0xFFFFFFFFu, 0}};
+               }),
+        // Spawn points whose numbers are not numbers, or too large to face anywhere sensible.
+        edited("spawn_values_odd",
+               [](LevelContents& c) {
+                   c.entities = {
+                       Entity{{{"classname", "info_player_start"}, {"origin", "nan 0 0"}, {"angle", "1"}}},
+                       Entity{{{"classname", "info_player_start"}, {"origin", "1e38 -1e38 0"}, {"angle", "1e308"}}},
+                       Entity{{{"classname", "spawn"}, {"origin", "0 0 0"}, {"angles", "-1e308 inf 0"}}},
+                       Entity{{{"classname", "info_player_start"}, {"classname", "light"}, {"origin", "1 2 3"}}}};
+               }),
         level("zero_length_lumps", withDirectory([](auto& entries, std::uint32_t) {
                   for (std::uint32_t lump : {format::lumpPlanes, format::lumpTextureGroups, format::lumpVertices,
                                              format::lumpTriangles})
@@ -131,9 +156,11 @@ std::vector<MalformedLevel> malformedLevels() {
                                              format::lumpTriangles})
                       entries[lump] = LevelWriter::Entry{size - start, start};
               })),
-        level("lumps_cover_whole_file", withDirectory([](auto& entries, std::uint32_t size) {
-                  for (auto& entry : entries) entry = LevelWriter::Entry{size, 0};
-              })),
+        // The entity text then starts with the magic, which is no block.
+        MalformedLevel{"lumps_cover_whole_file", withDirectory([](auto& entries, std::uint32_t size) {
+                           for (auto& entry : entries) entry = LevelWriter::Entry{size, 0};
+                       }),
+                       Verdict::entityTextMalformed, 0, 0, 0},
         level("lump_tails_not_whole_records", withDirectory([](auto& entries, std::uint32_t) {
                   // Each lump runs one byte short or long, into its neighbour.
                   entries[format::lumpPlanes].length -= 1;
@@ -159,6 +186,11 @@ std::vector<MalformedLevel> malformedLevels() {
         level("header_only", Bytes{'I', 'B', 'S', 'P', 4, 0, 0, 0}, Verdict::unsupportedFormat),
         level("header_and_one_byte", Bytes{'I', 'B', 'S', 'P', 4, 0, 0, 0, 0}),
     };
+
+    levels.push_back(withEntityText("entity_block_nested",
+                                    "{ \"classname\" \"worldspawn\" }\n{ \"classname\" \"light\"\n{ }", 51, 1));
+    levels.push_back(withEntityText("entity_quote_unterminated", "{ \"classname\" \"light\" \"origin\" \"1 2", 35, 0));
+    levels.push_back(withEntityText("entity_text_not_text", std::string("\x80\xff{\0", 4), 0, 0));
 
     // A directory of more than 39 entries whose extra entries would point
     // anywhere if they were read.

@@ -147,6 +147,24 @@ Qor::LevelContents demoScene() {
     scene.column({0.0f, 1570.0f, ground + 520.0f}, 60.0f, 120.0f, 12);
     scene.beginGroup(11);
     scene.box({-40.0f, 1000.0f, ground}, {40.0f, 1080.0f, ground + 30.0f});
+
+    // One material for each texture index above, named for what uses it; all solid.
+    const char* const materialNames[12] = {
+        "demo/building_brick_a", "demo/street_tiles_a",    "demo/tower_stone",         "demo/building_brick_b",
+        "demo/column_marble_w",  "demo/arch_sandstone",    "demo/building_plaster_c",  "demo/tower_roof_copper",
+        "demo/street_tiles_b",   "demo/building_render_d", "demo/column_marble_e",     "demo/plinth_granite",
+    };
+    for (const char* name : materialNames) level.materials.push_back(Qor::Material{name, 0, 1});
+
+    // A start at the origin facing up the street, a second by the right-hand
+    // buildings looking up at the tower, and two lights.
+    level.entities = {
+        {{{"classname", "worldspawn"}, {"message", "Orvandel demo street"}, {"ambient", "12"}}},
+        {{{"classname", "info_player_start"}, {"origin", "0 -40 0"}, {"angle", "90"}}},
+        {{{"classname", "info_player_deathmatch"}, {"origin", "400 200 40"}, {"angles", "-12 106.3 0"}}},
+        {{{"classname", "light"}, {"origin", "0 700 200"}, {"light", "400"}, {"_color", "1 0.85 0.6"}}},
+        {{{"classname", "light"}, {"origin", "0 1570 700"}, {"light", "600"}}},
+    };
     return level;
 }
 
