@@ -60,11 +60,14 @@ std::vector<std::string> levelPage(const PanelState& s) {
         {"texture groups", count(level.textureGroups.size())},
         {"vertices", count(level.vertices.size())},
         {"triangles", count(level.triangles.size())},
+        {"materials", count(level.materials.size())},
+        {"entities", count(level.entities.size())},
         {"bounds", s.bounds ? point(s.bounds->low[0], s.bounds->low[1], s.bounds->low[2]) + " to " +
                                   point(s.bounds->high[0], s.bounds->high[1], s.bounds->high[2])
                             : "none"},
         {"load time", plainNumber(s.levelLoadMilliseconds) + " ms"},
     };
+    for (const std::string& message : level.messages) rows.push_back({"reader said", Qor::printableText(message)});
     return aligned("Level  (i hides it; F1 keys, F2 view)", rows);
 }
 
@@ -115,8 +118,10 @@ void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
         drawn = count(inside) + " of " + count(group.indexCount / 3);
         if (inside < group.indexCount / 3) drawn += "; the rest lie outside the level";
     }
+    rows.push_back({"  texture", count(group.texture)});
+    if (group.texture < s.level->materials.size())
+        rows.push_back({"  material", Qor::printableText(s.level->materials[group.texture].name)});
     rows.insert(rows.end(), {
-        {"  texture", count(group.texture)},
         {"  vertices", count(group.vertexCount)},
         {"  indices", count(group.indexCount)},
         {"  first vertex", count(group.firstVertex)},

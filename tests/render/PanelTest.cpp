@@ -28,8 +28,9 @@ using ::testing::ElementsAre;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-// Planes; two groups, the second not whole triangles; a NaN vertex outside
-// the bounds; a triangle with a corner past the vertices.
+// Planes; two groups, the second not whole triangles, the first with a
+// material whose name is not ASCII; a NaN vertex outside the bounds; a
+// triangle with a corner past the vertices.
 class PanelPages : public ::testing::Test {
 protected:
     PanelPages() {
@@ -41,9 +42,11 @@ protected:
 
     const Qor::LevelContents contents{
         {{1, 2, 3, 4}, {0, -1, 0, -300}, {5, 6, 7, 8}},
-        {{7, 0, 4, 0, 6}, {2, 1, 2, 3, 4}},
+        {{1, 0, 4, 0, 6}, {2, 1, 2, 3, 4}},
         {{-1.25f, 2, -3, 255}, {4, 5.06f, 6, 255}, {0, 0, 0, 255}, {NAN, 0, 0, 255}},
-        {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 1, 9}}}};
+        {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 1, 9}}},
+        {{"caulk"}, {"tiles/caf\xc3\xa9"}},
+        {Qor::Entity{{{"classname", "worldspawn"}}}}};
     Qor::BSP level{"", testsupport::writeLevel("panel.d3dbsp", contents).c_str()};
     PanelState state;
 };
@@ -54,13 +57,16 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenT
                             "path            levels/panel.d3dbsp",
                             "size            " + std::to_string(level.buffer.size) + " bytes", "version         4",
                             "lumps read      39", "planes          3", "texture groups  2", "vertices        4",
-                            "triangles       2", "bounds          -1.2 0.0 -3.0 to 4.0 5.1 6.0",
-                            "load time       12.35 ms"));
-    const Qor::BSP missing("", testsupport::tempPath("missing.d3dbsp").c_str());
+                            "triangles       2", "materials       2", "entities        1",
+                            "bounds          -1.2 0.0 -3.0 to 4.0 5.1 6.0", "load time       12.35 ms"));
+    const std::string missingPath = testsupport::tempPath("missing.d3dbsp");
+    const Qor::BSP missing("", missingPath.c_str());
     state.level = &missing;
     state.bounds = Qor::levelBounds(missing);
-    EXPECT_THAT(panelPage(1, state),
-                IsSupersetOf({"size            none", "version         none", "bounds          none"}));
+    const std::vector<std::string> failed = {"size            none", "version         none", "bounds          none",
+                                             "reader said     ERROR: Could not open input bsp file '" + missingPath +
+                                                 "'."};
+    EXPECT_THAT(panelPage(1, state), IsSupersetOf(failed));
     EXPECT_THAT(panelPage(3, state), IsSupersetOf({"group              none: the level has no texture groups",
                                                    "plane              none: the level has no planes"}));
 }
@@ -75,7 +81,8 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
                             "speed factor       1",
                             "near               10", "far                10000", "point size         1",
                             "line width         1", "fill alpha         0.1", "frames per second  74.96",
-                            "frame time         13.34 ms", "group              0 of 2", "  texture          7",
+                            "frame time         13.34 ms", "group              0 of 2", "  texture          1",
+                            "  material         tiles/caf??",
                             "  vertices         4", "  indices          6", "  first vertex     0",
                             "  first index      0",
                             "  triangles drawn  1 of 2; the rest lie outside the level", "plane              0 of 3",
