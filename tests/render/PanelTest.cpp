@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <tuple>
@@ -180,11 +181,15 @@ protected:
     // What a frame could leave behind it, the bound texture's own included.
     static std::map<GLenum, std::array<GLfloat, 16>> glState() {
         std::map<GLenum, std::array<GLfloat, 16>> all;
-        for (const GLenum name : {GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR,
-                                  GL_CURRENT_TEXTURE_COORDS, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND,
-                                  GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_UNPACK_ALIGNMENT})
+        const std::initializer_list<GLenum> values = {
+            GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR, GL_CURRENT_TEXTURE_COORDS,
+            GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST,
+            GL_UNPACK_ALIGNMENT};
+        const std::initializer_list<GLenum> textureValues = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER,
+                                                             GL_TEXTURE_WRAP_S};
+        for (const GLenum name : values)
             glGetFloatv(name, all[name].data());
-        for (const GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S})
+        for (const GLenum name : textureValues)
             glGetTexParameterfv(GL_TEXTURE_2D, name, all[name].data());
         return all;
     }
@@ -195,7 +200,7 @@ protected:
                            width, height);
     }
 
-    static std::size_t at(int x, int y) { return (static_cast<std::size_t>(height - 1 - y) * width + x) * 3; }
+    static std::size_t at(int x, int y) { return static_cast<std::size_t>(((height - 1 - y) * width + x) * 3); }
 
     bool displayHeld = testsupport::holdDisplay();
     Renderer renderer{"", {width, height}};
@@ -215,8 +220,8 @@ TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLe
             for (int x = 0; x < width; ++x) {
                 const bool inside =
                     x >= panel.x && x < panel.x + panel.width && y >= panel.y && y < panel.y + panel.height;
-                const auto pixel = hidden.begin() + at(x, y);
-                const bool same = std::equal(pixel, pixel + 3, pages.back().begin() + at(x, y));
+                const std::uint8_t* pixel = hidden.data() + at(x, y);
+                const bool same = std::equal(pixel, pixel + 3, pages.back().data() + at(x, y));
                 ASSERT_EQ(same, !inside) << "page " << page << " at " << x << ", " << y;
             }
     }
