@@ -5,8 +5,8 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <iostream>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
