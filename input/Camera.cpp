@@ -1,12 +1,16 @@
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <iostream>
 #include <optional>
+#include <vector>
 
 #include "Bounds.h"
 #include "CameraMotion.h"
 #include "CameraPlacement.h"
 #include "FrameTimer.h"
 #include "KeyBindings.h"
+#include "SpawnPoints.h"
 #include "Renderer.h"
 
 double Renderer::timeScale() const { return averageFrameSeconds() * timeScaleRate; }
@@ -49,8 +53,32 @@ void Renderer::placeCamera(const CameraRequest& request) {
         cameraPitch = request.pitch;
         break;
     case CameraRequest::Kind::fit: fitLevel(); break;
-    case CameraRequest::Kind::spawn: break;
+    case CameraRequest::Kind::spawn:
+        if (!goToSpawn(request.spawn - 1))
+            std::cerr << "WARNING: Spawn point '" << request.spawn << "' was asked for, but the level has '"
+                      << Qor::spawnPoints(*level).size() << "'; the camera starts at the origin.\n";
+        break;
     }
+}
+
+bool Renderer::goToSpawn(std::size_t index) {
+    const std::vector<Qor::SpawnPoint> points = Qor::spawnPoints(*level);
+    if (index >= points.size()) return false;
+    const Qor::SpawnPoint& point = points[index];
+    cameraPos = point.position;
+    cameraYaw = yawFromDegrees(point.yaw);
+    cameraPitch = pitchFromDegrees(point.pitch);
+    spawnCursor = static_cast<std::int64_t>(index);
+    return true;
+}
+
+void Renderer::stepSpawn(bool backward) {
+    const auto count = static_cast<std::int64_t>(Qor::spawnPoints(*level).size());
+    if (count == 0) return;
+    std::int64_t next = backward ? count - 1 : 0;
+    // A reload can leave fewer spawn points than the one last visited.
+    if (spawnCursor >= 0) next = (std::min(spawnCursor, count - 1) + (backward ? count - 1 : 1)) % count;
+    goToSpawn(static_cast<std::size_t>(next));
 }
 
 void Renderer::fitLevel() {

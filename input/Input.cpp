@@ -138,6 +138,7 @@ void Renderer::handleInput() {
         case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;
         case SDLK_F2: panelKey(overlayVisible, overlayPage, 3); break;
         case SDLK_HOME: fitLevel(); break;
+        case SDLK_TAB: stepSpawn((event.key.keysym.mod & KMOD_SHIFT) != 0); break;
         case SDLK_EQUALS:
         case SDLK_KP_PLUS: flySpeed = steppedFlySpeed(flySpeed, true); break;
         case SDLK_MINUS:

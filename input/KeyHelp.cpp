@@ -38,6 +38,7 @@ const std::vector<KeyHelp> keyHelp = {
     {"., ,", "fill alpha up, down (held)", nullptr},
     {"r", "reset the view, not the camera", nullptr},
     {"Home", "camera where the whole level is in view", nullptr},
+    {"Tab, Shift+Tab", "next, previous spawn point", nullptr},
     {"=, - (keypad +, -)", "fly speed doubled, halved", nullptr},
     {"Print Screen", "save the window as a PNG", nullptr},
     {"F5", "read the level file again", nullptr},

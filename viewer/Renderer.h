@@ -51,6 +51,10 @@ public:
     // but for fitting's clip distances.
     void placeCamera(const CameraRequest& request);
     void fitLevel();
+    // Spawn point `index` (from 0) of the level; false when it has no such one.
+    bool goToSpawn(std::size_t index);
+    // Tab and Shift+Tab: the next or previous spawn point, round the list.
+    void stepSpawn(bool backward);
 
     // Frame composition and the geometry passes (render/).
     void resetView();
@@ -102,6 +106,8 @@ public:
     // Multiplies the camera drive as speedFactor does; the = and - keys
     // double and halve it.
     double flySpeed = 1.0;
+    // The spawn point Tab last went to, or -1 before the first.
+    std::int64_t spawnCursor = -1;
     // Set by the screenshot key, done at the end of that frame.
     bool screenshotRequested = false;
 

@@ -212,6 +212,57 @@ TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
     renderer.setLevel(&level);
 }
 
+// Tab goes round the spawn points forward from the first, Shift+Tab backward
+// from the last; the entity that is no spawn point is passed over.
+TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCameraAtTheOneAskedFor) {
+    pushKey(SDLK_TAB, true);
+    renderer.handleInput();
+    EXPECT_EQ(renderer.cameraPos, (Vector{0, 0, 0})) << "a level without spawn points";
+
+    Qor::LevelContents contents;
+    contents.entities = {{{{"classname", "info_player_start"}, {"origin", "10 20 30"}, {"angle", "0"}}},
+                         {{{"classname", "light"}, {"origin", "1 1 1"}}},
+                         {{{"classname", "mp_spawn"}, {"origin", "-5 0 7"}, {"angles", "30 180 0"}}},
+                         {{{"classname", "info_player_deathmatch"}, {"origin", "0 99 0"}, {"angle", "90"}}}};
+    Qor::BSP spawns("", testsupport::writeLevel("spawns.d3dbsp", contents).c_str());
+    renderer.setLevel(&spawns);
+    const std::vector<Vector> positions = {{10, 20, 30}, {-5, 0, 7}, {0, 99, 0}};
+    const std::vector<std::pair<double, double>> facings = {{90, 0}, {270, -30}, {0, 0}};  // yaw, pitch
+    const std::tuple<SDLMod, std::size_t> steps[] = {
+        {KMOD_NONE, 0}, {KMOD_NONE, 1}, {KMOD_NONE, 2}, {KMOD_NONE, 0}, {KMOD_LSHIFT, 2}, {KMOD_RSHIFT, 1}};
+    for (const auto& [modifiers, at] : steps) {
+        SDL_Event press{SDL_KEYDOWN};
+        press.key.keysym.sym = SDLK_TAB;
+        press.key.keysym.mod = modifiers;
+        ASSERT_EQ(SDL_PushEvent(&press), 0);
+        renderer.handleInput();
+        EXPECT_EQ(renderer.cameraPos, positions[at]) << "step to " << at;
+        EXPECT_NEAR(renderer.cameraYaw, facings[at].first * M_PI / 180, 1e-12);
+        EXPECT_NEAR(renderer.cameraPitch, facings[at].second * M_PI / 180, 1e-12);
+    }
+    renderer.spawnCursor = -1;
+    pushKey(SDLK_TAB, true);
+    SDL_SetModState(KMOD_LSHIFT);
+    renderer.handleInput();
+    SDL_SetModState(KMOD_NONE);
+    EXPECT_EQ(renderer.cameraPos, positions[0]) << "only the Tab's own Shift counts";
+
+    CameraRequest request;
+    for (const auto& [spawn, position, err] : {
+             std::make_tuple(2, positions[1], std::string()),
+             std::make_tuple(4, positions[1],
+                             std::string("WARNING: Spawn point '4' was asked for, but the level has '3'; the camera "
+                                         "starts at the origin.\n"))}) {
+        request.kind = CameraRequest::Kind::spawn;
+        request.spawn = static_cast<std::size_t>(spawn);
+        testing::internal::CaptureStderr();
+        renderer.placeCamera(request);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
+        EXPECT_EQ(renderer.cameraPos, position);
+    }
+    renderer.setLevel(&level);
+}
+
 TEST_F(InputPass, AClickOrWheelStepTogglesMouseLookWhichTurnsByThePointerFromTheCentre) {
     const auto lookAt = [this](Uint16 x, Uint16 y) { SDL_WarpMouse(x, y); renderer.handleInput(); };
     SDL_Event click{SDL_MOUSEBUTTONDOWN};
