@@ -1,62 +1,99 @@
 #!/usr/bin/env bash
-# Frame benchmark: the viewer's mean milliseconds per frame on the demo level
-# and on generated levels of 100 000 and 500 000 triangles, each against an
-# empty frame measured on the same virtual display in the same run.
+# Frame benchmark: the viewer's mean milliseconds per frame with each drawing
+# path, --draw immediate (glBegin/glEnd) and the default, buffered, on Mesa's
+# software rasteriser and with GALLIUM_NOOP=1, all in one table.
 #
-# The empty frame is a level without geometry. Each of its turns still polls
-# input, moves the camera, clears, loads both projections, sets the render
-# mode's state, runs the three triangle passes over nothing and swaps: the
-# fixed cost of a frame, against which the geometry's cost is seen.
+# With GALLIUM_NOOP=1 Mesa draws nothing, so a frame costs only what the CPU
+# spends handing it over: what a hardware GPU would leave to the CPU. On the
+# software rasteriser the CPU also rasterises every pixel.
 #
-# Frames per level can be changed: FRAMES_EMPTY, FRAMES_DEMO, FRAMES_100K,
-# FRAMES_500K; REPEATS runs of each are made (default 3). BUILD_DIR chooses
-# the build directory (default: build).
+# Levels: empty (no geometry: the fixed cost of a frame), the demo scene, a
+# real-size level of 40 000 triangles, generated levels of 100 000 and
+# 500 000 triangles, and culling-500k: the 500 000-triangle level seen from a
+# camera inside it looking along +x, with all but a few hundredths of it out
+# of view.
+#
+# Each figure is the best of REPEATS runs (default 3) of about
+# SECONDS_PER_RUN seconds of frames each (default 2), in a 1024 x 768 window,
+# render mode 2 with all triangle passes on (the start-up view). Speed-up is
+# immediate over buffered. B/tri is the buffered path's arrays per triangle.
+# BUILD_DIR chooses the build directory (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 repeats=${REPEATS:-3}
+seconds=${SECONDS_PER_RUN:-2}
+
+# The mean frame time of one run: noop (0 or 1), drawing path, frames, level
+# and the viewer's further options.
+run_ms() {
+  local line noop=()
+  [ "$1" = 0 ] || noop=(GALLIUM_NOOP=1)
+  line=$(env "${noop[@]}" "$build/orvandel" --settings "$levels/window.txt" --draw "$2" --frames "$3" "${@:4}")
+  echo "${line##*mean_ms: }"
+}
+
+# The best of several runs, each long enough to fill the time asked for
+# (other work on the machine only ever adds time). Mesa's no-op driver never
+# frees what immediate mode hands it, about 250 bytes a triangle a frame, so
+# those runs are kept to a few frames.
+best_ms() {
+  local frames best="" run most=3000
+  [ "$1$2" = 1immediate ] && most=8
+  frames=$(awk -v m="$(run_ms "$1" "$2" 3 "${@:3}")" -v s="$seconds" -v most="$most" \
+    'BEGIN { n = int(s * 1000 / (m > 0.01 ? m : 0.01)); print (n < 3 ? 3 : n > most ? most : n) }')
+  for ((run = 0; run < repeats; ++run)); do
+    best=$(awk -v a="$best" -v b="$(run_ms "$1" "$2" "$frames" "${@:3}")" \
+      'BEGIN { print (a == "" || b + 0 < a + 0 ? b : a) }')
+  done
+  echo "$best"
+}
 
 measure() {
-  local levels=$1
-  printf '%-12s %10s %8s %10s %8s\n' level triangles frames mean_ms ratio
-  local empty_ms=""
-  while read -r name frames; do
-    local file=$levels/$name.d3dbsp
-    local triangles line
+  printf '%-29s | %-30s | %-30s\n' "" "software rasteriser, ms" "GALLIUM_NOOP=1, ms"
+  printf '%-12s %9s %6s | %10s %10s %8s | %10s %10s %8s\n' level triangles B/tri immediate buffered speed-up \
+    immediate buffered speed-up
+  local name level options
+  while read -r name level options; do
+    local file=$levels/$level.d3dbsp triangles bytes figures=() noop
     triangles=$("$build/orvandel" --info "$file" | awk '/^triangles:/ { print $2 }')
-    # The best of several runs: other work on the machine only ever adds time.
-    local mean="" run
-    for ((run = 0; run < repeats; ++run)); do
-      line=$("$build/orvandel" --frames "$frames" "$file")
-      mean=$(awk -v a="$mean" -v b="${line##*mean_ms: }" 'BEGIN { print (a == "" || b + 0 < a + 0 ? b : a) }')
+    bytes=$("$build/bench/orvandel_bench_buffers" "$file")
+    for noop in 0 1; do
+      # shellcheck disable=SC2086 # the options are separate words
+      figures+=("$(best_ms "$noop" immediate "$file" $options)" "$(best_ms "$noop" buffered "$file" $options)")
     done
-    [ -n "$empty_ms" ] || empty_ms=$mean
-    awk -v n="$name" -v t="$triangles" -v f="$frames" -v m="$mean" -v e="$empty_ms" \
-      'BEGIN { printf "%-12s %10d %8d %10.3f %8.1f\n", n, t, f, m, m / e }'
-  done <<EOF
-empty ${FRAMES_EMPTY:-300}
-demo ${FRAMES_DEMO:-300}
-bench-100k ${FRAMES_100K:-10}
-bench-500k ${FRAMES_500K:-4}
-EOF
+    awk -v n="$name" -v t="$triangles" -v b="$bytes" -v si="${figures[0]}" -v sb="${figures[1]}" \
+      -v ni="${figures[2]}" -v nb="${figures[3]}" 'BEGIN {
+        printf "%-12s %9d %6s | %10.3f %10.3f %7.1fx | %10.3f %10.3f %7.1fx\n", n, t,
+          (t > 0 ? sprintf("%.0f", b / t) : "-"), si, sb, si / sb, ni, nb, ni / nb }'
+  done <<LEVELS
+empty empty
+demo demo
+bench-40k bench-40k
+bench-100k bench-100k
+bench-500k bench-500k
+culling-500k bench-500k --camera 4000,4700,0,90,0
+LEVELS
 }
 
 if [ "${1:-}" = --measure ]; then
-  measure "$2"
+  levels=$2
+  measure
   exit
 fi
 
-cmake -S . -B "$build" >/dev/null
-cmake --build "$build" -j2 --target orvandel orvandel-mklevel >/dev/null
+cmake -S . -B "$build" -DORVANDEL_BENCH=ON >/dev/null
+cmake --build "$build" -j2 --target orvandel orvandel-mklevel orvandel_bench_buffers >/dev/null
+grep -E '^CMAKE_BUILD_TYPE|^ORVANDEL_SANITIZE' "$build/CMakeCache.txt" | sed 's/:[A-Z]*=/ = /'
 
 levels=$build/bench-levels
 mkdir -p "$levels"
+printf 'width=1024\nheight=768\n' >"$levels/window.txt"
 # A version-4 header ("IBSP", 4) and a directory of 39 empty lumps.
 { printf 'IBSP\004\000\000\000'; head -c $((39 * 8)) /dev/zero; } >"$levels/empty.d3dbsp"
 "$build/orvandel-mklevel" demo "$levels/demo.d3dbsp"
-"$build/orvandel-mklevel" bench --triangles 100000 "$levels/bench-100k.d3dbsp"
-"$build/orvandel-mklevel" bench --triangles 500000 "$levels/bench-500k.d3dbsp"
+for triangles in 40000 100000 500000; do
+  "$build/orvandel-mklevel" bench --triangles "$triangles" "$levels/bench-$((triangles / 1000))k.d3dbsp"
+done
 
-echo "Mean milliseconds per frame in an 800 x 600 window, render mode 2, all"
-echo "triangle passes on (the start-up view); best of $repeats runs; ratio to the empty frame."
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --measure "$levels"

@@ -76,10 +76,12 @@ void Renderer::drawFrame() {
         break;
     }
 
-    if (showPlanePoints || singlePlane) drawPlanePoints();
-    if (showFilled) drawFilledTriangles();
-    if (showWireframe) drawWireframe();
-    if (showCornerPoints) drawCornerPoints();
+    if (drawPath != DrawPath::buffered || !geometry.draw(*this)) {
+        if (showPlanePoints || singlePlane) drawPlanePoints();
+        if (showFilled) drawFilledTriangles();
+        if (showWireframe) drawWireframe();
+        if (showCornerPoints) drawCornerPoints();
+    }
 
     setupOrthographic();
     glLoadIdentity();

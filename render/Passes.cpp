@@ -1,7 +1,6 @@
 #include <GL/gl.h>
 
 #include <array>
-#include <cstdint>
 
 #include "BSP.h"
 #include "GeometryWalk.h"
@@ -15,16 +14,7 @@ using Qor::forEachTriangle;
 
 void vertexAt(const Qor::Vertex& v) { glVertex3f(v.x, v.y, v.z); }
 
-void colourOf(std::size_t entry, double alpha) {
-    const auto& rgb = groupPalette[entry % paletteSize];
-    glColor4f(static_cast<GLfloat>(rgb[0]), static_cast<GLfloat>(rgb[1]), static_cast<GLfloat>(rgb[2]),
-              static_cast<GLfloat>(alpha));
-}
-
-// Outlines and corners take the colour six entries on from the fill.
-std::size_t outlineEntry(const Qor::TextureGroup& group) {
-    return static_cast<std::uint32_t>(group.texture + 6u) % paletteSize;
-}
+void colourOf(std::size_t entry, double alpha) { glColor4fv(paletteColour(entry, alpha).data()); }
 
 }  // namespace
 
@@ -46,9 +36,9 @@ void Renderer::drawPlanePoints() {
 void Renderer::drawFilledTriangles() {
     glBegin(GL_TRIANGLES);
     forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
-        const std::size_t entry = group.texture % paletteSize;
+        const std::size_t entry = fillEntry(group.texture);
         auto corner = [&](const Qor::Vertex& v) {
-            colourOf(entry, v.alpha / 255.0 * fillAlpha);
+            colourOf(entry, cornerAlpha(v.alpha, fillAlpha));
             vertexAt(v);
         };
         forEachTriangle(*level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
@@ -60,11 +50,17 @@ void Renderer::drawFilledTriangles() {
     glEnd();
 }
 
+// Each loop sets its colour inside glBegin/glEnd, where OpenGL keeps it with
+// every vertex. Set outside, Mesa keeps it either as the current colour or
+// with each vertex depending on what it has buffered, and the two can differ
+// in the last bit of a pixel, so the picture would vary with the groups
+// drawn before.
 void Renderer::drawWireframe() {
     forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
-        colourOf(outlineEntry(group), 1.0);
-        forEachTriangle(*level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+        const std::size_t entry = outlineEntry(group.texture);
+        forEachTriangle(*level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             glBegin(GL_LINE_LOOP);
+            colourOf(entry, 1.0);
             vertexAt(a);
             vertexAt(b);
             vertexAt(c);
@@ -76,7 +72,7 @@ void Renderer::drawWireframe() {
 void Renderer::drawCornerPoints() {
     glBegin(GL_POINTS);
     forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
-        colourOf(outlineEntry(group), 1.0);
+        colourOf(outlineEntry(group.texture), 1.0);
         forEachTriangle(*level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             vertexAt(a);
             vertexAt(b);

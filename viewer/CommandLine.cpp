@@ -33,6 +33,10 @@ std::string checkCamera(std::string& text) {
     return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '" + text + "'";
 }
 
+std::string checkDrawPath(std::string& text) {
+    return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -52,6 +56,7 @@ struct Options {
     bool info = false;
     bool noWatch = false;
     std::string camera;
+    std::string drawPath = "buffered";
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -94,6 +99,13 @@ struct Options {
                      "do not read the level again when its file changes\n"
                      "(F5 still does)")
             ->disable_flag_override();
+        app.add_option("--draw", drawPath,
+                       "buffered (the default) hands the level to OpenGL once\n"
+                       "and sends only what the view can show; immediate\n"
+                       "sends every vertex every frame, the reference that\n"
+                       "buffered drawing matches pixel for pixel")
+            ->type_name("immediate|buffered")
+            ->check(CLI::Validator(checkDrawPath, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
@@ -143,6 +155,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
+    line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

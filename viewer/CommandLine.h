@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CameraPlacement.h"
+#include "DrawPath.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
@@ -25,6 +26,7 @@ struct CommandLine {
     bool watch = true;
     // With info: the summary as one JSON object.
     bool json = false;
+    DrawPath drawPath = DrawPath::buffered;
     // The one-line message for a usage error.
     std::string error;
 };

@@ -1,6 +1,7 @@
 #include "Renderer.h"
 
 #include <GL/gl.h>
+#include <SDL.h>
 
 #include <chrono>
 #include <cstring>
@@ -28,9 +29,14 @@ Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_)
 
 Renderer::~Renderer() = default;
 
+// A level replacing another between two frames leaves nothing of the old
+// one's arrays behind.
 void Renderer::setLevel(Qor::BSP* shown) {
     level = shown;
     panel.boundsKnown = false;
+    geometry.release();
+    if (level != nullptr && drawPath == DrawPath::buffered && SDL_GetVideoSurface() != nullptr)
+        geometry.build(*level, fillAlpha);
 }
 
 void Renderer::run() {

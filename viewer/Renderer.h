@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "DrawPath.h"
+#include "GeometryBuffers.h"
 #include "Panel.h"
 
 struct PanelState;
@@ -118,6 +120,9 @@ public:
     bool watchLevel = true;
     bool reloadRequested = false;
     double lastWatchCheck = 0.0;
+
+    DrawPath drawPath = DrawPath::buffered;
+    GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
 
     // The information panel's glyphs and what it keeps of the level shown
     // (render/Panel.cpp).

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BSP.h"
+#include "MalformedLevels.h"
 #include "Renderer.h"
 #include "TestSupport.h"
 
@@ -25,6 +26,7 @@ namespace {
 using ::testing::AnyOf;
 using ::testing::Each;
 using ::testing::FloatEq;
+using ::testing::MatchesRegex;
 using ::testing::Pointwise;
 
 using Pixel = std::array<std::uint8_t, 3>;  // red, green, blue
@@ -75,7 +77,7 @@ protected:
 
     // What every frame leaves for the next, as the GL set-up does for the
     // first: pixel coordinates with the origin at the top left, white, the one
-    // texture, blending and no depth test.
+    // texture, blending and no depth test, no vertex array and no buffer.
     void expectScreenSpaceState(GLenum blendDestination,
                                 std::vector<std::pair<GLenum, std::vector<GLfloat>>> states = {}) const {
         const GLfloat w = 2.0f / windowSize;
@@ -85,13 +87,48 @@ protected:
             {GL_MATRIX_MODE, {GL_MODELVIEW}}, {GL_CURRENT_COLOR, {1, 1, 1, 1}}, {GL_TEXTURE_2D, {GL_TRUE}},
             {GL_TEXTURE_BINDING_2D, {static_cast<GLfloat>(renderer.textures.at("text_background"))}},
             {GL_BLEND, {GL_TRUE}}, {GL_BLEND_SRC, {GL_SRC_ALPHA}},
-            {GL_BLEND_DST, {static_cast<GLfloat>(blendDestination)}}, {GL_DEPTH_TEST, {GL_FALSE}}});
+            {GL_BLEND_DST, {static_cast<GLfloat>(blendDestination)}}, {GL_DEPTH_TEST, {GL_FALSE}},
+            {GL_VERTEX_ARRAY, {GL_FALSE}}, {GL_COLOR_ARRAY, {GL_FALSE}}, {GL_ARRAY_BUFFER_BINDING, {0}},
+            {GL_ELEMENT_ARRAY_BUFFER_BINDING, {0}}, {GL_VERTEX_ARRAY_BUFFER_BINDING, {0}},
+            {GL_COLOR_ARRAY_BUFFER_BINDING, {0}}});
         for (const auto& [name, wanted] : states) {
             GLfloat actual[16] = {};
             glGetFloatv(name, actual);
             EXPECT_THAT(std::vector<GLfloat>(actual, actual + wanted.size()), Pointwise(FloatEq(), wanted))
                 << "GL state " << name;
         }
+    }
+
+    void show(const std::string& path) {
+        level = std::make_unique<Qor::BSP>("", path.c_str());
+        renderer.setLevel(level.get());
+    }
+
+    // The same frame drawn by the glBegin/glEnd passes and from the arrays
+    // must be the same, byte for byte; the arrays' frame is returned.
+    std::vector<std::uint8_t> expectSameFrame() {
+        std::vector<std::uint8_t> frames[2];
+        for (const DrawPath path : {DrawPath::immediate, DrawPath::buffered}) {
+            renderer.drawPath = path;
+            clearFrame();
+            renderer.drawFrame();
+            std::vector<std::uint8_t>& rgba = frames[path == DrawPath::buffered];
+            rgba.resize(windowSize * windowSize * 4);
+            glReadPixels(0, 0, windowSize, windowSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        }
+        const auto pixel = (std::mismatch(frames[0].begin(), frames[0].end(), frames[1].begin()).first -
+                            frames[0].begin()) / 4;
+        EXPECT_EQ(pixel, windowSize * windowSize) << "first difference in column " << pixel % windowSize
+                                                  << ", row " << pixel / windowSize << " from the bottom";
+        expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
+        return frames[1];
+    }
+
+    void setSizes(float pointSize, float lineWidth) {
+        renderer.pointSize = pointSize;
+        renderer.lineWidth = lineWidth;
+        glPointSize(pointSize);
+        glLineWidth(lineWidth);
     }
 
     Renderer renderer{"", {windowSize, windowSize}};
@@ -186,6 +223,156 @@ TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsP
         // All black, unless some probe is lit.
         EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
     }
+}
+
+std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
+    std::size_t lit = 0;
+    for (std::size_t at = 0; at < rgba.size(); at += 4) lit += rgba[at] != 0 || rgba[at + 1] != 0 || rgba[at + 2] != 0;
+    return lit;
+}
+
+std::string generatedLevel(const std::vector<std::string>& scene) {
+    const std::string path = testsupport::tempPath(scene[0] + ".d3dbsp");
+    std::vector<std::string> argv = {testsupport::mklevelBinary()};
+    argv.insert(argv.end(), scene.begin(), scene.end());
+    argv.push_back(path);
+    EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
+    return path;
+}
+
+// The arrays draw what the glBegin/glEnd passes draw, from buffer objects and
+// from client arrays alike. Consecutive views change the fill alpha among
+// other things, so each arrays frame also shows a change of alpha at once.
+TEST_F(Render, ArraysDrawEveryViewOfEveryLevelAsTheImmediatePassesDo) {
+    struct View {
+        std::uint32_t mode;
+        std::string passes;  // p plane points, f fill, w outlines, c corners
+        std::int64_t group;  // the one group shown, or -1 for all
+        std::int64_t plane;  // the one plane shown, or -1
+        float pointSize, lineWidth;
+        double fillAlpha;
+    };
+    const View views[] = {
+        {2, "fwc", -1, -1, 1, 1, 0.1},     {0, "pfwc", -1, -1, 3.5f, 2.5f, 0.5}, {1, "f", -1, -1, 1, 1, 0.2},
+        {1, "f", -1, -1, 1, 1, 0.73},      {1, "w", -1, -1, 1, 1, 0.73},      {0, "c", -1, -1, 10, 1, 0.73},        {2, "wc", -1, -1, 10, 10, 1.5},
+        {1, "fc", 1, -1, 2, 1, -0.004},    {0, "fw", 0, 1, 1, 4, 0.3},           {2, "p", -1, -1, 6, 1, 0.3},
+        {1, "pfwc", 3, 0, 1.5f, 1.5f, 0},  {2, "f", -1, -1, 1, 1, 2},            {0, "", -1, -1, 1, 1, 2},
+    };
+    std::vector<std::pair<std::string, std::string>> levels = {
+        {"demo", generatedLevel({"demo"})}, {"bench", generatedLevel({"bench", "--triangles", "3000"})}};
+    for (const Qor::MalformedLevel& malformed : Qor::malformedLevels())
+        levels.emplace_back(malformed.name, testsupport::writeTemp(malformed.name + ".d3dbsp", malformed.bytes));
+    for (const bool bufferObjects : {true, false}) {
+        renderer.geometry.onlyOpenGl11 = !bufferObjects;
+        for (const auto& [name, path] : levels) {
+            show(path);
+            for (const View& view : views) {
+                SCOPED_TRACE(::testing::Message() << name << (bufferObjects ? "" : ", client arrays") << ", mode "
+                                                  << view.mode << " '" << view.passes << "', group " << view.group
+                                                  << ", plane " << view.plane << ", alpha " << view.fillAlpha);
+                renderer.renderMode = view.mode;
+                renderer.showPlanePoints = view.passes.find('p') != std::string::npos;
+                renderer.showFilled = view.passes.find('f') != std::string::npos;
+                renderer.showWireframe = view.passes.find('w') != std::string::npos;
+                renderer.showCornerPoints = view.passes.find('c') != std::string::npos;
+                renderer.singleGroup = view.group >= 0;
+                renderer.selectedGroup = static_cast<std::uint32_t>(std::max<std::int64_t>(view.group, 0));
+                renderer.singlePlane = view.plane >= 0;
+                renderer.selectedPlane = static_cast<std::uint32_t>(std::max<std::int64_t>(view.plane, 0));
+                setSizes(view.pointSize, view.lineWidth);
+                renderer.fillAlpha = view.fillAlpha;
+                expectSameFrame();
+            }
+        }
+    }
+}
+
+// A small triangle of the camera's whose centre shows at (column, row) of
+// the window, counted from the bottom left and maybe outside it, at this
+// distance along the view.
+void addTriangleSeenAt(Qor::LevelContents& level, const Renderer& camera, double column, double row,
+                       double distance, std::uint32_t texture) {
+    using Vector = std::array<double, 3>;
+    const double cp = std::cos(camera.cameraPitch);
+    const Vector forward = {cp * std::sin(camera.cameraYaw), cp * std::cos(camera.cameraYaw),
+                            std::sin(camera.cameraPitch)};
+    const double flat = std::hypot(forward[0], forward[1]);
+    const Vector side = {forward[1] / flat, -forward[0] / flat, 0};
+    const Vector up = {side[1] * forward[2], -side[0] * forward[2], side[0] * forward[1] - side[1] * forward[0]};
+    const double pixel = 2 * distance * std::tan(22.5 * M_PI / 180.0) / windowSize;
+    auto at = [&](double x, double y) {
+        const double across = (x - windowSize / 2.0) * pixel;
+        const double above = (y - windowSize / 2.0) * pixel;
+        Qor::Vertex v;
+        v.x = static_cast<float>(camera.cameraPos[0] + distance * forward[0] + across * side[0] + above * up[0]);
+        v.y = static_cast<float>(camera.cameraPos[1] + distance * forward[1] + across * side[1] + above * up[1]);
+        v.z = static_cast<float>(camera.cameraPos[2] + distance * forward[2] + across * side[2] + above * up[2]);
+        return v;
+    };
+    const auto first = static_cast<std::uint32_t>(level.vertices.size());
+    level.vertices.insert(level.vertices.end(), {at(column - 1, row - 1), at(column + 1, row - 1), at(column, row + 1)});
+    level.textureGroups.push_back({texture, first, 3, static_cast<std::uint32_t>(3 * level.triangles.size()), 3});
+    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+}
+
+// Around each side of the view, small triangles from just inside to well
+// outside, drawn with 10-pixel lines and points, which reach 5 pixels (and a
+// smoothed one more) past their corners; and triangles at the near and far
+// distances, where OpenGL's rounding still draws a little past the far one.
+// Culling sends fewer triangles and never changes a pixel.
+TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
+    setSizes(10, 10);
+    const std::tuple<std::array<double, 3>, double, double> cameras[] = {
+        {{0, 0, 0}, 0, 0}, {{30, -70, 20}, 0.7, 0.3}, {{-200, 150, -90}, 2.5, -1.4}, {{10, 10, 10}, -1.2, 1.5},
+    };
+    const double outside[] = {-2, 1.5, 3, 4.5, 6, 9, 20};  // pixels past the edge
+    for (const auto& [position, yaw, pitch] : cameras) {
+        renderer.cameraPos = position;
+        renderer.cameraYaw = yaw;
+        renderer.cameraPitch = pitch;
+        Qor::LevelContents contents;
+        std::uint32_t texture = 0;
+        for (const double along : {30.0, 100.0, 170.0})
+            for (const double past : outside) {
+                addTriangleSeenAt(contents, renderer, -past, along, 100, texture++);
+                addTriangleSeenAt(contents, renderer, windowSize + past, along, 100, texture++);
+                addTriangleSeenAt(contents, renderer, along, -past, 300, texture++);
+                addTriangleSeenAt(contents, renderer, along, windowSize + past, 300, texture++);
+            }
+        for (const double distance : {9.9, 10.0, 10.1, 9999.9, 10000.1, 10040.0, 12000.0})
+            addTriangleSeenAt(contents, renderer, 60, 140, distance, texture++);
+        show(testsupport::writeLevel("edges.d3dbsp", contents));
+        for (const std::uint32_t mode : {0u, 1u, 2u}) {
+            SCOPED_TRACE(::testing::Message() << "yaw " << yaw << ", pitch " << pitch << ", mode " << mode);
+            renderer.renderMode = mode;
+            EXPECT_GT(litPixels(expectSameFrame()), 0u);
+            EXPECT_GT(renderer.geometry.trianglesSent(), 0u);
+            EXPECT_LT(renderer.geometry.trianglesSent(), contents.triangles.size());
+        }
+    }
+}
+
+// A new level between two frames replaces every array of the old one, and a
+// level too large for the arrays is drawn the immediate way, with a warning.
+TEST_F(Render, ANewLevelReplacesTheArraysOfTheOldOne) {
+    const std::string demo = generatedLevel({"demo"});
+    const std::string small = testsupport::writeTemp("small.d3dbsp", Qor::malformedLevels()[0].bytes);
+    const std::string bench = generatedLevel({"bench", "--triangles", "900"});
+    renderer.singleGroup = true;
+    renderer.selectedGroup = 5;
+    for (const std::string& path : {demo, small, demo, bench}) {
+        SCOPED_TRACE(path);
+        show(path);
+        expectSameFrame();
+    }
+    renderer.geometry.byteLimit = 1000;
+    testing::internal::CaptureStderr();
+    show(demo);
+    expectSameFrame();
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                MatchesRegex("WARNING: The level's vertex arrays do not fit in memory, so it is drawn without "
+                             "them, more slowly; bytes needed: '[0-9]+'\\.\n"));
+    EXPECT_EQ(renderer.geometry.bytes(), 0u);
 }
 
 }  // namespace

@@ -14,16 +14,20 @@ CommandLine parse(std::vector<const char*> args) {
 }
 
 TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
-    const std::pair<CommandLine::Action, std::vector<const char*>> cases[] = {
-        {CommandLine::Action::view, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s", "--panel", "2"}},
-        {CommandLine::Action::view, {"--panel=2", "--settings", "s", "--screenshot=a=b", "--frames=5", "--", "l"}},
-        {CommandLine::Action::info, {"l", "--info", "--frames=5", "--screenshot=a=b", "--settings", "s", "--panel=2"}},
+    const std::tuple<CommandLine::Action, DrawPath, std::vector<const char*>> cases[] = {
+        {CommandLine::Action::view, DrawPath::buffered,
+         {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s", "--panel", "2"}},
+        {CommandLine::Action::view, DrawPath::immediate,
+         {"--settings", "s", "--draw", "immediate", "--panel=2", "--screenshot=a=b", "--frames=5", "--", "l"}},
+        {CommandLine::Action::info, DrawPath::buffered,
+         {"l", "--info", "--draw=immediate", "--frames=5", "--draw=buffered", "--screenshot=a=b", "--settings", "s",
+          "--panel=2"}},
     };
-    for (const auto& [action, args] : cases) {
+    for (const auto& [action, drawPath, args] : cases) {
         const CommandLine line = parse(args);
         EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath,
-                           line.panelPage),
-                  std::make_tuple(action, "l", 5u, "a=b", "s", 2));
+                           line.drawPath, line.panelPage),
+                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath, 2));
     }
 }
 
@@ -51,6 +55,7 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--panel", "x"}, "--panel: expected 1, 2 or 3, not 'x'"},
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
+        {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);

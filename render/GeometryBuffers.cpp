@@ -1,0 +1,286 @@
+#include "GeometryBuffers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iostream>
+#include <limits>
+
+#include "BSP.h"
+#include "GeometryWalk.h"
+#include "Palette.h"
+#include "Renderer.h"
+#include "ViewVolume.h"
+
+namespace {
+
+// Groups are culled in pieces of at most this many triangles: a group's
+// triangles can lie all over the level, and a small piece's box stays close
+// to what it holds.
+constexpr std::uint32_t cullTriangles = 128;
+
+// Every triangle the passes draw when no single group is selected, in their
+// order, with the position of its group.
+template <typename Visit>
+void forEachDrawnTriangle(const Qor::BSP& level, Visit visit) {
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        const auto index = static_cast<std::size_t>(&group - level.textureGroups.data());
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            visit(index, group, a, b, c);
+        });
+    });
+}
+
+// Fills an array front to back through a small staging block, so that
+// building never holds a second copy of a large level.
+template <typename T>
+class ArrayFiller {
+public:
+    explicit ArrayFiller(VertexArray& array) : target(array) { pending.reserve(blockSize); }
+
+    void add(T value) {
+        pending.push_back(value);
+        if (pending.size() == blockSize) flush();
+    }
+
+    template <std::size_t n>
+    void add(const std::array<T, n>& values) {
+        for (const T value : values) add(value);
+    }
+
+    void flush() {
+        target.write(written, pending.data(), pending.size() * sizeof(T));
+        written += pending.size() * sizeof(T);
+        pending.clear();
+    }
+
+private:
+    static constexpr std::size_t blockSize = 1 << 16;
+    VertexArray& target;
+    std::vector<T> pending;
+    std::size_t written = 0;
+};
+
+}  // namespace
+
+void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
+    release();
+    std::uint64_t triangles = 0;
+    forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex&, const Qor::Vertex&,
+                                    const Qor::Vertex&) { ++triangles; });
+    const std::uint64_t corners = 3 * triangles;
+    const std::uint64_t points = corners + level.planes.size();
+    const std::uint64_t positionBytes = points * 3 * sizeof(GLfloat);
+    const std::uint64_t colourBytes = corners * 4 * sizeof(GLfloat);
+    const std::uint64_t outlineBytes = corners * 2 * sizeof(GLuint);
+    const std::uint64_t needed = positionBytes + 2 * colourBytes + outlineBytes;
+    // Firsts and counts of the draw calls are GLint.
+    constexpr auto largestCount = static_cast<std::uint64_t>(std::numeric_limits<GLint>::max());
+    if (needed > byteLimit || 2 * corners > largestCount || points > largestCount) return refuse(needed);
+
+    if (!onlyOpenGl11) functions = ArrayFunctions::load();
+    const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
+    if (!positions.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, positionBytes) ||
+        !fillColours.allocate(gl, GL_ARRAY_BUFFER, GL_DYNAMIC_DRAW, colourBytes) ||
+        !outlineColours.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, colourBytes) ||
+        !outlines.allocate(gl, GL_ELEMENT_ARRAY_BUFFER, GL_STATIC_DRAW, outlineBytes))
+        return refuse(needed);
+    cornerCount = static_cast<std::uint32_t>(corners);
+    planeCount = static_cast<std::uint32_t>(level.planes.size());
+
+    ArrayFiller<GLfloat> position(positions);
+    ArrayFiller<GLfloat> outlineColour(outlineColours);
+    ArrayFiller<GLuint> outline(outlines);
+    groupItems.assign(level.textureGroups.size(), {0, 0});
+    std::size_t itemGroup = 0;
+    std::uint32_t corner = 0;
+    forEachDrawnTriangle(level, [&](std::size_t group, const Qor::TextureGroup& record, const Qor::Vertex& a,
+                                    const Qor::Vertex& b, const Qor::Vertex& c) {
+        const bool newGroup = items.empty() || itemGroup != group;
+        if (newGroup || items.back().cornerCount == 3 * cullTriangles) {
+            constexpr float infinity = std::numeric_limits<float>::infinity();
+            items.push_back(Item{corner, 0, true, {infinity, infinity, infinity}, {-infinity, -infinity, -infinity}});
+            if (newGroup) groupItems[group].first = static_cast<std::uint32_t>(items.size() - 1);
+            groupItems[group].second = static_cast<std::uint32_t>(items.size());
+            itemGroup = group;
+        }
+        Item& item = items.back();
+        const std::array<GLfloat, 4> colour = paletteColour(outlineEntry(record.texture), 1.0);
+        for (const Qor::Vertex* v : {&a, &b, &c}) {
+            const std::array<GLfloat, 3> at = {v->x, v->y, v->z};
+            position.add(at);
+            outlineColour.add(colour);
+            for (std::size_t k = 0; k < 3; ++k) {
+                item.finite = item.finite && std::isfinite(at[k]);
+                item.low[k] = std::min(item.low[k], at[k]);
+                item.high[k] = std::max(item.high[k], at[k]);
+            }
+        }
+        // The sides in the order GL_LINE_LOOP draws them, closing from the last corner.
+        for (const std::uint32_t k : {0u, 1u, 1u, 2u, 2u, 0u}) outline.add(corner + k);
+        corner += 3;
+        item.cornerCount += 3;
+    });
+    for (const Qor::Plane& plane : level.planes) position.add(Qor::planePoint(plane));
+    position.flush();
+    outlineColour.flush();
+    outline.flush();
+
+    if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
+    state = State::ready;
+}
+
+bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
+    if (!fillColours.renew()) return false;
+    // A vertex alpha is a byte, so a corner's alpha is one of 256.
+    std::array<GLfloat, 256> alphas{};
+    for (std::size_t alpha = 0; alpha < alphas.size(); ++alpha)
+        alphas[alpha] = paletteColour(0, cornerAlpha(static_cast<std::uint8_t>(alpha), fillAlpha))[3];
+    ArrayFiller<GLfloat> colour(fillColours);
+    forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup& group, const Qor::Vertex& a,
+                                    const Qor::Vertex& b, const Qor::Vertex& c) {
+        std::array<GLfloat, 4> rgba = paletteColour(fillEntry(group.texture), 0.0);
+        for (const Qor::Vertex* v : {&a, &b, &c}) {
+            rgba[3] = alphas[v->alpha];
+            colour.add(rgba);
+        }
+    });
+    colour.flush();
+    uploadedAlpha = fillAlpha;
+    return true;
+}
+
+void GeometryBuffers::refuse(std::uint64_t needed) {
+    release();
+    state = State::refused;
+    std::cerr << "WARNING: The level's vertex arrays do not fit in memory, so it is drawn without them, more "
+                 "slowly; bytes needed: '"
+              << needed << "'.\n";
+}
+
+void GeometryBuffers::release() {
+    for (VertexArray* array : {&positions, &fillColours, &outlineColours, &outlines}) array->release();
+    functions = ArrayFunctions();
+    items = std::vector<Item>();
+    groupItems = std::vector<std::pair<std::uint32_t, std::uint32_t>>();
+    cornerCount = 0;
+    planeCount = 0;
+    sent = 0;
+    state = State::none;
+}
+
+std::size_t GeometryBuffers::bytes() const {
+    return positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+}
+
+void GeometryBuffers::chooseRuns(const Renderer& view) {
+    std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
+    if (view.singleGroup)
+        chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
+    runFirsts.clear();
+    runCounts.clear();
+    runLineStarts.clear();
+    runLineCounts.clear();
+    sent = 0;
+    if (chosen.first == chosen.second) return;
+
+    std::array<double, 16> projection{};
+    std::array<double, 16> modelView{};
+    GLint viewport[4] = {};
+    GLfloat pointSize = 1.0f;
+    GLfloat lineWidth = 1.0f;
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView.data());
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetFloatv(GL_POINT_SIZE, &pointSize);
+    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+    // OpenGL drops a point whose centre is outside the view and clips lines
+    // to it, but drivers that clip to a wider guard band draw what reaches
+    // in: half a point's size or a line's width, and a pixel of smoothing.
+    const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
+    const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
+    for (std::uint32_t k = chosen.first; k < chosen.second; ++k) {
+        const Item& item = items[k];
+        if (item.finite && !volume.mayShow(item.low, item.high)) continue;
+        sent += item.cornerCount / 3;
+        const auto first = static_cast<GLint>(item.firstCorner);
+        const auto count = static_cast<GLsizei>(item.cornerCount);
+        if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == first) {
+            runCounts.back() += count;
+        } else {
+            runFirsts.push_back(first);
+            runCounts.push_back(count);
+        }
+    }
+    for (std::size_t k = 0; k < runFirsts.size(); ++k) {
+        runLineStarts.push_back(outlines.at(2 * static_cast<std::size_t>(runFirsts[k]) * sizeof(GLuint)));
+        runLineCounts.push_back(2 * runCounts[k]);
+    }
+}
+
+std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const Renderer& view) const {
+    if (!view.singlePlane)
+        return {static_cast<GLint>(cornerCount), view.showPlanePoints ? static_cast<GLsizei>(planeCount) : 0};
+    if (view.selectedPlane >= planeCount) return {0, 0};
+    return {static_cast<GLint>(cornerCount + view.selectedPlane), 1};
+}
+
+void GeometryBuffers::drawRuns(GLenum mode) const {
+    const auto runs = static_cast<GLsizei>(runFirsts.size());
+    if (mode == GL_LINES) {
+        if (functions.hasMultiDraw())
+            functions.multiDrawElements(mode, runLineCounts.data(), GL_UNSIGNED_INT, runLineStarts.data(), runs);
+        else
+            for (std::size_t k = 0; k < runFirsts.size(); ++k)
+                glDrawElements(mode, runLineCounts[k], GL_UNSIGNED_INT, runLineStarts[k]);
+    } else if (functions.hasMultiDraw()) {
+        functions.multiDrawArrays(mode, runFirsts.data(), runCounts.data(), runs);
+    } else {
+        for (std::size_t k = 0; k < runFirsts.size(); ++k) glDrawArrays(mode, runFirsts[k], runCounts[k]);
+    }
+}
+
+bool GeometryBuffers::draw(const Renderer& view) {
+    if (state == State::none) build(*view.level, view.fillAlpha);
+    if (state != State::ready) return false;
+    if (view.showFilled && view.fillAlpha != uploadedAlpha && !uploadFillColours(*view.level, view.fillAlpha)) {
+        refuse(bytes());
+        return false;
+    }
+    chooseRuns(view);
+    const std::pair<GLint, GLsizei> planes = planePoints(view);
+    const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
+    if (planes.second == 0 && !triangles) return true;
+
+    positions.bind();
+    glVertexPointer(3, GL_FLOAT, 0, positions.at(0));
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (planes.second > 0) glDrawArrays(GL_POINTS, planes.first, planes.second);
+    if (triangles) {
+        // Every triangle pass colours each corner from an array, as the
+        // glBegin/glEnd passes leave their colours with each vertex.
+        glEnableClientState(GL_COLOR_ARRAY);
+        if (view.showFilled) {
+            fillColours.bind();
+            glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
+            drawRuns(GL_TRIANGLES);
+        }
+        outlineColours.bind();
+        glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
+        if (view.showWireframe) {
+            outlines.bind();
+            drawRuns(GL_LINES);
+        }
+        if (view.showCornerPoints) drawRuns(GL_POINTS);
+        glDisableClientState(GL_COLOR_ARRAY);
+    }
+
+    // Leave no array switched on or pointing into a buffer, and no buffer bound.
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (functions.hasBuffers()) {
+        functions.bindBuffer(GL_ARRAY_BUFFER, 0);
+        functions.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
+    glVertexPointer(4, GL_FLOAT, 0, nullptr);
+    glColorPointer(4, GL_FLOAT, 0, nullptr);
+    return true;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "VertexArrays.h"
+
+namespace Qor {
+class BSP;
+}
+class Renderer;
+
+// The level's geometry handed to OpenGL once, so that a frame costs a few
+// calls per pass however large the level is: every corner the triangle
+// passes draw, in the order they draw them, with its fill colour and its
+// outline colour, the sides of every triangle and the plane points. Each
+// frame sends only the groups the view can show. The pictures are those of
+// the glBegin/glEnd passes, byte for byte.
+class GeometryBuffers {
+public:
+    // Makes the arrays for the level with the fill colours of fillAlpha,
+    // replacing any earlier ones; the level's context must be current. A
+    // level the arrays cannot hold gets a warning and is drawn without them.
+    void build(const Qor::BSP& level, double fillAlpha);
+    // Frees the arrays; the next draw builds them for the view's level.
+    void release();
+
+    // Draws the passes the view has switched on, as the glBegin/glEnd passes
+    // would. False, with nothing drawn, for a level drawn without arrays.
+    bool draw(const Renderer& view);
+
+    // What the arrays take, and the triangles the last draw sent.
+    std::size_t bytes() const;
+    std::size_t trianglesSent() const { return sent; }
+
+    // Draws as on OpenGL 1.1, from client arrays with a call per run of
+    // groups, even where the context has more (for tests).
+    bool onlyOpenGl11 = false;
+    // The most the arrays may take.
+    std::uint64_t byteLimit = std::uint64_t{1} << 31;
+
+private:
+    // Some of one group's triangles, culled as one.
+    struct Item {
+        std::uint32_t firstCorner;
+        std::uint32_t cornerCount;
+        bool finite;  // boxes of infinities and NaNs are never culled
+        std::array<float, 3> low;
+        std::array<float, 3> high;
+    };
+    enum class State { none, ready, refused };
+
+    bool uploadFillColours(const Qor::BSP& level, double fillAlpha);
+    void refuse(std::uint64_t needed);
+    void chooseRuns(const Renderer& view);
+    // The plane points the view shows: first and count.
+    std::pair<GLint, GLsizei> planePoints(const Renderer& view) const;
+    void drawRuns(GLenum mode) const;
+
+    State state = State::none;
+    ArrayFunctions functions;
+    VertexArray positions;       // the triangles' corners, then the plane points
+    VertexArray fillColours;     // per corner, with the fill alpha
+    VertexArray outlineColours;  // per corner
+    VertexArray outlines;        // corner pairs, three per triangle, as GL_LINES
+    std::uint32_t cornerCount = 0;
+    std::uint32_t planeCount = 0;
+    double uploadedAlpha = 0.0;
+    std::vector<Item> items;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> groupItems;  // first and end item of each group
+    // This frame's runs of consecutive corners to send, as the draw calls
+    // take them: first corner and count, and for the outlines the same in
+    // indices.
+    std::vector<GLint> runFirsts;
+    std::vector<GLsizei> runCounts;
+    std::vector<const void*> runLineStarts;
+    std::vector<GLsizei> runLineCounts;
+    std::size_t sent = 0;
+};
