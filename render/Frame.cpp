@@ -90,4 +90,6 @@ void Renderer::drawFrame() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_DEPTH_TEST);
+
+    if (overlayVisible) drawPanel();
 }

@@ -22,6 +22,10 @@ std::string checkFrameCount(std::string& text) {
     return {};
 }
 
+std::string checkPanelPage(std::string& text) {
+    return text == "1" || text == "2" || text == "3" ? "" : "expected 1, 2 or 3, not '" + text + "'";
+}
+
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
 
 std::string checkCamera(std::string& text) {
@@ -79,6 +83,11 @@ struct Options {
         app.add_option("--screenshot", line.screenshotPath, "write the last frame shown to FILE as a PNG image")
             ->type_name("FILE")
             ->check(CLI::Validator(checkFileName, ""));
+        app.add_option("--panel", line.panelPage,
+                       "start with panel page N shown: 1 the level, 2 the keys,\n"
+                       "3 the view (the keys i, F1 and F2)")
+            ->type_name("N")
+            ->check(CLI::Validator(checkPanelPage, ""));
         app.add_option("--camera", camera,
                        "start the camera at X,Y,Z, optionally turned to YAW and\n"
                        "PITCH degrees (yaw 0 along +y, 90 along +x; pitch up);\n"

@@ -18,6 +18,9 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
+    // The panel page shown from the start, 1 to 3, as if its key had been
+    // pressed once; 0 shows none.
+    std::int32_t panelPage = 0;
     CameraRequest camera;
     // Read the level again when its file changes.
     bool watch = true;

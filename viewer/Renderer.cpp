@@ -33,6 +33,7 @@ Renderer::~Renderer() = default;
 // one's arrays behind.
 void Renderer::setLevel(Qor::BSP* shown) {
     level = shown;
+    panel.boundsKnown = false;
     geometry.release();
     if (level != nullptr && drawPath == DrawPath::buffered && SDL_GetVideoSurface() != nullptr)
         geometry.build(*level, fillAlpha);

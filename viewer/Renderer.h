@@ -9,14 +9,16 @@
 
 #include "DrawPath.h"
 #include "GeometryBuffers.h"
+#include "Panel.h"
 #include "ScreenSize.h"
+
+struct PanelState;
 
 namespace Qor {
 class BSP;
 }
 class LevelFile;
 struct CameraRequest;
-
 
 // The perspective's vertical field of view; the horizontal one follows the window's aspect.
 constexpr double fieldOfViewDegrees = 45.0;
@@ -60,6 +62,8 @@ public:
     void drawFilledTriangles();
     void drawWireframe();
     void drawCornerPoints();
+    void drawPanel();
+    PanelState panelState() const;
 
     Qor::BSP* level = nullptr;
     std::string basePath;
@@ -114,6 +118,10 @@ public:
 
     DrawPath drawPath = DrawPath::buffered;
     GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
+
+    // The information panel's glyphs and what it keeps of the level shown
+    // (render/Panel.cpp).
+    PanelCache panel;
 
     // Headless runs, for scripts, tests and benchmarks. A frame limit ends the
     // loop after that many turns as a quit request would; the last frame's

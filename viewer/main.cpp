@@ -42,6 +42,10 @@ int view(const CommandLine& line) {
     Renderer renderer(builtInBasePath, screen, fullscreen);
     renderer.drawPath = line.drawPath;
     renderer.frameLimit = line.frames;
+    if (line.panelPage != 0) {
+        renderer.overlayVisible = true;
+        renderer.overlayPage = line.panelPage;
+    }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     {
         LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);

@@ -15,17 +15,19 @@ CommandLine parse(std::vector<const char*> args) {
 
 TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
     const std::tuple<CommandLine::Action, DrawPath, std::vector<const char*>> cases[] = {
-        {CommandLine::Action::view, DrawPath::buffered, {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s"}},
+        {CommandLine::Action::view, DrawPath::buffered,
+         {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s", "--panel", "2"}},
         {CommandLine::Action::view, DrawPath::immediate,
-         {"--settings", "s", "--draw", "immediate", "--screenshot=a=b", "--frames=5", "--", "l"}},
+         {"--settings", "s", "--draw", "immediate", "--panel=2", "--screenshot=a=b", "--frames=5", "--", "l"}},
         {CommandLine::Action::info, DrawPath::buffered,
-         {"l", "--info", "--draw=immediate", "--frames=5", "--draw=buffered", "--screenshot=a=b", "--settings", "s"}},
+         {"l", "--info", "--draw=immediate", "--frames=5", "--draw=buffered", "--screenshot=a=b", "--settings", "s",
+          "--panel=2"}},
     };
     for (const auto& [action, drawPath, args] : cases) {
         const CommandLine line = parse(args);
         EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath,
-                           line.drawPath),
-                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath));
+                           line.drawPath, line.panelPage),
+                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath, 2));
     }
 }
 
@@ -48,6 +50,9 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"a", "--", "--b"}, "extra operand '--b'"},
         {{"--frames=18446744073709551616"}, "--frames: expected a whole number above 0, not '18446744073709551616'"},
         {{"--frames=0"}, "--frames: expected a whole number above 0, not '0'"},
+        {{"--panel", "0"}, "--panel: expected 1, 2 or 3, not '0'"},
+        {{"--panel=4"}, "--panel: expected 1, 2 or 3, not '4'"},
+        {{"--panel", "x"}, "--panel: expected 1, 2 or 3, not 'x'"},
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
         {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},

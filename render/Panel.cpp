@@ -1,0 +1,120 @@
+#include <GL/gl.h>
+
+#include "BSP.h"
+#include "FrameTimer.h"
+#include "LevelFile.h"
+#include "PanelText.h"
+#include "Renderer.h"
+
+namespace {
+
+void quad(float left, float top, float right, float bottom, float sLeft, float tTop, float sRight, float tBottom) {
+    glTexCoord2f(sLeft, tTop);
+    glVertex2f(left, top);
+    glTexCoord2f(sRight, tTop);
+    glVertex2f(right, top);
+    glTexCoord2f(sRight, tBottom);
+    glVertex2f(right, bottom);
+    glTexCoord2f(sLeft, tBottom);
+    glVertex2f(left, bottom);
+}
+
+void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, const GlyphAtlas& atlas) {
+    const float sTexel = 1.0f / static_cast<float>(atlas.textureWidth);
+    const float tTexel = 1.0f / static_cast<float>(atlas.textureHeight);
+    glBegin(GL_QUADS);
+    for (std::size_t line = 0; line < layout.lines; ++line) {
+        const std::string& text = lines[line];
+        const int top = layout.textY + static_cast<int>(line) * atlas.lineHeight + atlas.cellTop;
+        for (std::size_t column = 0; column < text.size() && column < layout.columns; ++column) {
+            const int cell = glyphCell(text[column]);
+            if (cell < 0) continue;
+            const int left = layout.textX + static_cast<int>(column) * atlas.advance + atlas.cellLeft;
+            const InkBox& ink = atlas.ink[static_cast<std::size_t>(cell)];
+            const int s = cell % glyphCellsPerRow * atlas.cellWidth;
+            const int t = cell / glyphCellsPerRow * atlas.cellHeight;
+            quad(static_cast<float>(left + ink.left), static_cast<float>(top + ink.top),
+                 static_cast<float>(left + ink.right), static_cast<float>(top + ink.bottom),
+                 static_cast<float>(s + ink.left) * sTexel, static_cast<float>(t + ink.top) * tTexel,
+                 static_cast<float>(s + ink.right) * sTexel, static_cast<float>(t + ink.bottom) * tTexel);
+        }
+    }
+    glEnd();
+}
+
+}  // namespace
+
+PanelState Renderer::panelState() const {
+    PanelState state;
+    state.level = level;
+    if (levelFile != nullptr) {
+        state.levelPath = levelFile->path();
+        state.levelLoadMilliseconds = levelFile->loadMilliseconds();
+    }
+    state.bounds = panel.bounds;
+    state.renderMode = renderMode;
+    state.showFilled = showFilled;
+    state.showWireframe = showWireframe;
+    state.showCornerPoints = showCornerPoints;
+    state.showPlanePoints = showPlanePoints;
+    state.singlePlane = singlePlane;
+    state.singleGroup = singleGroup;
+    state.mouseLook = mouseLook;
+    state.cameraPos = cameraPos;
+    state.cameraYaw = cameraYaw;
+    state.cameraPitch = cameraPitch;
+    state.speedFactor = speedFactor;
+    state.nearPlane = nearPlane;
+    state.farPlane = farPlane;
+    state.pointSize = pointSize;
+    state.lineWidth = lineWidth;
+    state.fillAlpha = fillAlpha;
+    state.framesPerSecond = averageFrameRate();
+    state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
+    state.selectedGroup = selectedGroup;
+    state.selectedPlane = selectedPlane;
+    return state;
+}
+
+// Drawn over the screen-space state that the frame leaves, which it leaves
+// as it found it: "text_background" bound, white, the texture coordinate at
+// its start.
+void Renderer::drawPanel() {
+    const GLuint background = textures["text_background"];
+    if (!panel.atlasMade) {
+        panel.atlas = loadGlyphAtlas(panelTextPixels);
+        panel.atlasMade = true;
+        glBindTexture(GL_TEXTURE_2D, background);
+    }
+    if (!panel.boundsKnown) {
+        panel.bounds = Qor::levelBounds(*level);
+        panel.boundsKnown = true;
+    }
+    const GlyphAtlas& atlas = panel.atlas;
+    const std::vector<std::string> lines = panelPage(overlayPage, panelState());
+    const PanelLayout layout = layoutPanel(lines, atlas.advance, atlas.lineHeight, screenWidth, screenHeight);
+    if (layout.lines == 0) return;
+
+    const float left = static_cast<float>(layout.x);
+    const float top = static_cast<float>(layout.y);
+    const float right = static_cast<float>(layout.x + layout.width);
+    const float bottom = static_cast<float>(layout.y + layout.height);
+    // The checker is two texels wide and repeats. Unfiltered, its squares stay
+    // sharp, and the software rasteriser fills them a third faster; the
+    // texture's own filtering is put back for whatever samples it next.
+    const float texels = 2.0f * backgroundTexelPixels;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBegin(GL_QUADS);
+    quad(left, top, right, bottom, left / texels, top / texels, right / texels, bottom / texels);
+    glEnd();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+
+    if (atlas.texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, atlas.texture);
+        drawText(lines, layout, atlas);
+        glBindTexture(GL_TEXTURE_2D, background);
+    }
+    glTexCoord4f(0.0f, 0.0f, 0.0f, 1.0f);
+}

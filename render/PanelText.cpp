@@ -1,0 +1,206 @@
+#include "PanelText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+
+#include "BSP.h"
+#include "ByteReader.h"
+#include "GeometryWalk.h"
+#include "KeyHelp.h"
+#include "LevelFormat.h"
+#include "LevelInfo.h"
+
+namespace {
+
+using Row = std::pair<std::string, std::string>;  // label, value
+
+std::string oneDecimal(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    // Whatever rounds to zero reads as zero, whichever side it came from.
+    return std::string(text) == "-0.0" ? "0.0" : text;
+}
+
+std::string point(double x, double y, double z) {
+    return oneDecimal(x) + ' ' + oneDecimal(y) + ' ' + oneDecimal(z);
+}
+
+std::string degrees(double radians) { return oneDecimal(radians * 180.0 / M_PI) + " degrees"; }
+
+std::string count(std::size_t value) { return std::to_string(value); }
+
+std::string padded(std::string text, std::size_t width) {
+    text.resize(std::max(text.size(), width), ' ');
+    return text;
+}
+
+// The title, then the rows with their values in one column two spaces past
+// the longest label.
+std::vector<std::string> aligned(const std::string& title, const std::vector<Row>& rows) {
+    std::size_t width = 0;
+    for (const Row& row : rows) width = std::max(width, row.first.size());
+    std::vector<std::string> lines{title};
+    for (const auto& [label, value] : rows) lines.push_back(padded(label, width + 2) + value);
+    return lines;
+}
+
+std::vector<std::string> levelPage(const PanelState& s) {
+    const Qor::BSP& level = *s.level;
+    const bool loaded = levelLoaded(level);
+    std::vector<Row> rows = {
+        {"file", level.fileName},
+        {"path", s.levelPath},
+        {"size", loaded ? count(level.buffer.size) + " bytes" : "none"},
+        {"version",
+         loaded ? std::to_string(Qor::readU32(level.buffer.data + Qor::format::versionOffset)) : "none"},
+        {"lumps read", count(level.lumps.size())},
+        {"planes", count(level.planes.size())},
+        {"texture groups", count(level.textureGroups.size())},
+        {"vertices", count(level.vertices.size())},
+        {"triangles", count(level.triangles.size())},
+        {"materials", count(level.materials.size())},
+        {"entities", count(level.entities.size())},
+        {"bounds", s.bounds ? point(s.bounds->low[0], s.bounds->low[1], s.bounds->low[2]) + " to " +
+                                  point(s.bounds->high[0], s.bounds->high[1], s.bounds->high[2])
+                            : "none"},
+        {"load time", plainNumber(s.levelLoadMilliseconds) + " ms"},
+    };
+    for (const std::string& message : level.messages) rows.push_back({"reader said", Qor::printableText(message)});
+    return aligned("Level  (i hides it; F1 keys, F2 view)", rows);
+}
+
+std::vector<std::string> keysPage(const PanelState& s) {
+    std::size_t keysWidth = 0;
+    std::size_t actionWidth = 0;
+    for (const KeyHelp& help : keyHelp) {
+        keysWidth = std::max(keysWidth, std::string(help.keys).size());
+        if (help.state != nullptr) actionWidth = std::max(actionWidth, std::string(help.action).size());
+    }
+    std::vector<std::string> lines{"Keys  (F1 hides it; i level, F2 view)"};
+    for (const KeyHelp& help : keyHelp) {
+        std::string line = padded(help.keys, keysWidth + 2);
+        line += help.state != nullptr ? padded(help.action, actionWidth + 2) + help.state(s) : help.action;
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The row of a selection, "index of count", or why it selects nothing; true
+// when it selects an entry.
+bool selectionRow(std::vector<Row>& rows, const char* label, const char* entries, std::uint32_t selected,
+                  std::size_t size) {
+    if (size == 0) {
+        rows.push_back({label, std::string("none: the level has no ") + entries});
+        return false;
+    }
+    rows.push_back({label, count(selected) + " of " + count(size)});
+    if (selected < size) return true;
+    rows.back().second += ": past the last one";
+    return false;
+}
+
+void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
+    const auto& groups = s.level->textureGroups;
+    if (!selectionRow(rows, "group", "texture groups", s.selectedGroup, groups.size())) return;
+    const Qor::TextureGroup& group = groups[s.selectedGroup];
+    std::string drawn;
+    if (!Qor::wholeTriangles(group)) {
+        drawn = "none: its counts are not whole triangles";
+    } else if (!s.showFilled && !s.showWireframe && !s.showCornerPoints) {
+        drawn = "none: the triangle passes are off";
+    } else {
+        std::size_t inside = 0;
+        Qor::forEachTriangle(*s.level, group, [&](const Qor::Vertex&, const Qor::Vertex&, const Qor::Vertex&) {
+            ++inside;
+        });
+        drawn = count(inside) + " of " + count(group.indexCount / 3);
+        if (inside < group.indexCount / 3) drawn += "; the rest lie outside the level";
+    }
+    rows.push_back({"  texture", count(group.texture)});
+    if (group.texture < s.level->materials.size())
+        rows.push_back({"  material", Qor::printableText(s.level->materials[group.texture].name)});
+    rows.insert(rows.end(), {
+        {"  vertices", count(group.vertexCount)},
+        {"  indices", count(group.indexCount)},
+        {"  first vertex", count(group.firstVertex)},
+        {"  first index", count(group.firstIndex)},
+        {"  triangles drawn", drawn},
+    });
+}
+
+void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
+    const auto& planes = s.level->planes;
+    if (!selectionRow(rows, "plane", "planes", s.selectedPlane, planes.size())) return;
+    const Qor::Plane& plane = planes[s.selectedPlane];
+    const std::array<float, 3> at = Qor::planePoint(plane);
+    rows.insert(rows.end(), {
+        {"  a b c d", std::to_string(plane.a) + ' ' + std::to_string(plane.b) + ' ' + std::to_string(plane.c) +
+                          ' ' + std::to_string(plane.d)},
+        {"  drawn at", point(at[0], at[1], at[2])},
+    });
+}
+
+std::vector<std::string> viewPage(const PanelState& s) {
+    std::vector<Row> rows = {
+        {"position", point(s.cameraPos[0], s.cameraPos[1], s.cameraPos[2])},
+        {"yaw", degrees(s.cameraYaw)},
+        {"pitch", degrees(s.cameraPitch)},
+        {"speed factor", plainNumber(s.speedFactor)},
+        {"near", plainNumber(s.nearPlane)},
+        {"far", plainNumber(s.farPlane)},
+        {"point size", plainNumber(s.pointSize)},
+        {"line width", plainNumber(s.lineWidth)},
+        {"fill alpha", plainNumber(s.fillAlpha)},
+        {"frames per second", plainNumber(s.framesPerSecond)},
+        {"frame time", plainNumber(s.millisecondsPerFrame) + " ms"},
+    };
+    addGroupRows(s, rows);
+    addPlaneRows(s, rows);
+    return aligned("View  (F2 hides it; i level, F1 keys)", rows);
+}
+
+}  // namespace
+
+std::vector<std::string> panelPage(std::int32_t page, const PanelState& state) {
+    if (state.level == nullptr) return {};
+    switch (page) {
+    case 1: return levelPage(state);
+    case 2: return keysPage(state);
+    case 3: return viewPage(state);
+    default: return {};
+    }
+}
+
+std::string plainNumber(double value) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
+    const int magnitude = value == 0.0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    char text[400];
+    std::snprintf(text, sizeof text, "%.*f", std::max(0, 3 - magnitude), value);
+    std::string digits = text;
+    if (digits.find('.') != std::string::npos) {
+        digits.erase(digits.find_last_not_of('0') + 1);
+        if (digits.back() == '.') digits.pop_back();
+    }
+    return digits == "-0" ? "0" : digits;
+}
+
+PanelLayout layoutPanel(const std::vector<std::string>& lines, int advance, int lineHeight, int screenWidth,
+                        int screenHeight) {
+    PanelLayout layout;
+    const int room = 2 * (panelMargin + panelPadding);
+    if (advance <= 0 || lineHeight <= 0 || lines.empty() || screenWidth <= room || screenHeight <= room)
+        return layout;
+    const auto fittingColumns = static_cast<std::size_t>((screenWidth - room) / advance);
+    const auto fittingLines = static_cast<std::size_t>((screenHeight - room) / lineHeight);
+    layout.lines = std::min(lines.size(), fittingLines);
+    for (std::size_t k = 0; k < layout.lines; ++k) layout.columns = std::max(layout.columns, lines[k].size());
+    layout.columns = std::min(layout.columns, fittingColumns);
+    if (layout.lines == 0 || layout.columns == 0) return PanelLayout{};
+    layout.x = layout.y = panelMargin;
+    layout.textX = layout.textY = panelMargin + panelPadding;
+    layout.width = static_cast<int>(layout.columns) * advance + 2 * panelPadding;
+    layout.height = static_cast<int>(layout.lines) * lineHeight + 2 * panelPadding;
+    return layout;
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Bounds.h"
+
+// What the panel's pages show, gathered from the viewer each frame the panel
+// is drawn, so that the pages are built (and checked) without a window.
+struct PanelState {
+    // The level page.
+    const Qor::BSP* level = nullptr;
+    std::string levelPath;
+    double levelLoadMilliseconds = 0.0;
+    std::optional<Qor::Box> bounds;
+
+    // The keys page: the switches.
+    std::uint32_t renderMode = 2;
+    bool showFilled = true;
+    bool showWireframe = true;
+    bool showCornerPoints = true;
+    bool showPlanePoints = false;
+    bool singlePlane = false;
+    bool singleGroup = false;
+    bool mouseLook = true;
+
+    // The view page.
+    std::array<double, 3> cameraPos{0.0, 0.0, 0.0};
+    double cameraYaw = 0.0;
+    double cameraPitch = 0.0;
+    double speedFactor = 1.0;
+    double nearPlane = 10.0;
+    double farPlane = 10000.0;
+    double pointSize = 1.0;
+    double lineWidth = 1.0;
+    double fillAlpha = 0.1;
+    double framesPerSecond = 0.0;
+    double millisecondsPerFrame = 0.0;
+    std::uint32_t selectedGroup = 0;
+    std::uint32_t selectedPlane = 0;
+};
+
+// The lines of panel page 1 (the level), 2 (the keys) or 3 (the view): a
+// title, then rows whose values start in one column. Any other page, or a
+// state without a level, has none.
+std::vector<std::string> panelPage(std::int32_t page, const PanelState& state);
+
+// A number in plain digits, rounded to four significant digits but never to
+// fewer than its whole part, without exponent or trailing zeros: 10000,
+// 25.94, 0.105, 0.000001.
+std::string plainNumber(double value);
+
+// Where the panel goes on a screen: a rectangle in the top-left corner around
+// as many of the lines as fit, each cut at the screen's edge.
+struct PanelLayout {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    int textX = 0;  // where the first line's first character starts
+    int textY = 0;
+    std::size_t lines = 0;    // how many of the lines are shown
+    std::size_t columns = 0;  // characters shown of each line, at most
+};
+
+constexpr int panelMargin = 8;   // from the screen's edges
+constexpr int panelPadding = 6;  // around the text
+
+PanelLayout layoutPanel(const std::vector<std::string>& lines, int advance, int lineHeight, int screenWidth,
+                        int screenHeight);

@@ -1,0 +1,298 @@
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "BSP.h"
+#include "KeyHelp.h"
+#include "PanelText.h"
+#include "Renderer.h"
+#include "TestSupport.h"
+
+namespace {
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsSupersetOf;
+using ::testing::Not;
+
+// Planes; two groups, the second not whole triangles, the first with a
+// material whose name is not ASCII; a NaN vertex outside the bounds; a
+// triangle with a corner past the vertices.
+class PanelPages : public ::testing::Test {
+protected:
+    PanelPages() {
+        state.level = &level;
+        state.levelPath = "levels/panel.d3dbsp";
+        state.levelLoadMilliseconds = 12.3456;
+        state.bounds = Qor::levelBounds(level);
+    }
+
+    const Qor::LevelContents contents{
+        {{1, 2, 3, 4}, {0, -1, 0, -300}, {5, 6, 7, 8}},
+        {{1, 0, 4, 0, 6}, {2, 1, 2, 3, 4}},
+        {{-1.25f, 2, -3, 255}, {4, 5.06f, 6, 255}, {0, 0, 0, 255}, {NAN, 0, 0, 255}},
+        {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 1, 9}}},
+        {{"caulk"}, {"tiles/caf\xc3\xa9"}},
+        {Qor::Entity{{{"classname", "worldspawn"}}}}};
+    Qor::BSP level{"", testsupport::writeLevel("panel.d3dbsp", contents).c_str()};
+    PanelState state;
+};
+
+TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenTheLoadFailed) {
+    EXPECT_THAT(panelPage(1, state),
+                ElementsAre("Level  (i hides it; F1 keys, F2 view)", "file            panel.d3dbsp",
+                            "path            levels/panel.d3dbsp",
+                            "size            " + std::to_string(level.buffer.size) + " bytes", "version         4",
+                            "lumps read      39", "planes          3", "texture groups  2", "vertices        4",
+                            "triangles       2", "materials       2", "entities        1",
+                            "bounds          -1.2 0.0 -3.0 to 4.0 5.1 6.0", "load time       12.35 ms"));
+    const std::string missingPath = testsupport::tempPath("missing.d3dbsp");
+    const Qor::BSP missing("", missingPath.c_str());
+    state.level = &missing;
+    state.bounds = Qor::levelBounds(missing);
+    const std::vector<std::string> failed = {"size            none", "version         none", "bounds          none",
+                                             "reader said     ERROR: Could not open input bsp file '" + missingPath +
+                                                 "'."};
+    EXPECT_THAT(panelPage(1, state), IsSupersetOf(failed));
+    EXPECT_THAT(panelPage(3, state), IsSupersetOf({"group              none: the level has no texture groups",
+                                                   "plane              none: the level has no planes"}));
+}
+
+// The keys page has one line per binding, in the table's order.
+TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAndTheSwitches) {
+    state.framesPerSecond = 74.96;
+    state.millisecondsPerFrame = 13.3401;
+    EXPECT_THAT(panelPage(3, state),
+                ElementsAre("View  (F2 hides it; i level, F1 keys)", "position           0.0 0.0 0.0",
+                            "yaw                0.0 degrees", "pitch              0.0 degrees",
+                            "speed factor       1",
+                            "near               10", "far                10000", "point size         1",
+                            "line width         1", "fill alpha         0.1", "frames per second  74.96",
+                            "frame time         13.34 ms", "group              0 of 2", "  texture          1",
+                            "  material         tiles/caf??",
+                            "  vertices         4", "  indices          6", "  first vertex     0",
+                            "  first index      0",
+                            "  triangles drawn  1 of 2; the rest lie outside the level", "plane              0 of 3",
+                            "  a b c d          1 2 3 4", "  drawn at         4.0 8.0 12.0"));
+    const std::vector<std::string> keys = panelPage(2, state);
+    ASSERT_EQ(keys.size(), keyHelp.size() + 1);
+    for (std::size_t k = 0; k < keyHelp.size(); ++k) EXPECT_EQ(keys[k + 1].rfind(keyHelp[k].keys, 0), 0u);
+    const std::tuple<std::int32_t, std::function<void(PanelState&)>, std::string> changes[] = {
+        {3, [](PanelState& s) { s.cameraPos = {1.26, -0.04, -1000.06}; }, "position           1.3 0.0 -1000.1"},
+        {3, [](PanelState& s) { s.cameraYaw = -M_PI / 2; }, "yaw                -90.0 degrees"},
+        {3, [](PanelState& s) { s.nearPlane = 10 * std::pow(1.1, 10); }, "near               25.94"},
+        {3, [](PanelState& s) { s.farPlane = 1e12; }, "far                1000000000000"},
+        {3, [](PanelState& s) { s.showFilled = s.showWireframe = s.showCornerPoints = false; },
+         "  triangles drawn  none: the triangle passes are off"},
+        {3, [](PanelState& s) { s.selectedGroup = 1; },
+         "  triangles drawn  none: its counts are not whole triangles"},
+        {3, [](PanelState& s) { s.selectedGroup = 2; }, "group              2 of 2: past the last one"},
+        {2, [](PanelState& s) { s.renderMode = 0; },
+         "b                   render mode: opaque, blend, additive  opaque"},
+        {2, [](PanelState& s) { s.singlePlane = true; },
+         "p                   plane points: all, selected, off      selected"},
+        {2, [](PanelState& s) { s.mouseLook = false; },
+         "click, wheel        mouse look on or off                  off"},
+    };
+    for (const auto& [page, change, line] : changes) {
+        PanelState changed = state;
+        change(changed);
+        EXPECT_THAT(panelPage(page, state), Not(Contains(line)));
+        EXPECT_THAT(panelPage(page, changed), Contains(line));
+    }
+}
+
+TEST(KeyHelp, IsTheKeyTableOfReadme) {
+    std::ifstream readme(ORVANDEL_SOURCE_DIR "/README.md");
+    std::vector<std::string> rows;
+    bool inTable = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line == "| key | what it does |") inTable = true;
+        else if (inTable && line.rfind('|', 0) != 0) break;
+        else if (inTable && line.rfind("| ", 0) == 0) rows.push_back(line);
+    }
+    std::vector<std::string> expected;
+    for (const KeyHelp& help : keyHelp)
+        expected.push_back(std::string("| ") + help.keys + " | " + help.action + " |");
+    EXPECT_EQ(rows, expected);
+}
+
+// With the usual font's 8 by 17 pixels a character, every page fits whole.
+TEST_F(PanelPages, EveryPageFitsAt800By600) {
+    for (const std::int32_t page : {1, 2, 3}) {
+        const std::vector<std::string> lines = panelPage(page, state);
+        std::size_t longest = 0;
+        for (const std::string& line : lines) longest = std::max(longest, line.size());
+        const PanelLayout layout = layoutPanel(lines, 8, 17, 800, 600);
+        EXPECT_EQ(std::make_tuple(layout.x, layout.y, layout.lines, layout.columns),
+                  std::make_tuple(8, 8, lines.size(), longest)) << page;
+    }
+}
+
+using Frame = std::vector<std::uint8_t>;  // RGB, rows bottom first as GL reads them
+
+// One triangle, in two groups, that covers the starting view.
+std::string coveringLevel() {
+    return testsupport::writeLevel("covering.d3dbsp",
+                                   {{},
+                                    {{3, 0, 3, 0, 3}, {0, 0, 3, 0, 3}},
+                                    {{-1000, 100, -1000, 255}, {1000, 100, -1000, 255}, {0, 100, 1000, 255}},
+                                    {Qor::Triangle{{0, 1, 2}}}});
+}
+
+// A 400 × 300 window showing the covering triangle opaque: the panel's
+// background darkens whatever it covers, and the pages are cut at the edges.
+class PanelFrames : public ::testing::Test {
+protected:
+    static constexpr int width = 400;
+    static constexpr int height = 300;
+
+    PanelFrames() {
+        renderer.setLevel(&level);
+        renderer.renderMode = 0;
+        renderer.mouseLook = false;
+    }
+    ~PanelFrames() override { shutdownVideo(); }
+
+    Frame draw(bool visible, std::int32_t page) {
+        renderer.overlayVisible = visible;
+        renderer.overlayPage = page;
+        clearFrame();
+        renderer.drawFrame();
+        Frame pixels(width * height * 3);
+        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
+
+    // What a frame could leave behind it, the bound texture's own included.
+    static std::map<GLenum, std::array<GLfloat, 16>> glState() {
+        std::map<GLenum, std::array<GLfloat, 16>> all;
+        const std::initializer_list<GLenum> values = {
+            GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR, GL_CURRENT_TEXTURE_COORDS,
+            GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST,
+            GL_UNPACK_ALIGNMENT};
+        const std::initializer_list<GLenum> textureValues = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER,
+                                                             GL_TEXTURE_WRAP_S};
+        for (const GLenum name : values)
+            glGetFloatv(name, all[name].data());
+        for (const GLenum name : textureValues)
+            glGetTexParameterfv(GL_TEXTURE_2D, name, all[name].data());
+        return all;
+    }
+
+    PanelLayout layout() const {
+        const GlyphAtlas& atlas = renderer.panel.atlas;
+        return layoutPanel(panelPage(renderer.overlayPage, renderer.panelState()), atlas.advance, atlas.lineHeight,
+                           width, height);
+    }
+
+    static std::size_t at(int x, int y) { return static_cast<std::size_t>(((height - 1 - y) * width + x) * 3); }
+
+    bool displayHeld = testsupport::holdDisplay();
+    Renderer renderer{"", {width, height}};
+    Qor::BSP level{"", coveringLevel().c_str()};
+};
+
+TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLeavesTheFrame) {
+    const Frame hidden = draw(false, 0);
+    const auto state = glState();
+    std::vector<Frame> pages;
+    for (const std::int32_t page : {1, 2, 3}) {
+        pages.push_back(draw(true, page));
+        EXPECT_EQ(glState(), state) << page;
+        const PanelLayout panel = layout();
+        ASSERT_TRUE(panel.lines > 0 && panel.x + panel.width <= width && panel.y + panel.height <= height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const bool inside =
+                    x >= panel.x && x < panel.x + panel.width && y >= panel.y && y < panel.y + panel.height;
+                const std::uint8_t* pixel = hidden.data() + at(x, y);
+                const bool same = std::equal(pixel, pixel + 3, pages.back().data() + at(x, y));
+                ASSERT_EQ(same, !inside) << "page " << page << " at " << x << ", " << y;
+            }
+    }
+    EXPECT_TRUE(pages[0] != pages[1] && pages[1] != pages[2] && pages[0] != pages[2]);
+    // The view page follows the keys: the next group, one of two.
+    for (const SDLKey key : {SDLK_g, SDLK_RIGHT}) {
+        SDL_Event press{SDL_KEYDOWN};
+        press.key.keysym.sym = key;
+        ASSERT_EQ(SDL_PushEvent(&press), 0);
+    }
+    renderer.handleInput();
+    EXPECT_THAT(panelPage(3, renderer.panelState()), Contains("group              1 of 2"));
+    EXPECT_NE(draw(true, 3), pages[2]);
+    EXPECT_EQ(draw(false, 3), hidden);
+    EXPECT_EQ(glState(), state);
+}
+
+// Each character's atlas cell, white at the texel's alpha, laid over the
+// frame with the background alone, in the order the text runs.
+TEST_F(PanelFrames, TheTextIsTheAtlasCellsOfTheLinesCharactersOverTheBackground) {
+    const Frame text = draw(true, 2);
+    const GlyphAtlas atlas = renderer.panel.atlas;
+    ASSERT_NE(atlas.texture, 0u) << "no font";
+    std::vector<std::uint8_t> texels(static_cast<std::size_t>(atlas.textureWidth * atlas.textureHeight) * 4);
+    glBindTexture(GL_TEXTURE_2D, atlas.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D, renderer.textures.at("text_background"));
+    renderer.panel.atlas.texture = 0;
+    const Frame background = draw(true, 2);
+
+    std::vector<double> expected(background.begin(), background.end());
+    const PanelLayout panel = layout();
+    const std::vector<std::string> lines = panelPage(2, renderer.panelState());
+    for (std::size_t line = 0; line < panel.lines; ++line)
+        for (std::size_t column = 0; column < std::min(lines[line].size(), panel.columns); ++column) {
+            const int cell = glyphCell(lines[line][column]);
+            const int left = panel.textX + static_cast<int>(column) * atlas.advance + atlas.cellLeft;
+            const int top = panel.textY + static_cast<int>(line) * atlas.lineHeight + atlas.cellTop;
+            for (int y = 0; cell >= 0 && y < atlas.cellHeight; ++y)
+                for (int x = 0; x < atlas.cellWidth; ++x) {
+                    const int s = cell % glyphCellsPerRow * atlas.cellWidth + x;
+                    const int t = cell / glyphCellsPerRow * atlas.cellHeight + y;
+                    const double alpha = texels[static_cast<std::size_t>(t * atlas.textureWidth + s) * 4 + 3] / 255.0;
+                    for (std::size_t k = 0; k < 3; ++k) {
+                        double& pixel = expected[at(left + x, top + y) + k];
+                        pixel = 255.0 * alpha + pixel * (1.0 - alpha);
+                    }
+                }
+        }
+    std::size_t lit = 0;
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        ASSERT_NEAR(text[k], expected[k], 2.0) << "pixel " << k / 3 % width << ", " << height - 1 - k / 3 / width;
+        lit += text[k] != background[k];
+    }
+    EXPECT_GT(lit, 1000u);
+}
+
+// Without any font the viewer warns once, however many frames show the
+// panel, and runs on; a page it does not have is a usage error.
+TEST(PanelOption, WithoutAFontWarnsOnceAndRefusesPagesItDoesNotHave) {
+    const std::string level = coveringLevel();
+    setenv("FONTCONFIG_FILE", testsupport::writeTemp("no-fonts.conf", "<fontconfig/>\n").c_str(), 1);
+    const auto run = testsupport::runProcess({testsupport::viewerBinary(), "--panel", "1", "--frames", "3", level});
+    unsetenv("FONTCONFIG_FILE");
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "WARNING: The panel shows no text: fontconfig found no font for 'monospace'.\n");
+    for (const char* page : {"0", "4", "x"}) {
+        const auto refused = testsupport::runProcess({testsupport::viewerBinary(), "--panel", page, level});
+        EXPECT_EQ(refused.exitStatus, 2);
+        EXPECT_EQ(refused.err, std::string("orvandel: --panel: expected 1, 2 or 3, not '") + page + "'\n");
+    }
+}
+
+}  // namespace
