@@ -50,6 +50,7 @@ PanelState Renderer::panelState() const {
     if (levelFile != nullptr) {
         state.levelPath = levelFile->path();
         state.levelLoadMilliseconds = levelFile->loadMilliseconds();
+        state.failedReload = levelFile->failedReload();
     }
     state.bounds = panel.bounds;
     state.renderMode = renderMode;
@@ -64,6 +65,7 @@ PanelState Renderer::panelState() const {
     state.cameraYaw = cameraYaw;
     state.cameraPitch = cameraPitch;
     state.speedFactor = speedFactor;
+    state.flySpeed = flySpeed;
     state.nearPlane = nearPlane;
     state.farPlane = farPlane;
     state.pointSize = pointSize;

@@ -68,6 +68,8 @@ std::vector<std::string> levelPage(const PanelState& s) {
         {"load time", plainNumber(s.levelLoadMilliseconds) + " ms"},
     };
     for (const std::string& message : level.messages) rows.push_back({"reader said", Qor::printableText(message)});
+    for (const std::string& message : s.failedReload)
+        rows.push_back({"reload failed", Qor::printableText(message)});
     return aligned("Level  (i hides it; F1 keys, F2 view)", rows);
 }
 
@@ -148,6 +150,7 @@ std::vector<std::string> viewPage(const PanelState& s) {
         {"yaw", degrees(s.cameraYaw)},
         {"pitch", degrees(s.cameraPitch)},
         {"speed factor", plainNumber(s.speedFactor)},
+        {"fly speed", plainNumber(s.flySpeed)},
         {"near", plainNumber(s.nearPlane)},
         {"far", plainNumber(s.farPlane)},
         {"point size", plainNumber(s.pointSize)},

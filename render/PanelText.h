@@ -17,6 +17,9 @@ struct PanelState {
     std::string levelPath;
     double levelLoadMilliseconds = 0.0;
     std::optional<Qor::Box> bounds;
+    // What the reader said when the level's file was last read again and did
+    // not load (the level shown is the one before).
+    std::vector<std::string> failedReload;
 
     // The keys page: the switches.
     std::uint32_t renderMode = 2;
@@ -33,6 +36,7 @@ struct PanelState {
     double cameraYaw = 0.0;
     double cameraPitch = 0.0;
     double speedFactor = 1.0;
+    double flySpeed = 1.0;
     double nearPlane = 10.0;
     double farPlane = 10000.0;
     double pointSize = 1.0;

@@ -53,7 +53,11 @@ std::unique_ptr<Qor::BSP> LevelFile::reload() {
     watch.read(stampOf(filePath));
     double milliseconds = 0.0;
     std::unique_ptr<Qor::BSP> fresh = readLevel(filePath, milliseconds);
-    if (!levelLoaded(*fresh)) return nullptr;
+    if (!levelLoaded(*fresh)) {
+        failure = fresh->messages;
+        return nullptr;
+    }
+    failure.clear();
     loadTime = milliseconds;
     std::swap(shown, fresh);
     return fresh;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "BSP.h"
 
@@ -56,6 +57,9 @@ public:
     // drop once nothing points at it, or null when the new one did not load
     // and the old one stays.
     std::unique_ptr<Qor::BSP> reload();
+    // What the reader said of the last reload when it failed and the old
+    // level stayed; empty once a reload has gone through.
+    const std::vector<std::string>& failedReload() const { return failure; }
     // The check made about once a second; true when the file has changed
     // and settled since it was read.
     bool changedOnDisk() { return watch.settledChange(stampOf(filePath)); }
@@ -65,4 +69,5 @@ private:
     std::unique_ptr<Qor::BSP> shown;
     double loadTime = 0.0;
     ChangeWatch watch;
+    std::vector<std::string> failure;
 };

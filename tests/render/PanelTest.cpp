@@ -68,6 +68,10 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenT
                                              "reader said     ERROR: Could not open input bsp file '" + missingPath +
                                                  "'."};
     EXPECT_THAT(panelPage(1, state), IsSupersetOf(failed));
+    state.level = &level;
+    state.failedReload = {"ERROR: The bsp's file version is unsupported."};
+    EXPECT_THAT(panelPage(1, state), Contains("reload failed   ERROR: The bsp's file version is unsupported."));
+    state.level = &missing;
     EXPECT_THAT(panelPage(3, state), IsSupersetOf({"group              none: the level has no texture groups",
                                                    "plane              none: the level has no planes"}));
 }
@@ -79,7 +83,7 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
     EXPECT_THAT(panelPage(3, state),
                 ElementsAre("View  (F2 hides it; i level, F1 keys)", "position           0.0 0.0 0.0",
                             "yaw                0.0 degrees", "pitch              0.0 degrees",
-                            "speed factor       1",
+                            "speed factor       1", "fly speed          1",
                             "near               10", "far                10000", "point size         1",
                             "line width         1", "fill alpha         0.1", "frames per second  74.96",
                             "frame time         13.34 ms", "group              0 of 2", "  texture          1",
@@ -96,17 +100,15 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
         {3, [](PanelState& s) { s.cameraYaw = -M_PI / 2; }, "yaw                -90.0 degrees"},
         {3, [](PanelState& s) { s.nearPlane = 10 * std::pow(1.1, 10); }, "near               25.94"},
         {3, [](PanelState& s) { s.farPlane = 1e12; }, "far                1000000000000"},
+        {3, [](PanelState& s) { s.flySpeed = 1.0 / 16; }, "fly speed          0.0625"},
         {3, [](PanelState& s) { s.showFilled = s.showWireframe = s.showCornerPoints = false; },
          "  triangles drawn  none: the triangle passes are off"},
         {3, [](PanelState& s) { s.selectedGroup = 1; },
          "  triangles drawn  none: its counts are not whole triangles"},
         {3, [](PanelState& s) { s.selectedGroup = 2; }, "group              2 of 2: past the last one"},
-        {2, [](PanelState& s) { s.renderMode = 0; },
-         "b                   render mode: opaque, blend, additive  opaque"},
-        {2, [](PanelState& s) { s.singlePlane = true; },
-         "p                   plane points: all, selected, off      selected"},
-        {2, [](PanelState& s) { s.mouseLook = false; },
-         "click, wheel        mouse look on or off                  off"},
+        {2, [](PanelState& s) { s.renderMode = 0; }, "b               render mode        opaque"},
+        {2, [](PanelState& s) { s.singlePlane = true; }, "p               plane points       selected"},
+        {2, [](PanelState& s) { s.mouseLook = false; }, "click, wheel    mouse look         off"},
     };
     for (const auto& [page, change, line] : changes) {
         PanelState changed = state;

@@ -51,6 +51,24 @@ std::function<bool(const Picture&)> leansTo(std::size_t channel) {
 
 constexpr std::size_t windowBytes = 800 * 600 * 3;
 
+// The level in place stays until a read goes through; what a failed read
+// said is kept for the panel until then.
+TEST(LevelFile, ReplacesTheLevelOnlyWithOneThatLoadedAndKeepsWhatAFailedReadSaid) {
+    const std::string path = writeTemp("file.d3dbsp", triangleLevel(0));
+    LevelFile file(path);
+    Qor::BSP* first = file.level();
+    ASSERT_TRUE(Qor::writeFile(path, {'I', 'B', 'S', 'P', 5, 0, 0, 0, 0}));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(file.reload(), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR: The bsp's file version is unsupported.\n");
+    EXPECT_EQ(file.level(), first);
+    EXPECT_EQ(file.failedReload(), std::vector<std::string>{"ERROR: The bsp's file version is unsupported."});
+    ASSERT_TRUE(Qor::writeFile(path, triangleLevel(1)));
+    EXPECT_EQ(file.reload().get(), first);
+    EXPECT_EQ(file.level()->textureGroups.at(0).texture, 1u);
+    EXPECT_TRUE(file.failedReload().empty());
+}
+
 // Rewritten the way a level compiler writes: a new file moved over the old.
 void replaceLevel(const std::string& path, const Qor::Bytes& bytes) {
     ASSERT_TRUE(Qor::writeFile(path + ".new", bytes));
