@@ -176,13 +176,22 @@ std::string windowOf(int pid) {
     return command("xdotool windowfocus --sync " + window) ? window : "";
 }
 
-// The window is named by its number: without one the screenshot tool waits for a click.
+// The window is named by its number: without one the screenshot tool waits
+// for a click. An action is run again only after a second without the
+// picture it waits for: a turn that has been made but not yet drawn must not
+// be made twice.
 Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
                     const std::string& action, double seconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+    auto acted = Clock::time_point();
     std::string rgb;
-    while (std::chrono::steady_clock::now() < deadline && (action.empty() || command(action)) &&
-           command("import -window " + window + " -depth 8 rgb:-", &rgb)) {
+    while (Clock::now() < deadline) {
+        if (!action.empty() && Clock::now() - acted >= std::chrono::seconds(1)) {
+            if (!command(action)) break;
+            acted = Clock::now();
+        }
+        if (!command("import -window " + window + " -depth 8 rgb:-", &rgb)) break;
         const Picture picture(rgb.begin(), rgb.end());
         if (picture.size() == bytes && check(picture)) return picture;
     }

@@ -71,10 +71,11 @@ using Picture = std::vector<unsigned char>;
 std::string windowOf(int pid);
 
 // Takes screenshots of the window until one of `bytes` bytes passes the
-// check, for at most `seconds`, running the action (if any) again before
-// each: a pointer move that reaches the X server just before the viewer
-// warps the pointer back to the centre is undone unseen, so a move is
-// repeated until the picture shows it. Empty when none passed.
+// check, for at most `seconds`, running the action (if any) first and again
+// after every second without it: a pointer move that reaches the X server
+// just before the viewer warps the pointer back to the centre is undone
+// unseen, so a move is repeated until the picture shows it. Empty when none
+// passed.
 Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
                     const std::string& action = "", double seconds = 10.0);
 
