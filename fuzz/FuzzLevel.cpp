@@ -14,7 +14,10 @@
 #include "FuzzInput.h"
 #include "GeometryWalk.h"
 #include "LevelFormat.h"
+#include "EntityRules.h"
 #include "LevelInfo.h"
+#include "MaterialColours.h"
+#include "Normals.h"
 #include "SpawnPoints.h"
 
 namespace {
@@ -101,14 +104,27 @@ void checkSummaries(const Qor::BSP& level) {
             "the JSON summary holds every lump, material, entity and message");
 }
 
-// Everything the drawing passes reach, through the walk they use.
+bool isUnit(const Qor::Direction& n) {
+    const double length = std::sqrt(double{n[0]} * n[0] + double{n[1]} * n[1] + double{n[2]} * n[2]);
+    return std::fabs(length - 1.0) < 1e-5;
+}
+
+// Everything the drawing passes reach, through the walk they use, with the
+// rules that colour and light it.
 double walkAsThePassesDo(const Qor::BSP& level) {
     double sum = 0.0;
     Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        sum += Qor::textureColour(level, group.texture)[0];
         Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-            sum += a.z + b.alpha + c.x;
+            sum += a.z + b.alpha + c.x + a.colour[0] + b.colour[1] + c.colour[2];
+            for (const Qor::Direction& n : Qor::cornerNormals(a, b, c))
+                require(isUnit(n), "every corner is drawn with a unit normal, whatever the file holds");
         });
     });
+    for (const Qor::Entity& entity : level.entities) {
+        if (const auto origin = Qor::entityOrigin(entity)) sum += (*origin)[0];
+        sum += static_cast<double>(Qor::entityKind(entity)) + Qor::entityFacing(entity).yaw;
+    }
     for (const Qor::Plane& plane : level.planes) sum += Qor::planePoint(plane)[0];
     return sum;
 }

@@ -52,6 +52,10 @@ Vertex decodeVertex(const std::uint8_t* record) {
     vertex.y = readF32(record + f::y);
     vertex.z = readF32(record + f::z);
     vertex.alpha = readU8(record + f::alpha);
+    for (std::size_t k = 0; k < 3; ++k) {
+        vertex.normal[k] = readF32(record + f::normal + 4 * k);
+        vertex.colour[k] = readU8(record + f::colour + k);
+    }
     return vertex;
 }
 

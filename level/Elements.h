@@ -36,11 +36,15 @@ struct TextureGroup {
     std::uint32_t indexCount = 0;
 };
 
+// The normal is whatever the file holds: a unit vector, zeros, or anything
+// else; see Normals.h for the one the viewer uses.
 struct Vertex {
     float x = 0.0f;
     float y = 0.0f;
     float z = 0.0f;
     std::uint8_t alpha = 255;
+    std::array<float, 3> normal{};
+    std::array<std::uint8_t, 3> colour{255, 255, 255};  // red, green, blue
 };
 
 // Corner numbers are relative to the owning group's firstVertex.

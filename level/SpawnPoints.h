@@ -15,11 +15,8 @@ struct SpawnPoint {
     double pitch;
 };
 
-// The level's spawn points, in entity order: entities whose classname begins
-// with "info_player" or contains "spawn", with an origin of three finite
-// numbers. The facing comes from `angle` (degrees from +x toward +y), else
-// from `angles` ("pitch yaw roll", pitch positive looking down), else faces
-// +x. A value that is not the right count of finite numbers counts as absent.
+// The level's spawn points, in entity order: the entities of that kind that
+// have an origin, facing as EntityRules.h reads them.
 std::vector<SpawnPoint> spawnPoints(const BSP& level);
 
 }  // namespace Qor

@@ -118,9 +118,10 @@ TEST(LevelReader, PassesOverEmptyLumps) {
 }
 
 TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
-    // x 1, y -2, z 0.5 and, at byte 27, the alpha.
-    Qor::Bytes vertex = padded({0, 0, 0x80, 0x3F, 0, 0, 0, 0xC0, 0, 0, 0, 0x3F}, 68);
-    vertex[27] = 0x42;
+    // x 1, y -2, z 0.5, the normal (0, -1, 2), the colour 0x10 0x20 0x30 and, at byte 27, the alpha.
+    Qor::Bytes vertex = padded({0, 0, 0x80, 0x3F, 0, 0, 0, 0xC0, 0, 0, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0x80, 0xBF,
+                                0, 0, 0, 0x40, 0x10, 0x20, 0x30, 0x42},
+                               68);
     const Qor::Bytes plane{0, 0, 0x80, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80, 0x78, 0x56, 0x34, 0x12};
     const Qor::Bytes group{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     const Qor::Bytes triangle{0xFF, 0xFF, 0x00, 0x80, 0x01, 0x02};
@@ -140,6 +141,8 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
               std::make_tuple(0x04030201u, 0x08070605u, 0x0A09u, 0x0C0Bu, 0x100F0E0Du));
     const Qor::Vertex& v = level.vertices[0];
     EXPECT_EQ(std::tie(v.x, v.y, v.z, v.alpha), std::make_tuple(1.0f, -2.0f, 0.5f, 0x42));
+    EXPECT_EQ(v.normal, (std::array<float, 3>{0.0f, -1.0f, 2.0f}));
+    EXPECT_EQ(v.colour, (std::array<std::uint8_t, 3>{0x10, 0x20, 0x30}));
     EXPECT_EQ(level.triangles[0].corners, (std::array<std::uint32_t, 3>{65535, 32768, 0x0201}));
 }
 
@@ -269,7 +272,9 @@ TEST(LevelRoundTrip, ReadsBackEveryFieldTheWriterWrote) {
         Qor::LevelContents written;
         fill(written.planes, [&] { return Qor::Plane{i32(), i32(), i32(), i32()}; });
         fill(written.textureGroups, [&] { return Qor::TextureGroup{u32(), u32(), u16(), u32(), u16()}; });
-        fill(written.vertices, [&] { return Qor::Vertex{f32(), f32(), f32(), std::uint8_t(value(0xFF))}; });
+        const auto u8 = [&] { return std::uint8_t(value(0xFF)); };
+        fill(written.vertices,
+             [&] { return Qor::Vertex{f32(), f32(), f32(), u8(), {f32(), f32(), f32()}, {u8(), u8(), u8()}}; });
         fill(written.triangles, [&] { return Qor::Triangle{{u16(), u16(), u16()}}; });
         const Qor::Bytes bytes = Qor::writerFor(written).bytes();
         const Loaded loaded = loadBytes(bytes);

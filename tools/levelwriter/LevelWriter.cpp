@@ -71,7 +71,8 @@ Bytes encodeVertices(const std::vector<Vertex>& vertices) {
         appendF32(out, v.x);
         appendF32(out, v.y);
         appendF32(out, v.z);
-        appendZeros(out, f::alpha - (f::z + 4));
+        for (const float component : v.normal) appendF32(out, component);
+        for (const std::uint8_t channel : v.colour) appendU8(out, channel);
         appendU8(out, v.alpha);
         appendZeros(out, f::size - (f::alpha + 1));
     }

@@ -1,0 +1,153 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "EntityRules.h"
+#include "MaterialColours.h"
+#include "Normals.h"
+
+// The rules that need no window: which way a corner faces, the colour of a
+// material and what an entity is. Drawing, pointing and export share them.
+
+namespace {
+
+using ::testing::FloatNear;
+using ::testing::Pointwise;
+
+constexpr float nan = std::numeric_limits<float>::quiet_NaN();
+constexpr float inf = std::numeric_limits<float>::infinity();
+
+Qor::Vertex at(float x, float y, float z, Qor::Direction normal = {}) {
+    Qor::Vertex v;
+    v.x = x;
+    v.y = y;
+    v.z = z;
+    v.normal = normal;
+    return v;
+}
+
+TEST(DrawnNormals, TakeAPlausibleStoredNormalMadeUnitElseTheTrianglesOwn) {
+    // Corners running counter-clockwise seen from +z, so the face normal is +z.
+    const Qor::Direction up{0, 0, 1};
+    const std::tuple<Qor::Direction, Qor::Direction> cases[] = {
+        {{0, 0, 1}, {0, 0, 1}},
+        {{0, 2, 0}, {0, 1, 0}},           // the longest kept, made unit
+        {{0.3f, 0, -0.4f}, {0.6f, 0, -0.8f}},  // the shortest kept: length 0.5
+        {{0, 0, 0}, up},                  // left as zeros
+        {{0, 0, 0.49f}, up},              // too short
+        {{0, 2.01f, 0}, up},              // too long
+        {{nan, 0, 1}, up},
+        {{0, inf, 0}, up},
+        {{1e30f, 1e30f, 0}, up},          // its square overflows a float, not the rule
+    };
+    for (const auto& [stored, drawn] : cases) {
+        SCOPED_TRACE(::testing::Message() << stored[0] << ' ' << stored[1] << ' ' << stored[2]);
+        const auto normals = Qor::cornerNormals(at(0, 0, 5, stored), at(4, 0, 5, stored), at(0, 3, 5, {0, 0, 1}));
+        EXPECT_THAT(normals[0], Pointwise(FloatNear(1e-6f), drawn));
+        EXPECT_THAT(normals[1], Pointwise(FloatNear(1e-6f), drawn));
+        EXPECT_THAT(normals[2], Pointwise(FloatNear(1e-6f), up)) << "each corner goes by its own normal";
+    }
+}
+
+TEST(DrawnNormals, FaceTheSideFromWhichTheCornersRunCounterClockwiseAndUpWithoutArea) {
+    const std::tuple<Qor::Vertex, Qor::Vertex, Qor::Vertex, Qor::Direction> cases[] = {
+        {at(0, 0, 0), at(0, 1, 0), at(1, 0, 0), {0, 0, -1}},   // clockwise from above: faces down
+        {at(0, 0, 0), at(1, 0, 0), at(0, 0, 1), {0, -1, 0}},   // a wall facing -y
+        {at(0, 0, 0), at(1, 1, 1), at(2, 2, 2), {0, 0, 1}},    // corners on one line
+        {at(5, 5, 5), at(5, 5, 5), at(5, 5, 5), {0, 0, 1}},    // one point
+        {at(0, 0, 0), at(nan, 0, 0), at(0, 1, 0), {0, 0, 1}},  // a corner that is nowhere
+        {at(-3e38f, 0, 0), at(0, 3e38f, 0), at(3e38f, 0, 0), {0, 0, -1}},  // sides too long for a float
+        {at(0, 0, 0), at(0, 1e-30f, 0), at(1e-30f, 0, 0), {0, 0, -1}},     // area too small for a float
+    };
+    for (const auto& [a, b, c, normal] : cases) {
+        EXPECT_THAT(Qor::faceNormal(a, b, c), Pointwise(FloatNear(1e-6f), normal));
+        EXPECT_EQ(Qor::cornerNormals(a, b, c)[1], Qor::faceNormal(a, b, c));
+    }
+}
+
+double distance(const Qor::Rgb& a, const Qor::Rgb& b) {
+    double sum = 0.0;
+    for (int k = 0; k < 3; ++k) sum += (a[k] - b[k]) * (a[k] - b[k]);
+    return std::sqrt(sum);
+}
+
+// The colours stay muted and never dark, so that lighting can shade them;
+// different names rarely come close.
+TEST(MaterialColours, HangOnTheNameAloneAndStayMutedBrightAndApart) {
+    std::vector<Qor::Rgb> colours;
+    for (int k = 0; k < 300; ++k) colours.push_back(Qor::materialColour("textures/set_" + std::to_string(k)));
+    for (const Qor::Rgb& c : colours) {
+        const int high = std::max({c[0], c[1], c[2]});
+        const int low = std::min({c[0], c[1], c[2]});
+        EXPECT_GE(high, 180);
+        EXPECT_LE(high - low, 0.72 * high);
+        EXPECT_GE(high - low, 0.38 * high);
+    }
+    std::size_t close = 0;
+    std::size_t pairs = 0;
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        for (std::size_t j = i + 1; j < colours.size(); ++j, ++pairs) close += distance(colours[i], colours[j]) < 8.0;
+    EXPECT_LT(close * 100, pairs) << "fewer than one pair in a hundred nearly alike";
+    // A material keeps its colour from one version of the program to the next, so
+    // pictures and exports made with either look the same.
+    EXPECT_EQ(Qor::materialColour("demo/street_tiles_a"), (Qor::Rgb{206, 113, 78}));
+    EXPECT_EQ(Qor::materialColour("demo/street_tiles_b"), (Qor::Rgb{165, 191, 77}));
+    EXPECT_GT(distance(Qor::materialColour("a"), Qor::materialColour("b")), 30.0);
+}
+
+TEST(MaterialColours, GiveATextureWithoutMaterialAColourByItsIndex) {
+    Qor::BSP level("", "");  // no file: no materials
+    level.materials = {{"brick", 0, 0}, {"brick", 7, 7}};
+    EXPECT_EQ(Qor::textureColour(level, 0), Qor::materialColour("brick"));
+    EXPECT_EQ(Qor::textureColour(level, 1), Qor::textureColour(level, 0)) << "one name, one colour";
+    EXPECT_EQ(Qor::textureColour(level, 2), Qor::unnamedTextureColour(2));
+    std::set<Qor::Rgb> unnamed;
+    for (std::uint32_t texture : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 0xFFFFFFFFu}) {
+        unnamed.insert(Qor::unnamedTextureColour(texture));
+        EXPECT_GT(distance(Qor::unnamedTextureColour(texture), Qor::unnamedTextureColour(texture - 1)), 60.0);
+    }
+    EXPECT_EQ(unnamed.size(), 8u);
+}
+
+Qor::Entity entity(std::vector<std::pair<std::string, std::string>> pairs) { return Qor::Entity{std::move(pairs)}; }
+
+TEST(EntityRules, TellSpawnPointsLightsAndTheRestAndReadOnlyWholeOrigins) {
+    const std::pair<const char*, Qor::EntityKind> kinds[] = {
+        {"info_player_start", Qor::EntityKind::spawnPoint}, {"team_spawn_red", Qor::EntityKind::spawnPoint},
+        {"light_spawner", Qor::EntityKind::spawnPoint},     {"light", Qor::EntityKind::light},
+        {"lightning", Qor::EntityKind::light},              {"info_light", Qor::EntityKind::other},
+        {"Light", Qor::EntityKind::other},                  {"", Qor::EntityKind::other},
+    };
+    for (const auto& [classname, kind] : kinds)
+        EXPECT_EQ(Qor::entityKind(entity({{"classname", classname}})), kind) << classname;
+    EXPECT_EQ(Qor::entityKind(entity({{"origin", "0 0 0"}})), Qor::EntityKind::other);
+
+    const std::pair<const char*, std::optional<std::array<double, 3>>> origins[] = {
+        {"1 -2.5 3e2", std::array<double, 3>{1, -2.5, 300}}, {"\t1  2 3 ", std::array<double, 3>{1, 2, 3}},
+        {"1 2", std::nullopt}, {"1 2 3 4", std::nullopt}, {"1,2,3", std::nullopt},
+        {"1 2 inf", std::nullopt}, {"1 2 1e999", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto& [text, origin] : origins) EXPECT_EQ(Qor::entityOrigin(entity({{"origin", text}})), origin) << text;
+    EXPECT_EQ(Qor::entityOrigin(entity({{"origin", "1 2 3"}, {"origin", "4 5 6"}})),
+              (std::array<double, 3>{1, 2, 3})) << "the first of a repeated key";
+}
+
+TEST(EntityRules, TurnAFacingIntoTheDirectionTheCameraWouldLook) {
+    const std::tuple<const char*, const char*, std::array<double, 3>> cases[] = {
+        {"angle", "0", {1, 0, 0}},      {"angle", "90", {0, 1, 0}}, {"angle", "180", {-1, 0, 0}},
+        {"angles", "90 0 0", {0, 0, -1}},  // pitch positive looks down in the file
+        {"angles", "-45 90 0", {0, std::sqrt(0.5), std::sqrt(0.5)}},
+    };
+    for (const auto& [key, value, direction] : cases) {
+        const auto d = Qor::facingDirection(Qor::entityFacing(entity({{key, value}})));
+        EXPECT_THAT(d, Pointwise(::testing::DoubleNear(1e-12), direction)) << key << ' ' << value;
+    }
+}
+
+}  // namespace
