@@ -4,6 +4,7 @@
 
 #include "BSP.h"
 #include "CameraMotion.h"
+#include "CameraRequest.h"
 #include "KeyBindings.h"
 #include "Renderer.h"
 

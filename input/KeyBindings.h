@@ -16,6 +16,3 @@ constexpr std::size_t heldRightBracket = 125;
 // Mouse look turns by one radian per this many pixels of pointer travel.
 constexpr double mousePixelsPerRadian = 360.0;
 constexpr double mouseSensitivity = 1.0;
-// The elevation stops just short of straight up or down, where the view
-// direction would be parallel to the up vector.
-constexpr double pitchLimit = (0.5 - 0.001) * 3.14159265358979323846;

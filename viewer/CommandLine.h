@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "CameraPlacement.h"
+#include "CameraRequest.h"
 #include "DrawPath.h"
 
 // What the user asked for on the command line. Options and the level file may
