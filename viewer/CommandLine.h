@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
+#include <optional>
 #include <string>
 
 #include "CameraRequest.h"
@@ -18,7 +20,7 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
-    // The panel page shown from the start, 1 to 3, as if its key had been
+    // The panel page shown from the start, 1 to 4, as if its key had been
     // pressed once; 0 shows none.
     std::int32_t panelPage = 0;
     CameraRequest camera;
@@ -27,11 +29,20 @@ struct CommandLine {
     // With info: the summary as one JSON object.
     bool json = false;
     DrawPath drawPath = DrawPath::buffered;
+    // Entity markers shown from the start.
+    bool entities = false;
+    // The pixel, from the window's top-left corner, whose pick line is printed
+    // when the viewer ends; whether it lies inside the window is known only
+    // once the window's size is.
+    std::optional<std::array<int, 2>> pick;
     // The one-line message for a usage error.
     std::string error;
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// Reads "X,Y": two whole numbers from 0, as --pick takes them.
+std::optional<std::array<int, 2>> parsePixel(const std::string& text);
 
 // The text --help prints.
 std::string usageText();

@@ -59,9 +59,9 @@ TEST(InfoCommand, ShowsTheDemosMaterialsEntitiesAndSpawnPoints) {
     const std::string path = tempPath("demo.d3dbsp");
     ASSERT_EQ(runProcess({mklevelBinary(), "demo", path}).exitStatus, 0);
     const auto text = runProcess({viewerBinary(), "--info", path});
-    EXPECT_THAT(text.out, HasSubstr("\nbounds: -640 80 -60 640 1640 580\nmaterials: 12\nentities: 5\n\n"));
+    EXPECT_THAT(text.out, HasSubstr("\nbounds: -640 80 -60 640 1640 580\nmaterials: 12\nentities: 7\n\n"));
     EXPECT_THAT(text.out, HasSubstr("         864          12  materials\n"));
-    EXPECT_THAT(text.out, HasSubstr("           5  entities\n"));
+    EXPECT_THAT(text.out, HasSubstr("           7  entities\n"));
 
     ProcessResult run;
     const Json json = infoJson(path, &run);
