@@ -101,6 +101,7 @@ void Renderer::drawFrame() {
     glDisable(GL_DEPTH_TEST);
 
     if (showMarkers) drawLabels();
-    if (pointingShown) drawCrosshair();
     if (overlayVisible) drawPanel();
+    // Over the panel, which may reach over the window's centre.
+    if (pointingShown) drawCrosshair();
 }

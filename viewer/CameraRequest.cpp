@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 #include <vector>
 
@@ -30,13 +30,11 @@ bool parseSpawnNumber(const std::string& text, std::size_t& number) {
     return true;
 }
 
-// The shortest text of the value that strtod reads back exactly.
+// The shortest plain digits that read back as exactly the value.
 std::string shortestText(double value) {
-    char text[64];
-    for (int digits = 1;; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, value);
-        if (digits >= 17 || std::strtod(text, nullptr) == value) return text;
-    }
+    char text[400];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    return std::string(text, written.ptr);
 }
 
 // Degrees whose conversion gives exactly these radians: the nearest degrees
