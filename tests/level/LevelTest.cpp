@@ -19,6 +19,7 @@
 
 #include "BSP.h"
 #include "LevelWriter.h"
+#include "Normals.h"
 #include "SpawnPoints.h"
 #include "TestSupport.h"
 
@@ -344,8 +345,29 @@ TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTria
     }
     EXPECT_EQ(colours.size(), 12u);
     EXPECT_EQ(Qor::spawnPoints(*demo.level).size(), 2u);
-    // Three full patches and half a quad of the next group.
-    EXPECT_EQ(generate({"bench", "--triangles", "385"}).level->triangles.size(), 385u);
+    // Every group's vertices store normals but one's, which store zeros; the
+    // baked colours vary as light and shade do.
+    std::size_t storing = 0;
+    std::size_t zeros = 0;
+    for (const Qor::TextureGroup& group : demo.level->textureGroups) {
+        std::size_t stored = 0;
+        std::size_t zero = 0;
+        for (std::uint32_t k = 0; k < group.vertexCount; ++k) {
+            const Qor::Vertex& v = demo.level->vertices[group.firstVertex + k];
+            stored += Qor::storedNormal(v).has_value();
+            zero += v.normal == Qor::Direction{0, 0, 0};
+        }
+        storing += stored == group.vertexCount;
+        zeros += zero == group.vertexCount;
+    }
+    EXPECT_EQ(std::make_pair(storing, zeros), std::make_pair(demo.level->textureGroups.size() - 1, std::size_t{1}));
+    std::set<std::array<std::uint8_t, 3>> baked;
+    for (const Qor::Vertex& v : demo.level->vertices) baked.insert(v.colour);
+    EXPECT_GT(baked.size(), 100u);
+    // Three full patches and half a quad of the next group, every vertex with its normal.
+    const Loaded bench = generate({"bench", "--triangles", "385"});
+    EXPECT_EQ(bench.level->triangles.size(), 385u);
+    for (const Qor::Vertex& v : bench.level->vertices) ASSERT_TRUE(Qor::storedNormal(v).has_value());
 }
 
 }  // namespace
