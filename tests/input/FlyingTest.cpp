@@ -70,7 +70,7 @@ TEST(Flying, KeysAndPointerFlyTheViewerThroughTheDemoLevelAndEscapeQuits) {
 
 // One wall across the whole view that stores an upward normal: lilac in the
 // normals look, a faint red in classic's additive fill.
-TEST(Looks, LookStartsAsAskedAndTheCKeyStepsItOnTheRunningViewer) {
+TEST(Flying, TheLookStartsAsAskedAndTheCKeyStepsItOnTheRunningViewer) {
     ASSERT_TRUE(testsupport::holdDisplay());
     Qor::LevelContents wall{{}, {{0, 0, 3, 0, 3}}, {}, {Qor::Triangle{{0, 1, 2}}}};
     for (const auto& [x, z] : {std::make_pair(-1000.0f, -1000.0f), {1000.0f, -1000.0f}, {0.0f, 1000.0f}})
