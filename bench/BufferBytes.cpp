@@ -1,7 +1,7 @@
 // Prints the bytes the buffered drawing's arrays take for a level, as the
 // viewer builds them in a small window: the classic look's, or with LOOK
-// those and the look's own, made by drawing one frame in it. bench/frames.sh
-// divides them by the level's triangles.
+// those and the look's own. bench/frames.sh divides them by the level's
+// triangles.
 
 #include <cstdio>
 #include <optional>
@@ -17,9 +17,8 @@ int main(int argc, char* argv[]) {
     }
     Renderer renderer("", {64, 64});
     Qor::BSP level("", argv[1]);
-    renderer.setLevel(&level);
     renderer.look = *look;
-    renderer.drawFrame();
+    renderer.setLevel(&level);
     std::printf("%zu\n", renderer.geometry.bytes());
     shutdownVideo();
     return 0;

@@ -63,7 +63,7 @@ private:
 
 }  // namespace
 
-void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
+void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) {
     release();
     std::uint64_t triangles = 0;
     forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex&, const Qor::Vertex&,
@@ -133,6 +133,7 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
 
     if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
     state = State::ready;
+    if (look != Look::classic) makeLook(level, look);
 }
 
 bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
@@ -284,7 +285,7 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
 }
 
 bool GeometryBuffers::draw(const Renderer& view) {
-    if (state == State::none) build(*view.level, view.fillAlpha);
+    if (state == State::none) build(*view.level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
     if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
         !uploadFillColours(*view.level, view.fillAlpha)) {

@@ -24,10 +24,11 @@ class Renderer;
 // passes, byte for byte.
 class GeometryBuffers {
 public:
-    // Makes the arrays for the level with the fill colours of fillAlpha,
-    // replacing any earlier ones; the level's context must be current. A
-    // level the arrays cannot hold gets a warning and is drawn without them.
-    void build(const Qor::BSP& level, double fillAlpha);
+    // Makes the arrays for the level with the fill colours of fillAlpha, and
+    // those of the look when it is not classic, replacing any earlier ones;
+    // the level's context must be current. A level the arrays cannot hold
+    // gets a warning and is drawn without them.
+    void build(const Qor::BSP& level, double fillAlpha, Look look);
     // Frees the arrays; the next draw builds them for the view's level.
     void release();
 
