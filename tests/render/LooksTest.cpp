@@ -358,6 +358,16 @@ TEST_F(Looks, ALooksArraysAreMadeTheFirstTimeItsFillsAreDrawnAndGoWithTheLevel) 
     renderer.look = Look::classic;
     show(path);
     EXPECT_EQ(renderer.geometry.bytes(), classic);
+    // A look whose arrays would pass the limit leaves the level to the
+    // glBegin/glEnd passes, with the warning.
+    renderer.geometry.byteLimit = classic + 1;
+    renderer.look = Look::baked;
+    testing::internal::CaptureStderr();
+    EXPECT_NE(frame(), std::vector<std::uint8_t>(windowSize * windowSize * 4));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING: The level's vertex arrays do not fit in memory, so it is drawn without them, more slowly; "
+              "bytes needed: '" + std::to_string(classic + corners * 3 * sizeof(float)) + "'.\n");
+    EXPECT_EQ(renderer.geometry.bytes(), 0u);
 }
 
 // From the state every frame leaves, each look and render mode tests depth
