@@ -5,6 +5,7 @@
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
+#include "Look.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
@@ -27,6 +28,7 @@ struct CommandLine {
     // With info: the summary as one JSON object.
     bool json = false;
     DrawPath drawPath = DrawPath::buffered;
+    Look look = Look::classic;
     // The one-line message for a usage error.
     std::string error;
 };
