@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Renderer.h"
+#include "SurfaceLooks.h"
 
 void Renderer::resetView() {
     nearPlane = 10.0;
@@ -66,22 +67,7 @@ void Renderer::drawFrame() {
         pointing = pointAt(pixel[0], pixel[1]);
     }
 
-    // Modes 1 and 2 rely on the blending on and depth test off that the end of
-    // every frame (and the GL set-up) leaves behind.
-    switch (renderMode) {
-    case 1:
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        break;
-    case 2:
-        glDisable(GL_DEPTH_TEST);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        break;
-    default:
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
-        break;
-    }
+    setFrameState(renderMode, look);
 
     if (drawPath != DrawPath::buffered || !geometry.draw(*this)) {
         if (showPlanePoints || singlePlane) drawPlanePoints();

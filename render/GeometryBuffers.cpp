@@ -9,6 +9,7 @@
 #include "GeometryWalk.h"
 #include "Palette.h"
 #include "Renderer.h"
+#include "SurfaceLooks.h"
 #include "ViewVolume.h"
 
 namespace {
@@ -62,13 +63,17 @@ private:
 
 }  // namespace
 
-void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
+void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) {
     release();
     std::uint64_t triangles = 0;
     forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex&, const Qor::Vertex&,
                                     const Qor::Vertex&) { ++triangles; });
     const std::uint64_t corners = 3 * triangles;
-    const std::uint64_t points = corners + level.planes.size();
+    // Planes without a point take no room: slot k is the first point of plane k.
+    planeSlots.assign(1, 0);
+    for (const Qor::Plane& plane : level.planes)
+        planeSlots.push_back(planeSlots.back() + (Qor::planePoint(plane) ? 1 : 0));
+    const std::uint64_t points = corners + planeSlots.back();
     const std::uint64_t positionBytes = points * 3 * sizeof(GLfloat);
     const std::uint64_t colourBytes = corners * 4 * sizeof(GLfloat);
     const std::uint64_t outlineBytes = corners * 2 * sizeof(GLuint);
@@ -85,7 +90,7 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
         !outlines.allocate(gl, GL_ELEMENT_ARRAY_BUFFER, GL_STATIC_DRAW, outlineBytes))
         return refuse(needed);
     cornerCount = static_cast<std::uint32_t>(corners);
-    planeCount = static_cast<std::uint32_t>(level.planes.size());
+    planeCount = planeSlots.back();
 
     ArrayFiller<GLfloat> position(positions);
     ArrayFiller<GLfloat> outlineColour(outlineColours);
@@ -120,13 +125,15 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
         corner += 3;
         item.cornerCount += 3;
     });
-    for (const Qor::Plane& plane : level.planes) position.add(Qor::planePoint(plane));
+    for (const Qor::Plane& plane : level.planes)
+        if (const auto point = Qor::planePoint(plane)) position.add(*point);
     position.flush();
     outlineColour.flush();
     outline.flush();
 
     if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
     state = State::ready;
+    if (look != Look::classic) makeLook(level, look);
 }
 
 bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
@@ -149,6 +156,35 @@ bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha)
     return true;
 }
 
+bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look) {
+    LookArrays& arrays = arraysOf(look);
+    const std::uint64_t colourBytes = std::uint64_t{cornerCount} * 3 * sizeof(GLfloat);
+    const std::uint64_t normalBytes = litLook(look) ? colourBytes : 0;
+    const std::uint64_t needed = bytes() + colourBytes + normalBytes;
+    const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
+    if (needed > byteLimit || !arrays.colours.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, colourBytes) ||
+        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes))) {
+        refuse(needed);
+        return false;
+    }
+    ArrayFiller<GLfloat> colour(arrays.colours);
+    ArrayFiller<GLfloat> normal(arrays.normals);
+    // The walk of forEachDrawnTriangle, with each group's paint made once.
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        const SurfacePaint paint(look, level, group, 0.0);
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            for (const SurfaceCorner& corner : paint(a, b, c)) {
+                for (std::size_t k = 0; k < 3; ++k) colour.add(corner.colour[k]);
+                if (normalBytes > 0) normal.add(corner.normal);
+            }
+        });
+    });
+    colour.flush();
+    normal.flush();
+    arrays.made = true;
+    return true;
+}
+
 void GeometryBuffers::refuse(std::uint64_t needed) {
     release();
     state = State::refused;
@@ -159,9 +195,15 @@ void GeometryBuffers::refuse(std::uint64_t needed) {
 
 void GeometryBuffers::release() {
     for (VertexArray* array : {&positions, &fillColours, &outlineColours, &outlines}) array->release();
+    for (LookArrays& arrays : lookArrays) {
+        arrays.colours.release();
+        arrays.normals.release();
+        arrays.made = false;
+    }
     functions = ArrayFunctions();
     items = std::vector<Item>();
     groupItems = std::vector<std::pair<std::uint32_t, std::uint32_t>>();
+    planeSlots = std::vector<std::uint32_t>();
     cornerCount = 0;
     planeCount = 0;
     sent = 0;
@@ -169,7 +211,9 @@ void GeometryBuffers::release() {
 }
 
 std::size_t GeometryBuffers::bytes() const {
-    return positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+    std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+    for (const LookArrays& arrays : lookArrays) total += arrays.colours.size() + arrays.normals.size();
+    return total;
 }
 
 void GeometryBuffers::chooseRuns(const Renderer& view) {
@@ -220,8 +264,9 @@ void GeometryBuffers::chooseRuns(const Renderer& view) {
 std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const Renderer& view) const {
     if (!view.singlePlane)
         return {static_cast<GLint>(cornerCount), view.showPlanePoints ? static_cast<GLsizei>(planeCount) : 0};
-    if (view.selectedPlane >= planeCount) return {0, 0};
-    return {static_cast<GLint>(cornerCount + view.selectedPlane), 1};
+    const std::size_t selected = view.selectedPlane;
+    if (selected + 1 >= planeSlots.size() || planeSlots[selected] == planeSlots[selected + 1]) return {0, 0};
+    return {static_cast<GLint>(cornerCount + planeSlots[selected]), 1};
 }
 
 void GeometryBuffers::drawRuns(GLenum mode) const {
@@ -240,12 +285,16 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
 }
 
 bool GeometryBuffers::draw(const Renderer& view) {
-    if (state == State::none) build(*view.level, view.fillAlpha);
+    if (state == State::none) build(*view.level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
-    if (view.showFilled && view.fillAlpha != uploadedAlpha && !uploadFillColours(*view.level, view.fillAlpha)) {
+    if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
+        !uploadFillColours(*view.level, view.fillAlpha)) {
         refuse(bytes());
         return false;
     }
+    if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
+        !makeLook(*view.level, view.look))
+        return false;
     chooseRuns(view);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
     const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
@@ -259,11 +308,7 @@ bool GeometryBuffers::draw(const Renderer& view) {
         // Every triangle pass colours each corner from an array, as the
         // glBegin/glEnd passes leave their colours with each vertex.
         glEnableClientState(GL_COLOR_ARRAY);
-        if (view.showFilled) {
-            fillColours.bind();
-            glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
-            drawRuns(GL_TRIANGLES);
-        }
+        if (view.showFilled) drawFilled(view.look);
         outlineColours.bind();
         glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
         if (view.showWireframe) {
@@ -282,5 +327,27 @@ bool GeometryBuffers::draw(const Renderer& view) {
     }
     glVertexPointer(4, GL_FLOAT, 0, nullptr);
     glColorPointer(4, GL_FLOAT, 0, nullptr);
+    glNormalPointer(GL_FLOAT, 0, nullptr);
     return true;
+}
+
+void GeometryBuffers::drawFilled(Look look) {
+    const bool lit = litLook(look);
+    if (look == Look::classic) {
+        fillColours.bind();
+        glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
+    } else {
+        const LookArrays& arrays = arraysOf(look);
+        arrays.colours.bind();
+        glColorPointer(3, GL_FLOAT, 0, arrays.colours.at(0));
+        if (lit) {
+            arrays.normals.bind();
+            glNormalPointer(GL_FLOAT, 0, arrays.normals.at(0));
+            glEnableClientState(GL_NORMAL_ARRAY);
+        }
+    }
+    beginSurfaces(look);
+    drawRuns(GL_TRIANGLES);
+    endSurfaces(look);
+    if (lit) glDisableClientState(GL_NORMAL_ARRAY);
 }

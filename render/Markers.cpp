@@ -4,6 +4,7 @@
 
 #include "BSP.h"
 #include "EntityLabels.h"
+#include "Look.h"
 #include "PanelText.h"
 #include "Renderer.h"
 
@@ -68,7 +69,7 @@ void endSolidLines(bool blending, double lineWidth) {
 
 }  // namespace
 
-// Only render modes with a depth test leave depths to test against; in the
+// Only frames drawn with a depth test leave depths to test against; in the
 // others the markers show through the level.
 void Renderer::drawMarkers() {
     const bool entityPage = overlayVisible && overlayPage == 4;
@@ -77,10 +78,10 @@ void Renderer::drawMarkers() {
                                           : std::nullopt;
     if ((!showMarkers || markers.empty()) && !selected) return;
     const bool blending = glIsEnabled(GL_BLEND) == GL_TRUE;
-    if (renderMode == 1 || renderMode == 2)
-        glDisable(GL_DEPTH_TEST);
-    else
+    if (depthTested(renderMode, look))
         glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
     beginSolidLines(1.0f);
     if (showMarkers) {
         glBegin(GL_LINES);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Bounds.h"
+#include "Look.h"
 #include "Pointing.h"
 
 // What the panel's pages show, gathered from the viewer each frame the panel
@@ -24,6 +25,7 @@ struct PanelState {
 
     // The keys page: the switches.
     std::uint32_t renderMode = 2;
+    Look look = Look::classic;
     bool showFilled = true;
     bool showWireframe = true;
     bool showCornerPoints = true;

@@ -42,6 +42,10 @@ std::string checkDrawPath(std::string& text) {
     return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
 }
 
+std::string checkLook(std::string& text) {
+    return parseLook(text) ? "" : "expected classic, shaded, baked or normals, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -63,6 +67,7 @@ struct Options {
     std::string camera;
     std::string drawPath = "buffered";
     std::string pick;
+    std::string look = "classic";
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -119,6 +124,13 @@ struct Options {
                        "buffered drawing matches pixel for pixel")
             ->type_name("immediate|buffered")
             ->check(CLI::Validator(checkDrawPath, ""));
+        app.add_option("--look", look,
+                       "how the surfaces show: classic (the default) in false\n"
+                       "colours; shaded, lit in one colour per material;\n"
+                       "baked, in the colours stored with the vertices;\n"
+                       "normals, coloured by the way they face (the c key)")
+            ->type_name("classic|shaded|baked|normals")
+            ->check(CLI::Validator(checkLook, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
@@ -171,6 +183,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     if (line.pick && options.info) return usageError("option '--pick' needs a window, not '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
+    line.look = parseLook(options.look).value_or(Look::classic);
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

@@ -7,6 +7,7 @@
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
+#include "Look.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
@@ -29,6 +30,7 @@ struct CommandLine {
     // With info: the summary as one JSON object.
     bool json = false;
     DrawPath drawPath = DrawPath::buffered;
+    Look look = Look::classic;
     // Entity markers shown from the start.
     bool entities = false;
     // The pixel, from the window's top-left corner, whose pick line is printed

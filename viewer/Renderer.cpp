@@ -38,7 +38,7 @@ void Renderer::setLevel(Qor::BSP* shown) {
     markers = level != nullptr ? Qor::entityMarkers(*level) : std::vector<Qor::Marker>();
     geometry.release();
     if (level != nullptr && drawPath == DrawPath::buffered && SDL_GetVideoSurface() != nullptr)
-        geometry.build(*level, fillAlpha);
+        geometry.build(*level, fillAlpha, look);
 }
 
 void Renderer::run() {

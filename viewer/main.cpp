@@ -47,6 +47,7 @@ int view(const CommandLine& line) {
     }
     Renderer renderer(builtInBasePath, screen, fullscreen);
     renderer.drawPath = line.drawPath;
+    renderer.look = line.look;
     renderer.frameLimit = line.frames;
     if (line.panelPage != 0) {
         renderer.overlayVisible = true;

@@ -139,18 +139,24 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindWithASpawnPointsFacing) {
 }
 
 // Behind a wall, markers show in the additive and blending modes and are
-// hidden in the opaque one, which leaves depths to test against.
+// hidden in the opaque mode and looks, which leave depths to test against.
 TEST_F(Markers, AreHiddenBehindAWallOnlyWhereTheFrameHasDepths) {
     Qor::LevelContents contents;
     contents.entities = {entity("light", "0 200 0")};
     addWall(contents, 100);
     show(contents);
     renderer.showMarkers = true;
-    for (const std::uint32_t mode : {0u, 1u, 2u}) {
+    for (const auto& [mode, look, shows] : {std::make_tuple(0u, Look::classic, false),
+                                            std::make_tuple(1u, Look::classic, true),
+                                            std::make_tuple(2u, Look::classic, true),
+                                            std::make_tuple(2u, Look::shaded, false),
+                                            std::make_tuple(1u, Look::normals, false)}) {
         renderer.renderMode = mode;
+        renderer.look = look;
         const std::vector<Pixel> pixels = draw();
-        EXPECT_EQ(std::count(pixels.begin(), pixels.end(), yellow) > 100, mode != 0) << "mode " << mode;
+        EXPECT_EQ(std::count(pixels.begin(), pixels.end(), yellow) > 100, shows) << "mode " << mode << ", " << lookName(look);
     }
+    renderer.look = Look::classic;
     contents.vertices.clear();
     contents.triangles.clear();
     contents.textureGroups.clear();

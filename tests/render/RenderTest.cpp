@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BSP.h"
+#include "DrawingTables.h"
 #include "MalformedLevels.h"
 #include "Renderer.h"
 #include "TestSupport.h"
@@ -186,13 +187,20 @@ Qor::TextureGroup groupOf(std::uint32_t firstIndex, std::uint32_t indexCount, st
 
 // Probes 0 to 3 show small triangles 1 to 4 from left to right (triangle 0
 // has a corner past the vertices); probes 4 and 5 show where planes 0 and 1
-// belong, at the normal times the distance.
+// belong, at the normal times the distance: plane 0 is the plane through
+// (20, 100, 20) facing away from the origin, as files store planes, and
+// plane 2 a plane whose normal is not of unit length. Planes 3 and 4 have no
+// point: a NaN, and a point too far for a float.
 TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsPoints) {
     Qor::LevelContents contents;
     for (float x : {-30.0f, -10.0f, 10.0f, 30.0f}) addTriangle(contents, 0, x, 6, 100);
     contents.triangles.insert(contents.triangles.begin(), Qor::Triangle{{0, 1, 5000}});
-    // The last plane's 5 * 2^32 + 100 is kept to 32 bits.
-    contents.planes = {{1, 5, 1, 20}, {-2, 10, 2, 10}, {1, (1 << 30) + 5, 1, 20}};
+    const float distance = std::sqrt(20.0f * 20.0f + 100.0f * 100.0f + 20.0f * 20.0f);
+    contents.planes = {{20 / distance, 100 / distance, 20 / distance, distance},
+                       {-2, 10, 2, 10},
+                       {1, 5, 1, 20},
+                       {1, 5, 1, NAN},
+                       {1e30f, 5e30f, 1e30f, 1e10f}};
     const std::vector<std::size_t> probes = {pixelOf(-30, 0), pixelOf(-10, 0), pixelOf(10, 0),
                                              pixelOf(30, 0), pixelOf(20, 20), pixelOf(-20, 20)};
     const std::vector<Qor::TextureGroup> selectable = {groupOf(3, 3), groupOf(6, 4), groupOf(9, 3)};
@@ -203,26 +211,31 @@ TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsP
         {{groupOf(7, 6)}, true, false, 0, "----45"},  // a start that is not
         {selectable, true, true, 2, "--2-4-"},        // a single group and plane
         {selectable, true, true, 1, "-----5"},        // group 1 is not whole triangles
-        {selectable, true, true, 3, "------"},        // past both lists
+        {selectable, true, true, 3, "------"},        // past the groups, and a plane without a point
+        {selectable, true, true, 4, "------"},
+        {selectable, true, true, 5, "------"},        // past both lists
         // Triangles and corners outside the level are passed over; the rest is drawn.
         {{groupOf(0, 9), groupOf(12, 150), groupOf(300, 3), groupOf(3, 12, 1000)}, true, false, 0, "01-345"},
         {{groupOf(6, 3, 0xFFFFFFFD)}, true, false, 0, "0---45"},  // corner numbers wrap round to triangle 1's
         {{groupOf(3, 12)}, false, false, 0, "------"},            // every switch off
     };
-    for (const auto& [groups, on, single, selected, lit] : cases) {
-        SCOPED_TRACE(::testing::Message() << "single " << single << ", selected " << selected << ", " << lit);
-        contents.textureGroups = groups;
-        renderer.showPlanePoints = on && !single;
-        renderer.singleGroup = renderer.singlePlane = single;
-        renderer.selectedGroup = renderer.selectedPlane = selected;
-        draw(contents, on, on);
-        std::string shown;  // each probe's number if its pixel is lit
-        for (std::size_t k = 0; k < probes.size(); ++k)
-            shown += pixels[probes[k]] != black ? std::to_string(k) : "-";
-        EXPECT_EQ(shown, lit);
-        // All black, unless some probe is lit.
-        EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
-    }
+    for (const DrawPath path : {DrawPath::immediate, DrawPath::buffered})
+        for (const auto& [groups, on, single, selected, lit] : cases) {
+            SCOPED_TRACE(::testing::Message() << (path == DrawPath::buffered ? "buffered" : "immediate") << ", single "
+                                              << single << ", selected " << selected << ", " << lit);
+            renderer.drawPath = path;
+            contents.textureGroups = groups;
+            renderer.showPlanePoints = on && !single;
+            renderer.singleGroup = renderer.singlePlane = single;
+            renderer.selectedGroup = renderer.selectedPlane = selected;
+            draw(contents, on, on);
+            std::string shown;  // each probe's number if its pixel is lit
+            for (std::size_t k = 0; k < probes.size(); ++k)
+                shown += pixels[probes[k]] != black ? std::to_string(k) : "-";
+            EXPECT_EQ(shown, lit);
+            // All black, unless some probe is lit.
+            EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
+        }
 }
 
 std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
@@ -231,56 +244,26 @@ std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
     return lit;
 }
 
-std::string generatedLevel(const std::vector<std::string>& scene) {
-    const std::string path = testsupport::tempPath(scene[0] + ".d3dbsp");
-    std::vector<std::string> argv = {testsupport::mklevelBinary()};
-    argv.insert(argv.end(), scene.begin(), scene.end());
-    argv.push_back(path);
-    EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
-    return path;
-}
-
 // The arrays draw what the glBegin/glEnd passes draw, from buffer objects and
 // from client arrays alike. Consecutive views change the fill alpha among
 // other things, so each arrays frame also shows a change of alpha at once.
 TEST_F(Render, ArraysDrawEveryViewOfEveryLevelAsTheImmediatePassesDo) {
-    struct View {
-        std::uint32_t mode;
-        std::string passes;  // p plane points, f fill, w outlines, c corners
-        std::int64_t group;  // the one group shown, or -1 for all
-        std::int64_t plane;  // the one plane shown, or -1
-        float pointSize, lineWidth;
-        double fillAlpha;
-    };
-    const View views[] = {
+    const TableView views[] = {
         {2, "fwc", -1, -1, 1, 1, 0.1},     {0, "pfwc", -1, -1, 3.5f, 2.5f, 0.5}, {1, "f", -1, -1, 1, 1, 0.2},
         {1, "f", -1, -1, 1, 1, 0.73},      {1, "w", -1, -1, 1, 1, 0.73},      {0, "c", -1, -1, 10, 1, 0.73},        {2, "wc", -1, -1, 10, 10, 1.5},
         {1, "fc", 1, -1, 2, 1, -0.004},    {0, "fw", 0, 1, 1, 4, 0.3},           {2, "p", -1, -1, 6, 1, 0.3},
         {1, "pfwc", 3, 0, 1.5f, 1.5f, 0},  {2, "f", -1, -1, 1, 1, 2},            {0, "", -1, -1, 1, 1, 2},
     };
-    std::vector<std::pair<std::string, std::string>> levels = {
-        {"demo", generatedLevel({"demo"})}, {"bench", generatedLevel({"bench", "--triangles", "3000"})}};
-    for (const Qor::MalformedLevel& malformed : Qor::malformedLevels())
-        levels.emplace_back(malformed.name, testsupport::writeTemp(malformed.name + ".d3dbsp", malformed.bytes));
+    const std::vector<std::pair<std::string, std::string>> levels = tableLevels();
     for (const bool bufferObjects : {true, false}) {
         renderer.geometry.onlyOpenGl11 = !bufferObjects;
         for (const auto& [name, path] : levels) {
             show(path);
-            for (const View& view : views) {
+            for (const TableView& view : views) {
                 SCOPED_TRACE(::testing::Message() << name << (bufferObjects ? "" : ", client arrays") << ", mode "
                                                   << view.mode << " '" << view.passes << "', group " << view.group
                                                   << ", plane " << view.plane << ", alpha " << view.fillAlpha);
-                renderer.renderMode = view.mode;
-                renderer.showPlanePoints = view.passes.find('p') != std::string::npos;
-                renderer.showFilled = view.passes.find('f') != std::string::npos;
-                renderer.showWireframe = view.passes.find('w') != std::string::npos;
-                renderer.showCornerPoints = view.passes.find('c') != std::string::npos;
-                renderer.singleGroup = view.group >= 0;
-                renderer.selectedGroup = static_cast<std::uint32_t>(std::max<std::int64_t>(view.group, 0));
-                renderer.singlePlane = view.plane >= 0;
-                renderer.selectedPlane = static_cast<std::uint32_t>(std::max<std::int64_t>(view.plane, 0));
-                setSizes(view.pointSize, view.lineWidth);
-                renderer.fillAlpha = view.fillAlpha;
+                applyView(renderer, view);
                 expectSameFrame();
             }
         }

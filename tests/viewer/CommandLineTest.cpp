@@ -39,6 +39,20 @@ TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
               std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
 }
 
+TEST(CommandLine, TakesTheLookByNameClassicUnlessAsked) {
+    const std::pair<std::vector<const char*>, Look> cases[] = {
+        {{"l"}, Look::classic},
+        {{"--look", "shaded", "l"}, Look::shaded},
+        {{"l", "--look=baked"}, Look::baked},
+        {{"--look=baked", "--look", "normals", "l"}, Look::normals},
+        {{"--look", "shaded", "--look=classic", "l"}, Look::classic},
+    };
+    for (const auto& [args, look] : cases) {
+        const CommandLine line = parse(args);
+        EXPECT_EQ(std::tie(line.action, line.look), std::make_tuple(CommandLine::Action::view, look));
+    }
+}
+
 TEST(CommandLine, RejectsMisuseWithOneLine) {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
         {{"--bogus"}, "The following argument was not expected: --bogus"},
@@ -56,6 +70,9 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
         {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
+        {{"--look", "Shaded", "level"}, "--look: expected classic, shaded, baked or normals, not 'Shaded'"},
+        {{"level", "--look="}, "--look: expected a value after '='"},
+        {{"level", "--look", ""}, "--look: expected classic, shaded, baked or normals, not ''"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);

@@ -73,7 +73,7 @@ TEST(InfoCommand, ShowsTheDemosMaterialsEntitiesAndSpawnPoints) {
     EXPECT_EQ(keys, (std::vector<std::string>{"file", "size", "version", "lumps", "planes", "textureGroups", "vertices",
                                               "triangles", "bounds", "materials", "entities", "spawnPoints",
                                               "messages"}));
-    EXPECT_EQ(json["lumps"][37]["records"], 5);
+    EXPECT_EQ(json["lumps"][37]["records"], 7);
     EXPECT_EQ(json["materials"][1], Json::parse(R"({"index": 1, "name": "demo/street_tiles_a", "surfaceFlags": 0,
                                                     "contentFlags": 1, "groups": 3, "triangles": 48})"));
     EXPECT_EQ(json["entities"][1],
