@@ -138,6 +138,9 @@ void PickScene::build(const Qor::BSP& level) {
     if (state != State::none) return;
     state = State::ready;
     groupPrimitives.assign(level.textureGroups.size(), {0, 0});
+    // Most levels draw each triangle once.
+    primitiveCorners.reserve(level.triangles.size());
+    primitiveTriangle.reserve(level.triangles.size());
     Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
         auto& range = groupPrimitives[static_cast<std::size_t>(&group - level.textureGroups.data())];
         range.first = static_cast<std::uint32_t>(primitiveTriangle.size());
@@ -161,8 +164,13 @@ void PickScene::build(const Qor::BSP& level) {
     if (device == nullptr) device = rtcNewDevice(nullptr);
     if (device != nullptr) {
         scene = rtcNewScene(device);
+        // The quickest build there is (Embree's Morton builder): a level is
+        // pointed at a pixel at a time, so a slower cast costs far less
+        // than a slower first build would.
         rtcSetSceneFlags(scene, RTC_SCENE_FLAG_ROBUST | RTC_SCENE_FLAG_CONTEXT_FILTER_FUNCTION);
+        rtcSetSceneBuildQuality(scene, RTC_BUILD_QUALITY_LOW);
         RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
+        rtcSetGeometryBuildQuality(geometry, RTC_BUILD_QUALITY_LOW);
         rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, level.vertices.data(), 0,
                                    sizeof(Qor::Vertex), level.vertices.size());
         rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, primitiveCorners.data(), 0,
