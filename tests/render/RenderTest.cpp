@@ -231,14 +231,7 @@ std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
     return lit;
 }
 
-std::string generatedLevel(const std::vector<std::string>& scene) {
-    const std::string path = testsupport::tempPath(scene[0] + ".d3dbsp");
-    std::vector<std::string> argv = {testsupport::mklevelBinary()};
-    argv.insert(argv.end(), scene.begin(), scene.end());
-    argv.push_back(path);
-    EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
-    return path;
-}
+using testsupport::generatedLevel;
 
 // The arrays draw what the glBegin/glEnd passes draw, from buffer objects and
 // from client arrays alike. Consecutive views change the fill alpha among
