@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-const char* const programVersion = "0.1.0";
+// The project's version, which the package carries too.
+const char* const programVersion = ORVANDEL_VERSION;
 
 namespace {
 
