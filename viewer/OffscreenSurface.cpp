@@ -2,9 +2,12 @@
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ExtensionList.h"
@@ -44,30 +47,25 @@ std::string failed(const char* what) { return std::string(what) + " (" + eglErro
 // EGL sorts deeper colour first, so the exact sizes are looked for among
 // all the configurations that are at least as deep.
 EGLConfig chooseConfig() {
-    const EGLint wanted[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-                             EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                             EGL_RED_SIZE, surfaceColourBits,
-                             EGL_GREEN_SIZE, surfaceColourBits,
-                             EGL_BLUE_SIZE, surfaceColourBits,
-                             EGL_ALPHA_SIZE, surfaceColourBits,
-                             EGL_DEPTH_SIZE, surfaceDepthBits,
-                             EGL_NONE};
+    const std::pair<EGLint, EGLint> sizes[] = {
+        {EGL_RED_SIZE, surfaceColourBits},  {EGL_GREEN_SIZE, surfaceColourBits},
+        {EGL_BLUE_SIZE, surfaceColourBits}, {EGL_ALPHA_SIZE, surfaceColourBits},
+        {EGL_DEPTH_SIZE, surfaceDepthBits}, {EGL_SAMPLES, 0},
+    };
+    std::vector<EGLint> wanted = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT};
+    for (const auto& [attribute, bits] : sizes) wanted.insert(wanted.end(), {attribute, bits});
+    wanted.push_back(EGL_NONE);
     EGLint count = 0;
-    if (eglChooseConfig(display, wanted, nullptr, 0, &count) != EGL_TRUE || count <= 0) return nullptr;
+    if (eglChooseConfig(display, wanted.data(), nullptr, 0, &count) != EGL_TRUE || count <= 0) return nullptr;
     std::vector<EGLConfig> configs(static_cast<std::size_t>(count));
-    if (eglChooseConfig(display, wanted, configs.data(), count, &count) != EGL_TRUE) return nullptr;
-    for (EGLint k = 0; k < count; ++k) {
-        bool exact = true;
-        for (const EGLint attribute : {EGL_RED_SIZE, EGL_GREEN_SIZE, EGL_BLUE_SIZE, EGL_ALPHA_SIZE, EGL_DEPTH_SIZE,
-                                       EGL_SAMPLES}) {
+    if (eglChooseConfig(display, wanted.data(), configs.data(), count, &count) != EGL_TRUE) return nullptr;
+    configs.resize(static_cast<std::size_t>(count));
+    for (const EGLConfig config : configs) {
+        const bool exact = std::all_of(std::begin(sizes), std::end(sizes), [&](const std::pair<EGLint, EGLint>& size) {
             EGLint value = -1;
-            eglGetConfigAttrib(display, configs[static_cast<std::size_t>(k)], attribute, &value);
-            const EGLint expected = attribute == EGL_DEPTH_SIZE ? surfaceDepthBits
-                                    : attribute == EGL_SAMPLES  ? 0
-                                                                : surfaceColourBits;
-            exact = exact && value == expected;
-        }
-        if (exact) return configs[static_cast<std::size_t>(k)];
+            return eglGetConfigAttrib(display, config, size.first, &value) == EGL_TRUE && value == size.second;
+        });
+        if (exact) return config;
     }
     return nullptr;
 }

@@ -61,6 +61,12 @@ std::string openWindow(const char* caption, int width, int height, bool fullscre
     return {};
 }
 
+// Ten seconds of tries while the display refuses (a virtual display on a busy
+// machine can take that long to take connections again); none without a
+// display to wait for.
+constexpr int displayAttempts = 41;
+constexpr std::chrono::milliseconds displayPause{250};
+
 void swapBuffers() { SDL_GL_SwapBuffers(); }
 
 void* windowGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }

@@ -9,11 +9,6 @@
 // last client leaves refuses connections for a moment, and SDL closes the
 // connection it probes the display with before it opens the one it keeps.
 
-// Ten seconds of tries while the display refuses: a virtual display on a
-// busy machine can take that long to take connections again.
-constexpr int displayAttempts = 41;
-constexpr std::chrono::milliseconds displayPause{250};
-
 // One attempt to open the window: empty when it opened, else why not.
 using WindowAttempt = std::function<std::string()>;
 
