@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool imagemagick
   libegl-dev libegl-mesa0
   help2man desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
-  dpkg-dev file lintian
+  dpkg-dev file lintian mmdebstrap
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test
-# on a virtual display; makes, checks and installs the Debian package; then
-# runs the tests again in an AddressSanitizer + UBSan build.
+# on a virtual display; makes the Debian package and checks it on a clean
+# Debian 12; then runs the tests again in an AddressSanitizer + UBSan build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
