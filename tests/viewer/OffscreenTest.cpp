@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <tuple>
@@ -66,13 +67,12 @@ void apply(Renderer& renderer, const View& view) {
 // The framebuffer's sizes and the state the GL set-up leaves.
 std::map<GLenum, std::array<GLfloat, 16>> startingState() {
     std::map<GLenum, std::array<GLfloat, 16>> state;
-    for (const GLenum name : {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS, GL_DEPTH_BITS,
-                              GL_STENCIL_BITS, GL_SAMPLES, GL_VIEWPORT, GL_COLOR_CLEAR_VALUE, GL_DEPTH_CLEAR_VALUE,
-                              GL_DEPTH_FUNC, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_POINT_SMOOTH,
-                              GL_LINE_SMOOTH, GL_SHADE_MODEL, GL_PERSPECTIVE_CORRECTION_HINT, GL_POINT_SIZE,
-                              GL_LINE_WIDTH, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_CURRENT_COLOR,
-                              GL_PROJECTION_MATRIX})
-        glGetFloatv(name, state[name].data());
+    const std::initializer_list<GLenum> names = {
+        GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS, GL_DEPTH_BITS, GL_STENCIL_BITS, GL_SAMPLES,
+        GL_VIEWPORT, GL_COLOR_CLEAR_VALUE, GL_DEPTH_CLEAR_VALUE, GL_DEPTH_FUNC, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST,
+        GL_DEPTH_TEST, GL_POINT_SMOOTH, GL_LINE_SMOOTH, GL_SHADE_MODEL, GL_PERSPECTIVE_CORRECTION_HINT, GL_POINT_SIZE,
+        GL_LINE_WIDTH, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_CURRENT_COLOR, GL_PROJECTION_MATRIX};
+    for (const GLenum name : names) glGetFloatv(name, state[name].data());
     return state;
 }
 
@@ -216,8 +216,8 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
             ++compared;
         }
         EXPECT_GT(compared, shotHeight * 9 / 10);
-        EXPECT_GT(std::count_if(pictures[1].rgba.begin(), pictures[1].rgba.end(), [](unsigned char c) { return c > 0 && c < 255; }),
-                  1000) << "nothing drawn";
+        const auto lit = [](unsigned char c) { return c > 0 && c < 255; };
+        EXPECT_GT(std::count_if(pictures[1].rgba.begin(), pictures[1].rgba.end(), lit), 1000) << "nothing drawn";
     }
 }
 
@@ -225,9 +225,9 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
 // an EGL without any driver stands in for a machine without Mesa.
 TEST(Offscreen, SaysWhyWhenItGetsNoContextAndExitsOne) {
     const std::string level = generatedLevel({"demo"});
-    const ProcessResult result = runProcess({"/usr/bin/env", "-u", "DISPLAY", "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent",
-                                             viewerBinary(), "--offscreen", "--frames", "1", "--size", "320,240",
-                                             level});
+    const ProcessResult result =
+        runProcess({"/usr/bin/env", "-u", "DISPLAY", "__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent", viewerBinary(),
+                    "--offscreen", "--frames", "1", "--size", "320,240", level});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.err,
               "ERROR: Could not open an offscreen buffer of '320' by '240' pixels: 'EGL offers no surfaceless "
