@@ -134,6 +134,7 @@ void Renderer::handleInput() {
         case SDLK_DOWN:
             if (singlePlane) stepPrevious(selectedPlane, level->planes.size());
             break;
+        case SDLK_c: look = nextLook(look); break;
         case SDLK_r: resetView(); break;
         case SDLK_i: panelKey(overlayVisible, overlayPage, 1); break;
         case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;

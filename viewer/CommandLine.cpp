@@ -66,6 +66,10 @@ std::string checkDrawPath(std::string& text) {
     return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
 }
 
+std::string checkLook(std::string& text) {
+    return parseLook(text) ? "" : "expected classic, shaded, baked or normals, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -86,6 +90,7 @@ struct Options {
     bool noWatch = false;
     std::string camera;
     std::string drawPath = "buffered";
+    std::string look = "classic";
     std::string size;
     std::vector<std::string> operands;
 
@@ -136,6 +141,13 @@ struct Options {
                        "buffered drawing matches pixel for pixel")
             ->type_name("immediate|buffered")
             ->check(CLI::Validator(checkDrawPath, ""));
+        app.add_option("--look", look,
+                       "how the surfaces show: classic (the default) in false\n"
+                       "colours; shaded, lit in one colour per material;\n"
+                       "baked, in the colours stored with the vertices;\n"
+                       "normals, coloured by the way they face (the c key)")
+            ->type_name("classic|shaded|baked|normals")
+            ->check(CLI::Validator(checkLook, ""));
         app.add_flag("--offscreen", line.offscreen,
                      "draw into a buffer in memory instead of a window, with\n"
                      "no display at all (needs --frames; --screenshot keeps\n"
@@ -196,6 +208,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
+    line.look = parseLook(options.look).value_or(Look::classic);
     if (!options.size.empty()) parseSize(options.size, line.size.emplace());
     // Without a window nothing could end the run.
     if (line.offscreen && line.frames == 0) return usageError("option '--offscreen' needs '--frames'");

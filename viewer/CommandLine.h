@@ -6,6 +6,7 @@
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
+#include "Look.h"
 #include "ScreenSize.h"
 
 // What the user asked for on the command line. Options and the level file may
@@ -29,6 +30,7 @@ struct CommandLine {
     // With info: the summary as one JSON object.
     bool json = false;
     DrawPath drawPath = DrawPath::buffered;
+    Look look = Look::classic;
     // Frames drawn into a buffer in memory instead of a window: no display.
     bool offscreen = false;
     // The window's (or buffer's) size; it wins over the settings file's.

@@ -36,7 +36,7 @@ void Renderer::setLevel(Qor::BSP* shown) {
     panel.boundsKnown = false;
     geometry.release();
     if (level != nullptr && drawPath == DrawPath::buffered && glContextReady())
-        geometry.build(*level, fillAlpha);
+        geometry.build(*level, fillAlpha, look);
 }
 
 void Renderer::run() {

@@ -9,6 +9,7 @@
 
 #include "DrawPath.h"
 #include "GeometryBuffers.h"
+#include "Look.h"
 #include "Panel.h"
 #include "ScreenSize.h"
 #include "Surface.h"
@@ -119,6 +120,9 @@ public:
     double lastWatchCheck = 0.0;
 
     DrawPath drawPath = DrawPath::buffered;
+    // How the filled triangles show the level; the c key steps it and the
+    // view reset leaves it.
+    Look look = Look::classic;
     GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
 
     // The information panel's glyphs and what it keeps of the level shown

@@ -39,6 +39,7 @@ int view(const CommandLine& line) {
     Renderer renderer(builtInBasePath, screen, fullscreen,
                       line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
     renderer.drawPath = line.drawPath;
+    renderer.look = line.look;
     renderer.frameLimit = line.frames;
     if (line.panelPage != 0) {
         renderer.overlayVisible = true;

@@ -40,6 +40,20 @@ TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
               std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
 }
 
+TEST(CommandLine, TakesTheLookByNameClassicUnlessAsked) {
+    const std::pair<std::vector<const char*>, Look> cases[] = {
+        {{"l"}, Look::classic},
+        {{"--look", "shaded", "l"}, Look::shaded},
+        {{"l", "--look=baked"}, Look::baked},
+        {{"--look=baked", "--look", "normals", "l"}, Look::normals},
+        {{"--look", "shaded", "--look=classic", "l"}, Look::classic},
+    };
+    for (const auto& [args, look] : cases) {
+        const CommandLine line = parse(args);
+        EXPECT_EQ(std::tie(line.action, line.look), std::make_tuple(CommandLine::Action::view, look));
+    }
+}
+
 // Sides a window cannot have are refused when it opens, as a settings file's are.
 TEST(CommandLine, TakesTheSizeAsWidthAndHeightOrOneSideAndOffscreenWithFrames) {
     const std::tuple<std::vector<const char*>, std::optional<ScreenSize>, bool> cases[] = {
@@ -72,6 +86,9 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
         {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
+        {{"--look", "Shaded", "level"}, "--look: expected classic, shaded, baked or normals, not 'Shaded'"},
+        {{"level", "--look="}, "--look: expected a value after '='"},
+        {{"level", "--look", ""}, "--look: expected classic, shaded, baked or normals, not ''"},
         {{"--offscreen", "level"}, "option '--offscreen' needs '--frames'"},
         {{"--offscreen=1", "--frames=1"}, "offscreen was given a disallowed flag override"},
         {{"--size", "640x480"}, "--size: expected W,H or N in whole pixels, not '640x480'"},

@@ -15,6 +15,7 @@
 #include "BSP.h"
 #include "FrameTimer.h"
 #include "GlyphAtlas.h"
+#include "Look.h"
 #include "PanelText.h"
 #include "Renderer.h"
 #include "TestSupport.h"
@@ -32,6 +33,7 @@ constexpr int height = 240;
 
 // What the keys would set for one frame.
 struct View {
+    Look look;
     std::uint32_t mode;
     std::string passes;  // p plane points, f fill, w outlines, c corners
     std::int32_t page;   // the panel page shown, 0 for none
@@ -41,17 +43,22 @@ struct View {
 
 std::vector<View> everyView() {
     std::vector<View> views;
-    for (const std::uint32_t mode : {0u, 1u, 2u})
-        for (const char* passes : {"fwc", "f", "w", "c", "p"})
-            views.push_back({mode, passes, 0, DrawPath::buffered, false});
-    for (const std::int32_t page : {1, 2, 3}) views.push_back({2, "fwc", page, DrawPath::buffered, false});
-    views.push_back({0, "pfwc", 0, DrawPath::immediate, false});
-    views.push_back({1, "pfwc", 3, DrawPath::immediate, true});
-    views.push_back({0, "pfwc", 0, DrawPath::buffered, true});
+    for (const Look look : {Look::classic, Look::shaded, Look::baked, Look::normals})
+        for (const std::uint32_t mode : {0u, 1u, 2u})
+            for (const char* passes : {"fwc", "f", "w", "c", "p"})
+                if (look == Look::classic || passes == std::string("fwc") || passes == std::string("f"))
+                    views.push_back({look, mode, passes, 0, DrawPath::buffered, false});
+    for (const std::int32_t page : {1, 2, 3})
+        views.push_back({Look::classic, 2, "fwc", page, DrawPath::buffered, false});
+    views.push_back({Look::shaded, 2, "fwc", 2, DrawPath::buffered, false});
+    views.push_back({Look::classic, 0, "pfwc", 0, DrawPath::immediate, false});
+    views.push_back({Look::baked, 1, "pfwc", 3, DrawPath::immediate, true});
+    views.push_back({Look::normals, 0, "pfwc", 0, DrawPath::buffered, true});
     return views;
 }
 
 void apply(Renderer& renderer, const View& view) {
+    renderer.look = view.look;
     renderer.renderMode = view.mode;
     renderer.showPlanePoints = view.passes.find('p') != std::string::npos && !view.single;
     renderer.singlePlane = renderer.singleGroup = view.single;
@@ -124,7 +131,7 @@ std::string firstDifference(const Frame& a, const Frame& b) {
     return "column " + std::to_string(pixel % width) + ", row " + std::to_string(pixel / width) + " from the bottom";
 }
 
-TEST(Offscreen, DrawsEveryModePassAndPanelPageAsTheWindowDoesFromTheSameStart) {
+TEST(Offscreen, DrawsEveryLookModePassAndPanelPageAsTheWindowDoesFromTheSameStart) {
     ASSERT_TRUE(holdDisplay());
     const std::string level = generatedLevel({"demo"});
     const Drawn window = drawViews(SurfaceKind::window, level);
@@ -137,7 +144,8 @@ TEST(Offscreen, DrawsEveryModePassAndPanelPageAsTheWindowDoesFromTheSameStart) {
     ASSERT_EQ(window.frames.size(), views.size());
     for (std::size_t k = 0; k < views.size(); ++k) {
         const View& view = views[k];
-        SCOPED_TRACE(::testing::Message() << "mode " << view.mode << " '" << view.passes << "', page " << view.page
+        SCOPED_TRACE(::testing::Message() << lookName(view.look) << ", mode " << view.mode << " '" << view.passes
+                                          << "', page " << view.page
                                           << (view.path == DrawPath::immediate ? ", immediate" : "")
                                           << (view.single ? ", single" : ""));
         EXPECT_EQ(firstDifference(offscreen.frames[k], window.frames[k]), "none");
@@ -181,6 +189,9 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
         {{"--panel=3", "--camera", "spawn:2", "--size", "640,480"}, 640, 480, 3},
         {{"--camera", "fit", "--draw", "immediate", "--size", "333,217"}, 333, 217, 0},
         {{"--camera", "-300,-500,200,30,-20", "--size", "97"}, 97, 97, 0},
+        {{"--look", "shaded", "--camera", "fit", "--size", "256"}, 256, 256, 0},
+        {{"--look", "baked", "--panel", "2", "--camera", "spawn"}, 800, 600, 2},
+        {{"--look=normals", "--draw", "immediate", "--panel", "3", "--size", "500,400"}, 500, 400, 3},
         // Full screen means nothing without a screen; the size still holds.
         {{"--settings", fullscreen, "--camera", "fit"}, 300, 200, 0},
     };
