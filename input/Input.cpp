@@ -151,7 +151,8 @@ void Renderer::handleInput() {
         }
     }
 
-    if (!mouseLook) return;
+    // Without a window there is no pointer to read.
+    if (!mouseLook || !surfaceHasPointer()) return;
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);
