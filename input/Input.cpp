@@ -157,6 +157,8 @@ void Renderer::handleInput() {
         }
     }
 
+    // Without a window there is no pointer to read.
+    if (!surfaceHasPointer()) return;
     if (!mouseLook) {
         SDL_GetMouseState(&pointer[0], &pointer[1]);
         return;

@@ -1,6 +1,5 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 
 #include <cmath>
 
@@ -26,7 +25,7 @@ void Renderer::resetView() {
 
     // The constructor resets the view before the window exists; the GL set-up
     // applies the same values once there is a context.
-    if (SDL_GetVideoSurface() == nullptr) return;
+    if (!glContextReady()) return;
     glPointSize(static_cast<GLfloat>(pointSize));
     glLineWidth(static_cast<GLfloat>(lineWidth));
     glEnable(GL_BLEND);

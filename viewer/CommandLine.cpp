@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-const char* const programVersion = "0.1.0";
+// The project's version, which the package carries too.
+const char* const programVersion = ORVANDEL_VERSION;
 
 namespace {
 
@@ -36,6 +37,34 @@ std::string checkFileName(std::string& text) { return text.empty() ? "expected a
 std::string checkCamera(std::string& text) {
     CameraRequest request;
     return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '" + text + "'";
+}
+
+// One whole number that fits a side, with its sign.
+bool parseSide(const std::string& text, std::int32_t& side) {
+    const std::size_t digits = text.size() > 1 && text[0] == '-' ? 1 : 0;
+    if (text.size() == digits || text.size() - digits > 10 ||
+        text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return false;
+    const long long value = std::stoll(text);
+    if (value < INT32_MIN || value > INT32_MAX) return false;
+    side = static_cast<std::int32_t>(value);
+    return true;
+}
+
+// W,H or N for a square.
+bool parseSize(const std::string& text, ScreenSize& size) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos) {
+        if (!parseSide(text, size.first)) return false;
+        size.second = size.first;
+        return true;
+    }
+    return parseSide(text.substr(0, comma), size.first) && parseSide(text.substr(comma + 1), size.second);
+}
+
+std::string checkSize(std::string& text) {
+    ScreenSize size;
+    return parseSize(text, size) ? "" : "expected W,H or N in whole pixels, not '" + text + "'";
 }
 
 std::string checkDrawPath(std::string& text) {
@@ -68,6 +97,7 @@ struct Options {
     std::string drawPath = "buffered";
     std::string pick;
     std::string look = "classic";
+    std::string size;
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -131,6 +161,16 @@ struct Options {
                        "normals, coloured by the way they face (the c key)")
             ->type_name("classic|shaded|baked|normals")
             ->check(CLI::Validator(checkLook, ""));
+        app.add_flag("--offscreen", line.offscreen,
+                     "draw into a buffer in memory instead of a window, with\n"
+                     "no display at all (needs --frames; --screenshot keeps\n"
+                     "the picture)")
+            ->disable_flag_override();
+        app.add_option("--size", size,
+                       "the window's (or offscreen buffer's) width and height\n"
+                       "in pixels, or N for N by N; wins over --settings")
+            ->type_name("W,H|N")
+            ->check(CLI::Validator(checkSize, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
@@ -138,8 +178,9 @@ struct Options {
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
             "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
-            "or the screenshot fails, 2 on a command-line error, a settings file whose\n"
-            "window size is outside 1 to 16384, or a --pick pixel outside the window.\n");
+            "(or offscreen buffer) or the screenshot fails, 2 on a command-line error, a\n"
+            "window size (--size or the settings file's) outside 1 to 16384, or a --pick\n"
+            "pixel outside the window.\n");
     }
 };
 
@@ -184,6 +225,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (line.pick && options.info) return usageError("option '--pick' needs a window, not '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     line.look = parseLook(options.look).value_or(Look::classic);
+    if (!options.size.empty()) parseSize(options.size, line.size.emplace());
+    // Without a window nothing could end the run.
+    if (line.offscreen && line.frames == 0) return usageError("option '--offscreen' needs '--frames'");
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

@@ -1,13 +1,14 @@
 #pragma once
 
-#include <cstdint>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
 #include "Look.h"
+#include "ScreenSize.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
@@ -37,6 +38,11 @@ struct CommandLine {
     // when the viewer ends; whether it lies inside the window is known only
     // once the window's size is.
     std::optional<std::array<int, 2>> pick;
+    // Frames drawn into a buffer in memory instead of a window: no display.
+    bool offscreen = false;
+    // The window's (or buffer's) size; it wins over the settings file's.
+    // Whether a window can have it is checked when it opens.
+    std::optional<ScreenSize> size;
     // The one-line message for a usage error.
     std::string error;
 };

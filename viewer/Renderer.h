@@ -13,6 +13,7 @@
 #include "Panel.h"
 #include "Pointing.h"
 #include "ScreenSize.h"
+#include "Surface.h"
 
 struct PanelState;
 
@@ -31,7 +32,8 @@ constexpr double fieldOfViewDegrees = 45.0;
 // described, with their initial values.
 class Renderer {
 public:
-    explicit Renderer(const char* basePath, ScreenSize screen = defaultScreenSize, bool fullscreen = false);
+    explicit Renderer(const char* basePath, ScreenSize screen = defaultScreenSize, bool fullscreen = false,
+                      SurfaceKind surface = SurfaceKind::window);
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -164,6 +166,8 @@ public:
     std::vector<std::uint8_t> lastFrame;  // RGBA, rows top first
     std::uint64_t framesRun = 0;
     double runSeconds = 0.0;
+    // What the frames are drawn into, chosen before the GL set-up opens it.
+    SurfaceKind surfaceKind = SurfaceKind::window;
 
 private:
     void captureFrame();

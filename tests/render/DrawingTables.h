@@ -43,15 +43,7 @@ inline void applyView(Renderer& renderer, const TableView& view) {
     renderer.fillAlpha = view.fillAlpha;
 }
 
-// A level the generator writes: the scene's name and options.
-inline std::string generatedLevel(const std::vector<std::string>& scene) {
-    const std::string path = testsupport::tempPath(scene[0] + ".d3dbsp");
-    std::vector<std::string> argv = {testsupport::mklevelBinary()};
-    argv.insert(argv.end(), scene.begin(), scene.end());
-    argv.push_back(path);
-    EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
-    return path;
-}
+using testsupport::generatedLevel;
 
 // The demo, a generated level of 3000 triangles and every malformed level:
 // names and paths.

@@ -232,6 +232,9 @@ TEST_F(DemoPicks, PrintTheHitUnderThePixelAfterTheLastFrame) {
          "pick: 400 261 entity 7 'target_position' at 0.52 752.00 39.97 distance 753.06"},
         {{"--pick", "400,261"},
          "pick: 400 261 group 13 triangle 408 material 'demo/tower_stone' at 1.04 1500.00 79.74 distance 1502.12"},
+        // The same without a window.
+        {{"--offscreen", "--entities", "--pick", "400,261"},
+         "pick: 400 261 entity 7 'target_position' at 0.52 752.00 39.97 distance 753.06"},
         // Row 10 passes over the tower's roof at 1500 × 0.39972 = 599.6.
         {{"--pick", "400,10"}, "pick: 400 10 nothing"},
         // The centre of an odd window looking 20° down from the origin meets the
@@ -280,6 +283,8 @@ TEST(PickOption, TakesAPixelInsideTheWindowAndRefusesAnythingElse) {
     const std::string small = testsupport::writeTemp("small.settings", "width=100\nheight=50\n");
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"--pick", "800,0"}, "orvandel: --pick: pixel '800,0' lies outside the window of '800' by '600' pixels\n"},
+        {{"--size", "100,50", "--pick", "0,50"},
+         "orvandel: --pick: pixel '0,50' lies outside the window of '100' by '50' pixels\n"},
         {{"--settings", small, "--pick", "99,50"},
          "orvandel: --pick: pixel '99,50' lies outside the window of '100' by '50' pixels\n"},
         {{"--pick", "1,2,3"}, "orvandel: --pick: expected X,Y, two whole numbers from 0, not '1,2,3'\n"},
