@@ -11,6 +11,7 @@
 
 #include "BSP.h"
 #include "GeometryWalk.h"
+#include "HugePages.h"
 #include "Renderer.h"
 
 namespace {
@@ -138,9 +139,13 @@ void PickScene::build(const Qor::BSP& level) {
     if (state != State::none) return;
     state = State::ready;
     groupPrimitives.assign(level.textureGroups.size(), {0, 0});
-    // Most levels draw each triangle once.
+    // Most levels draw each triangle once. Huge pages, as for the level's
+    // own records: a large level would otherwise spend a third of this in
+    // page faults.
     primitiveCorners.reserve(level.triangles.size());
     primitiveTriangle.reserve(level.triangles.size());
+    preferHugePages(primitiveCorners.data(), primitiveCorners.capacity() * sizeof(primitiveCorners[0]));
+    preferHugePages(primitiveTriangle.data(), primitiveTriangle.capacity() * sizeof(primitiveTriangle[0]));
     Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
         auto& range = groupPrimitives[static_cast<std::size_t>(&group - level.textureGroups.data())];
         range.first = static_cast<std::uint32_t>(primitiveTriangle.size());
