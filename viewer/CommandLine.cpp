@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -37,6 +38,22 @@ std::string checkDrawPath(std::string& text) {
     return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
 }
 
+std::string checkExportPath(std::string& text) {
+    return exportFormatOf(text) ? "" : "expected a file name ending in .glb, .gltf or .obj, not '" + text + "'";
+}
+
+// A positive finite number, all of the text.
+bool parseScale(const std::string& text, double& scale) {
+    char* end = nullptr;
+    scale = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(scale) && scale > 0.0;
+}
+
+std::string checkScale(std::string& text) {
+    double scale = 0.0;
+    return parseScale(text, scale) ? "" : "expected a positive number, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -57,6 +74,7 @@ struct Options {
     bool noWatch = false;
     std::string camera;
     std::string drawPath = "buffered";
+    std::string exportScale;
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -106,15 +124,26 @@ struct Options {
                        "buffered drawing matches pixel for pixel")
             ->type_name("immediate|buffered")
             ->check(CLI::Validator(checkDrawPath, ""));
+        app.add_option("--export", line.exportPath,
+                       "write the level to OUT without opening a window: .glb\n"
+                       "(binary glTF), .gltf (glTF with OUT's name .bin beside\n"
+                       "it) or .obj (with OUT's name .mtl beside it)")
+            ->type_name("OUT")
+            ->check(CLI::Validator(checkExportPath, ""));
+        app.add_option("--export-scale", exportScale,
+                       "with --export: scale the level by S (default 1;\n"
+                       "0.0254 turns inches into metres)")
+            ->type_name("S")
+            ->check(CLI::Validator(checkScale, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
         for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
-            "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
-            "or the screenshot fails, 2 on a command-line error or a settings file whose\n"
-            "window size is outside 1 to 16384.\n");
+            "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
+            "the window, the screenshot or the export fails, 2 on a command-line error or\n"
+            "a settings file whose window size is outside 1 to 16384.\n");
     }
 };
 
@@ -159,6 +188,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;
+    }
+    if (!options.exportScale.empty() && line.exportPath.empty())
+        return usageError("option '--export-scale' needs '--export'");
+    if (!line.exportPath.empty()) {
+        if (options.info) return usageError("options '--export' and '--info' cannot be used together");
+        if (line.levelPath.empty()) return usageError("option '--export' needs a level file");
+        line.action = CommandLine::Action::exportLevel;
+        line.exportFormat = *exportFormatOf(line.exportPath);
+        if (!options.exportScale.empty()) parseScale(options.exportScale, line.exportScale);
     }
     return line;
 }
