@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Export benchmark: --export of the 5 000 000-triangle bench level beside
+# --info on the same level, in one table: seconds (wall and CPU), peak memory
+# and the files' sizes, then the two ratios the export is held to:
+#   time: the .glb export's seconds over --info's (at most 4),
+#   memory: the .glb export's peak over the level file's size plus twice the
+#           output's (at most 1).
+# The .gltf and .obj exports are measured alike, for comparison.
+#
+# Runs alternate between the commands, REPEATS times each (default 5), with
+# the level in the page cache; times are the best run (other work on the
+# machine only ever adds time), peaks the largest. Builds what is missing
+# first. Environment: BUILD_DIR (build), TRIANGLES (5000000), REPEATS.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build=${BUILD_DIR:-build}
+triangles=${TRIANGLES:-5000000}
+repeats=${REPEATS:-5}
+
+# An existing build directory keeps its options; a new one gets an optimised build.
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" >/dev/null
+else
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j2 --target orvandel orvandel-mklevel >/dev/null
+grep -E '^CMAKE_BUILD_TYPE|^ORVANDEL_SANITIZE' "$build/CMakeCache.txt" | sed 's/:[A-Z]*=/ = /'
+
+level="$build/bench-export-$triangles.d3dbsp"
+[ -f "$level" ] || "$build/orvandel-mklevel" bench --triangles "$triangles" "$level"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+# Into the page cache, so that no run waits for the disk.
+cat "$level" >/dev/null
+
+# Each command's runs, one line each: wall seconds, CPU seconds, peak KiB.
+declare -A runs
+run() {
+  local name=$1
+  shift
+  /usr/bin/time -o "$out/time" -f '%e %U %S %M' "$@" >/dev/null
+  read -r wall user system peak <"$out/time"
+  runs[$name]+="$wall $(echo "$user + $system" | bc) $peak"$'\n'
+}
+
+names=(info glb gltf obj)
+for _ in $(seq "$repeats"); do
+  run info "$build/orvandel" --info "$level"
+  for format in glb gltf obj; do
+    run "$format" "$build/orvandel" --export "$out/level.$format" "$level"
+  done
+done
+
+best() { printf '%s' "${runs[$1]}" | sort -n -k"$2" | head -n1 | cut -d' ' -f"$2"; }
+largest() { printf '%s' "${runs[$1]}" | sort -n -k"$2" | tail -n1 | cut -d' ' -f"$2"; }
+mib() { echo "scale=1; $1 / 1048576" | bc; }
+
+size_of() { stat -c %s "$@" | paste -sd+ | bc; }
+declare -A output=(
+  [glb]=$(size_of "$out/level.glb")
+  [gltf]=$(size_of "$out/level.gltf" "$out/level.bin")
+  [obj]=$(size_of "$out/level.obj" "$out/level.mtl")
+)
+level_bytes=$(size_of "$level")
+
+echo "level: $triangles triangles, $(mib "$level_bytes") MiB; $repeats runs each, best time, largest peak"
+printf '%-16s %9s %9s %10s %11s\n' command wall_s cpu_s peak_MiB output_MiB
+for name in "${names[@]}"; do
+  label="--export .$name"
+  [ "$name" = info ] && label="--info"
+  bytes=${output[$name]:-0}
+  printf '%-16s %9s %9s %10s %11s\n' "$label" "$(best "$name" 1)" "$(best "$name" 2)" \
+    "$(mib $(($(largest "$name" 3) * 1024)))" "$(mib "$bytes")"
+done
+
+glb_peak=$(($(largest glb 3) * 1024))
+echo "time .glb / --info: wall $(echo "scale=2; $(best glb 1) / $(best info 1)" | bc)," \
+  "cpu $(echo "scale=2; $(best glb 2) / $(best info 2)" | bc) (at most 4)"
+echo "peak .glb / (level + 2 x output): $(echo "scale=2; $glb_peak / ($level_bytes + 2 * ${output[glb]})" | bc) (at most 1)"
