@@ -15,11 +15,6 @@
 
 namespace {
 
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 bool failed(const std::string& path) {

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "EntityRules.h"
+#include "ExportFormat.h"
 
 namespace {
 
@@ -104,11 +105,6 @@ int addView(tinygltf::Model& model, std::size_t offset, std::size_t length, int 
 bool sizeIs(const std::string& path, std::size_t bytes) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_size) == bytes;
-}
-
-std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 }  // namespace

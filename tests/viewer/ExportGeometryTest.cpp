@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -20,9 +19,6 @@
 namespace {
 
 using namespace testsupport;
-using ::testing::ElementsAre;
-using ::testing::FloatNear;
-using ::testing::Pointwise;
 
 Qor::Vertex vertex(float x, float y, float z, Qor::Direction normal = {}, Qor::Rgb colour = {255, 255, 255},
                    std::uint8_t alpha = 255) {
@@ -88,42 +84,6 @@ TEST(ExportGeometry, HoldsWhatTheFilledPassDrawsOnePrimitivePerTextureInTextureO
     // The box round texture 7's positions.
     EXPECT_EQ(geometry.primitives[2].low, (std::array<float, 3>{0, 0, 1}));
     EXPECT_EQ(geometry.primitives[2].high, (std::array<float, 3>{3, 9, 1}));
-}
-
-TEST(ExportGeometry, GivesEachCornerTheShadedLooksNormalAndItsColourWithAlpha) {
-    // Corners running counter-clockwise seen from +z: the face normal is +z.
-    const std::tuple<Qor::Direction, Qor::Direction> cases[] = {
-        {{0, 0, 1}, {0, 0, 1}},
-        {{2, 0, 0}, {1, 0, 0}},        // stored, made unit
-        {{0, 0, 0}, {0, 0, 1}},        // none stored: the face's
-        {{0, 0.1f, 0}, {0, 0, 1}},     // too short to be meant
-        {{NAN, 0, 1}, {0, 0, 1}},
-    };
-    for (const auto& [stored, exported] : cases) {
-        SCOPED_TRACE(::testing::Message() << stored[0] << ' ' << stored[1] << ' ' << stored[2]);
-        Qor::LevelContents level;
-        level.vertices = {vertex(0, 0, 0, stored, {10, 20, 30}, 40), vertex(1, 0, 0, stored, {50, 60, 70}, 80),
-                          vertex(0, 1, 0, stored, {90, 100, 110}, 120)};
-        level.triangles = {{{0, 1, 2}}};
-        level.textureGroups = {group(0, 0, 0, 3)};
-        const Qor::BSP loaded("", writeLevel("normals.d3dbsp", level).c_str());
-        const ExportGeometry geometry = exportGeometry(loaded);
-        ASSERT_EQ(geometry.primitives.size(), 1u);
-        const std::vector<ExportVertex> drawn = corners(geometry, geometry.primitives[0]);
-        for (std::size_t k = 0; k < 3; ++k) {
-            EXPECT_THAT(drawn[k].normal, Pointwise(FloatNear(1e-6f), exported));
-            const Qor::Vertex& source = loaded.vertices[k];
-            EXPECT_EQ(drawn[k].colour,
-                      (std::array<std::uint8_t, 4>{source.colour[0], source.colour[1], source.colour[2], source.alpha}));
-        }
-    }
-    // A triangle without area faces up.
-    Qor::LevelContents flat;
-    flat.vertices = {vertex(0, 0, 0), vertex(1, 1, 1), vertex(2, 2, 2)};
-    flat.triangles = {{{0, 1, 2}}};
-    flat.textureGroups = {group(0, 0, 0, 3)};
-    const Qor::BSP loaded("", writeLevel("flat.d3dbsp", flat).c_str());
-    EXPECT_EQ(exportGeometry(loaded).vertex(0).normal, Qor::upward);
 }
 
 TEST(ExportGeometry, SharesAVertexExactlyWherePositionNormalAndColourAgree) {
@@ -218,14 +178,6 @@ TEST(ExportGeometry, NumbersEachPrimitivesVerticesFromItsOwnFirstIn16BitsWhileTh
         EXPECT_EQ(geometry.vertex(large.firstVertex + geometry.index(large, 65534)).position,
                   position(loaded.vertices[count - 1]));
     }
-}
-
-TEST(ExportGeometry, GivesNothingForALevelThatDrawsNothing) {
-    const Qor::BSP empty("", writeLevel("empty.d3dbsp", Qor::LevelContents{}).c_str());
-    const ExportGeometry geometry = exportGeometry(empty);
-    EXPECT_TRUE(geometry.primitives.empty());
-    EXPECT_TRUE(geometry.vertexData.empty());
-    EXPECT_TRUE(geometry.indexData.empty());
 }
 
 TEST(ExportGeometry, ReplacesBytesThatAreNotUtf8AsTheJsonSummaryDoes) {
