@@ -125,7 +125,12 @@ double walkAsThePassesDo(const Qor::BSP& level) {
         if (const auto origin = Qor::entityOrigin(entity)) sum += (*origin)[0];
         sum += static_cast<double>(Qor::entityKind(entity)) + Qor::entityFacing(entity).yaw;
     }
-    for (const Qor::Plane& plane : level.planes) sum += Qor::planePoint(plane)[0];
+    for (const Qor::Plane& plane : level.planes)
+        if (const auto point = Qor::planePoint(plane)) {
+            require(std::isfinite((*point)[0]) && std::isfinite((*point)[1]) && std::isfinite((*point)[2]),
+                    "a plane is shown only at a finite point");
+            sum += (*point)[0];
+        }
     return sum;
 }
 

@@ -27,10 +27,10 @@ std::string fileNamePart(const std::string& path) {
 Plane decodePlane(const std::uint8_t* record) {
     namespace f = format::plane;
     Plane plane;
-    plane.a = readS32(record + f::a);
-    plane.b = readS32(record + f::b);
-    plane.c = readS32(record + f::c);
-    plane.d = readS32(record + f::d);
+    plane.a = readF32(record + f::a);
+    plane.b = readF32(record + f::b);
+    plane.c = readF32(record + f::c);
+    plane.d = readF32(record + f::d);
     return plane;
 }
 

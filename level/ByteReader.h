@@ -20,14 +20,6 @@ inline std::uint32_t readU32(const std::uint8_t* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// The bit pattern is kept as it is: values of 2^31 and above read as negative.
-inline std::int32_t readS32(const std::uint8_t* p) {
-    const std::uint32_t bits = readU32(p);
-    std::int32_t value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
 // Any bit pattern is accepted, NaNs and infinities included.
 inline float readF32(const std::uint8_t* p) {
     const std::uint32_t bits = readU32(p);

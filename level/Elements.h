@@ -17,12 +17,13 @@ struct Index {
     Index(std::uint32_t offset_, std::uint32_t length_) : offset(offset_), length(length_) {}
 };
 
-// The four values are the file's bit patterns, unchanged.
+// The points p with (a, b, c) · p = d. Files store a unit normal, but the
+// values are taken as they come, NaNs and infinities included.
 struct Plane {
-    std::int32_t a = 0;
-    std::int32_t b = 0;
-    std::int32_t c = 0;
-    std::int32_t d = 0;
+    float a = 0.0f;
+    float b = 0.0f;
+    float c = 0.0f;
+    float d = 0.0f;
 };
 
 // Owns the triangles firstIndex / 3 … (firstIndex + indexCount) / 3 - 1; both

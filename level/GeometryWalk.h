@@ -6,8 +6,9 @@
 // The drawing passes and the level fuzzer share this walk.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
-#include <cstring>
+#include <optional>
 
 #include "BSP.h"
 
@@ -53,16 +54,19 @@ void forEachTriangle(const BSP& level, const TextureGroup& group, Corners corner
     }
 }
 
-// A plane shown as the point (a·d, b·d, c·d); each integer product keeps its
-// low 32 bits, read back as signed.
-inline std::array<float, 3> planePoint(const Plane& plane) {
-    auto wrapped = [](std::int32_t a, std::int32_t b) {
-        const std::uint32_t bits = static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b);
-        std::int32_t value;
-        std::memcpy(&value, &bits, sizeof value);
-        return static_cast<float>(value);
-    };
-    return {wrapped(plane.a, plane.d), wrapped(plane.b, plane.d), wrapped(plane.c, plane.d)};
+inline bool planeValuesFinite(const Plane& plane) {
+    return std::isfinite(plane.a) && std::isfinite(plane.b) && std::isfinite(plane.c) && std::isfinite(plane.d);
+}
+
+// A plane is shown as the point (a·d, b·d, c·d), products in float: for a
+// unit normal, the point of the plane nearest the origin. A plane with a
+// value that is not finite, or whose point is not (a product too large for
+// a float), is not shown at all.
+inline std::optional<std::array<float, 3>> planePoint(const Plane& plane) {
+    if (!planeValuesFinite(plane)) return std::nullopt;
+    const std::array<float, 3> point = {plane.a * plane.d, plane.b * plane.d, plane.c * plane.d};
+    if (!std::isfinite(point[0]) || !std::isfinite(point[1]) || !std::isfinite(point[2])) return std::nullopt;
+    return point;
 }
 
 }  // namespace Qor

@@ -54,12 +54,13 @@ constexpr std::size_t size = 72;
 static_assert(name + nameSize == surfaceFlags && surfaceFlags + 4 == contentFlags && contentFlags + 4 == size);
 }  // namespace material
 
-// Lump 4: a plane, four 32-bit values copied bit for bit.
+// Lump 4: a plane, the points p with (a, b, c) · p = d: a unit normal and
+// its distance from the origin along it. Any bit pattern may stand here.
 namespace plane {
-constexpr std::size_t a = 0;   // int32
-constexpr std::size_t b = 4;   // int32
-constexpr std::size_t c = 8;   // int32
-constexpr std::size_t d = 12;  // int32
+constexpr std::size_t a = 0;   // float32, normal x
+constexpr std::size_t b = 4;   // float32, normal y
+constexpr std::size_t c = 8;   // float32, normal z
+constexpr std::size_t d = 12;  // float32, distance
 constexpr std::size_t size = 16;
 static_assert(d + 4 == size);
 }  // namespace plane

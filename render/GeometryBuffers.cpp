@@ -68,7 +68,11 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
     forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex&, const Qor::Vertex&,
                                     const Qor::Vertex&) { ++triangles; });
     const std::uint64_t corners = 3 * triangles;
-    const std::uint64_t points = corners + level.planes.size();
+    // Planes without a point take no room: slot k is the first point of plane k.
+    planeSlots.assign(1, 0);
+    for (const Qor::Plane& plane : level.planes)
+        planeSlots.push_back(planeSlots.back() + (Qor::planePoint(plane) ? 1 : 0));
+    const std::uint64_t points = corners + planeSlots.back();
     const std::uint64_t positionBytes = points * 3 * sizeof(GLfloat);
     const std::uint64_t colourBytes = corners * 4 * sizeof(GLfloat);
     const std::uint64_t outlineBytes = corners * 2 * sizeof(GLuint);
@@ -85,7 +89,7 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
         !outlines.allocate(gl, GL_ELEMENT_ARRAY_BUFFER, GL_STATIC_DRAW, outlineBytes))
         return refuse(needed);
     cornerCount = static_cast<std::uint32_t>(corners);
-    planeCount = static_cast<std::uint32_t>(level.planes.size());
+    planeCount = planeSlots.back();
 
     ArrayFiller<GLfloat> position(positions);
     ArrayFiller<GLfloat> outlineColour(outlineColours);
@@ -120,7 +124,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
         corner += 3;
         item.cornerCount += 3;
     });
-    for (const Qor::Plane& plane : level.planes) position.add(Qor::planePoint(plane));
+    for (const Qor::Plane& plane : level.planes)
+        if (const auto point = Qor::planePoint(plane)) position.add(*point);
     position.flush();
     outlineColour.flush();
     outline.flush();
@@ -162,6 +167,7 @@ void GeometryBuffers::release() {
     functions = ArrayFunctions();
     items = std::vector<Item>();
     groupItems = std::vector<std::pair<std::uint32_t, std::uint32_t>>();
+    planeSlots = std::vector<std::uint32_t>();
     cornerCount = 0;
     planeCount = 0;
     sent = 0;
@@ -220,8 +226,9 @@ void GeometryBuffers::chooseRuns(const Renderer& view) {
 std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const Renderer& view) const {
     if (!view.singlePlane)
         return {static_cast<GLint>(cornerCount), view.showPlanePoints ? static_cast<GLsizei>(planeCount) : 0};
-    if (view.selectedPlane >= planeCount) return {0, 0};
-    return {static_cast<GLint>(cornerCount + view.selectedPlane), 1};
+    const std::size_t selected = view.selectedPlane;
+    if (selected + 1 >= planeSlots.size() || planeSlots[selected] == planeSlots[selected + 1]) return {0, 0};
+    return {static_cast<GLint>(cornerCount + planeSlots[selected]), 1};
 }
 
 void GeometryBuffers::drawRuns(GLenum mode) const {

@@ -62,12 +62,13 @@ private:
 
     State state = State::none;
     ArrayFunctions functions;
-    VertexArray positions;       // the triangles' corners, then the plane points
+    VertexArray positions;       // the triangles' corners, then the plane points that are shown
     VertexArray fillColours;     // per corner, with the fill alpha
     VertexArray outlineColours;  // per corner
     VertexArray outlines;        // corner pairs, three per triangle, as GL_LINES
     std::uint32_t cornerCount = 0;
-    std::uint32_t planeCount = 0;
+    std::uint32_t planeCount = 0;                // plane points in the positions
+    std::vector<std::uint32_t> planeSlots;       // per plane, its first point; one more at the end
     double uploadedAlpha = 0.0;
     std::vector<Item> items;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> groupItems;  // first and end item of each group

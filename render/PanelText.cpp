@@ -1,6 +1,7 @@
 #include "PanelText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -30,6 +31,13 @@ std::string point(double x, double y, double z) {
 std::string degrees(double radians) { return oneDecimal(radians * 180.0 / M_PI) + " degrees"; }
 
 std::string count(std::size_t value) { return std::to_string(value); }
+
+// The fewest digits that read back as the same float: 1, 0.70710677, -0, 1e+30, nan.
+std::string shortest(float value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
 
 std::string padded(std::string text, std::size_t width) {
     text.resize(std::max(text.size(), width), ' ');
@@ -136,11 +144,12 @@ void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
     const auto& planes = s.level->planes;
     if (!selectionRow(rows, "plane", "planes", s.selectedPlane, planes.size())) return;
     const Qor::Plane& plane = planes[s.selectedPlane];
-    const std::array<float, 3> at = Qor::planePoint(plane);
+    const auto at = Qor::planePoint(plane);
     rows.insert(rows.end(), {
-        {"  a b c d", std::to_string(plane.a) + ' ' + std::to_string(plane.b) + ' ' + std::to_string(plane.c) +
-                          ' ' + std::to_string(plane.d)},
-        {"  drawn at", point(at[0], at[1], at[2])},
+        {"  a b c d", shortest(plane.a) + ' ' + shortest(plane.b) + ' ' + shortest(plane.c) + ' ' + shortest(plane.d)},
+        {"  point", at                                ? point((*at)[0], (*at)[1], (*at)[2])
+                    : Qor::planeValuesFinite(plane) ? "not drawn: it lies too far away for a float"
+                                                      : "not drawn: a b c d are not all finite"},
     });
 }
 

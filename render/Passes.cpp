@@ -21,8 +21,7 @@ void colourOf(std::size_t entry, double alpha) { glColor4fv(paletteColour(entry,
 void Renderer::drawPlanePoints() {
     const auto& planes = level->planes;
     auto point = [](const Qor::Plane& plane) {
-        const std::array<float, 3> at = Qor::planePoint(plane);
-        glVertex3f(at[0], at[1], at[2]);
+        if (const auto at = Qor::planePoint(plane)) glVertex3f((*at)[0], (*at)[1], (*at)[2]);
     };
     glBegin(GL_POINTS);
     if (singlePlane) {

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "BSP.h"
+#include "GeometryWalk.h"
 #include "LevelWriter.h"
 #include "SpawnPoints.h"
 #include "TestSupport.h"
@@ -72,6 +75,13 @@ Qor::LevelWriter sample(std::uint32_t version = 4, std::uint32_t entryCount = 39
 template <std::size_t size>
 std::string withNuls(const char (&text)[size]) {
     return std::string(text, size - 1);
+}
+
+std::array<std::uint32_t, 4> bitsOf(const Qor::Plane& plane) {
+    std::array<std::uint32_t, 4> bits{};
+    const float values[4] = {plane.a, plane.b, plane.c, plane.d};
+    std::memcpy(bits.data(), values, sizeof values);
+    return bits;
 }
 
 Qor::Bytes withEntry(const Qor::LevelWriter& writer, std::uint32_t lump, Qor::LevelWriter::Entry entry) {
@@ -134,8 +144,8 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     const Qor::BSP& level = *loaded.level;
     EXPECT_EQ(loaded.err, "");
     ASSERT_EQ(counts(level), (std::vector<std::size_t>{39, 1, 1, 1, 1}));
-    const Qor::Plane& p = level.planes[0];
-    EXPECT_EQ(std::tie(p.a, p.b, p.c, p.d), std::make_tuple(1065353216, -1, INT32_MIN, 0x12345678));
+    EXPECT_EQ(bitsOf(level.planes[0]), (std::array<std::uint32_t, 4>{0x3F800000, 0xFFFFFFFF, 0x80000000, 0x12345678}));
+    EXPECT_EQ(level.planes[0].a, 1.0f);
     const Qor::TextureGroup& g = level.textureGroups[0];
     EXPECT_EQ(std::tie(g.texture, g.firstVertex, g.vertexCount, g.indexCount, g.firstIndex),
               std::make_tuple(0x04030201u, 0x08070605u, 0x0A09u, 0x0C0Bu, 0x100F0E0Du));
@@ -144,6 +154,28 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     EXPECT_EQ(v.normal, (std::array<float, 3>{0.0f, -1.0f, 2.0f}));
     EXPECT_EQ(v.colour, (std::array<std::uint8_t, 3>{0x10, 0x20, 0x30}));
     EXPECT_EQ(level.triangles[0].corners, (std::array<std::uint32_t, 3>{65535, 32768, 0x0201}));
+}
+
+// Planes are four floats, any bit pattern kept: negative zero, NaNs with
+// their payload, infinities, denormals.
+TEST(LumpDecoding, ReadsPlanesAsFourFloatsBitForBit) {
+    const std::vector<std::array<std::uint32_t, 4>> records = {
+        {0x00000000, 0x80000000, 0x3F800000, 0x44000000},  // 0 -0 1 512
+        {0x7F800000, 0xFF800000, 0x7FC12345, 0xFFFFFFFF},  // inf -inf and two NaNs
+        {0x00000001, 0x807FFFFF, 0x7F7FFFFF, 0x3F3504F3},  // denormals, the largest float, 0.70710677
+    };
+    Qor::Bytes lump;
+    for (const auto& record : records)
+        for (const std::uint32_t bits : record) Qor::appendU32(lump, bits);
+    Qor::LevelWriter writer;
+    writer.lumpBytes = {{4, lump}};
+    const Loaded loaded = loadBytes(writer.bytes());
+    ASSERT_EQ(loaded.level->planes.size(), records.size());
+    for (std::size_t k = 0; k < records.size(); ++k) EXPECT_EQ(bitsOf(loaded.level->planes[k]), records[k]);
+    const Qor::Plane& first = loaded.level->planes[0];
+    EXPECT_EQ(std::make_tuple(first.a, first.c, first.d), std::make_tuple(0.0f, 1.0f, 512.0f));
+    EXPECT_TRUE(std::signbit(first.b));
+    EXPECT_EQ(loaded.level->planes[2].a, std::numeric_limits<float>::denorm_min());
 }
 
 TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
@@ -256,7 +288,6 @@ TEST(LevelRoundTrip, ReadsBackEveryFieldTheWriterWrote) {
     };
     const auto u16 = [&] { return value(0xFFFF); };
     const auto u32 = [&] { return value(0xFFFFFFFF); };
-    const auto i32 = [&] { return std::int32_t(u32()); };
     const auto f32 = [&] {
         const std::uint32_t bits = u32();
         float result;
@@ -270,7 +301,7 @@ TEST(LevelRoundTrip, ReadsBackEveryFieldTheWriterWrote) {
     for (int n = 0; n < 48; ++n) {
         SCOPED_TRACE(testing::Message() << "level " << n);
         Qor::LevelContents written;
-        fill(written.planes, [&] { return Qor::Plane{i32(), i32(), i32(), i32()}; });
+        fill(written.planes, [&] { return Qor::Plane{f32(), f32(), f32(), f32()}; });
         fill(written.textureGroups, [&] { return Qor::TextureGroup{u32(), u32(), u16(), u32(), u16()}; });
         const auto u8 = [&] { return std::uint8_t(value(0xFF)); };
         fill(written.vertices,
@@ -344,6 +375,30 @@ TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTria
     }
     EXPECT_EQ(colours.size(), 12u);
     EXPECT_EQ(Qor::spawnPoints(*demo.level).size(), 2u);
+    // Every plane is a unit normal and a distance, and holds a whole triangle
+    // of the level; every triangle lies in some plane (or in two, facing both
+    // ways, where walls meet back to back).
+    const Qor::BSP& level = *demo.level;
+    const auto holds = [](const Qor::Plane& p, const Qor::Vertex& v) {
+        return std::fabs(p.a * v.x + p.b * v.y + p.c * v.z - p.d) < 1e-3f;
+    };
+    std::set<std::size_t> holding;
+    std::size_t triangles = 0;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            ++triangles;
+            std::size_t inPlanes = 0;
+            for (std::size_t k = 0; k < level.planes.size(); ++k)
+                if (holds(level.planes[k], a) && holds(level.planes[k], b) && holds(level.planes[k], c)) {
+                    holding.insert(k);
+                    ++inPlanes;
+                }
+            EXPECT_GE(inPlanes, 1u) << "triangle " << triangles;
+        });
+    });
+    EXPECT_EQ(triangles, level.triangles.size());
+    EXPECT_EQ(holding.size(), level.planes.size());
+    for (const Qor::Plane& p : level.planes) EXPECT_NEAR(std::hypot(p.a, p.b, p.c), 1.0f, 1e-6f);
     // Three full patches and half a quad of the next group.
     EXPECT_EQ(generate({"bench", "--triangles", "385"}).level->triangles.size(), 385u);
 }

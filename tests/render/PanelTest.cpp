@@ -42,7 +42,7 @@ protected:
     }
 
     const Qor::LevelContents contents{
-        {{1, 2, 3, 4}, {0, -1, 0, -300}, {5, 6, 7, 8}},
+        {{1, 2, 3, 4}, {0, -1, 0, -300}, {0.70710677f, NAN, -0.0f, 1}, {1e30f, 0, 0, 1e30f}},
         {{1, 0, 4, 0, 6}, {2, 1, 2, 3, 4}},
         {{-1.25f, 2, -3, 255}, {4, 5.06f, 6, 255}, {0, 0, 0, 255}, {NAN, 0, 0, 255}},
         {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 1, 9}}},
@@ -57,7 +57,7 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenT
                 ElementsAre("Level  (i hides it; F1 keys, F2 view)", "file            panel.d3dbsp",
                             "path            levels/panel.d3dbsp",
                             "size            " + std::to_string(level.buffer.size) + " bytes", "version         4",
-                            "lumps read      39", "planes          3", "texture groups  2", "vertices        4",
+                            "lumps read      39", "planes          4", "texture groups  2", "vertices        4",
                             "triangles       2", "materials       2", "entities        1",
                             "bounds          -1.2 0.0 -3.0 to 4.0 5.1 6.0", "load time       12.35 ms"));
     const std::string missingPath = testsupport::tempPath("missing.d3dbsp");
@@ -90,8 +90,8 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
                             "  material         tiles/caf??",
                             "  vertices         4", "  indices          6", "  first vertex     0",
                             "  first index      0",
-                            "  triangles drawn  1 of 2; the rest lie outside the level", "plane              0 of 3",
-                            "  a b c d          1 2 3 4", "  drawn at         4.0 8.0 12.0"));
+                            "  triangles drawn  1 of 2; the rest lie outside the level", "plane              0 of 4",
+                            "  a b c d          1 2 3 4", "  point            4.0 8.0 12.0"));
     const std::vector<std::string> keys = panelPage(2, state);
     ASSERT_EQ(keys.size(), keyHelp.size() + 1);
     for (std::size_t k = 0; k < keyHelp.size(); ++k) EXPECT_EQ(keys[k + 1].rfind(keyHelp[k].keys, 0), 0u);
@@ -106,6 +106,11 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
         {3, [](PanelState& s) { s.selectedGroup = 1; },
          "  triangles drawn  none: its counts are not whole triangles"},
         {3, [](PanelState& s) { s.selectedGroup = 2; }, "group              2 of 2: past the last one"},
+        {3, [](PanelState& s) { s.selectedPlane = 1; }, "  a b c d          0 -1 0 -300"},
+        {3, [](PanelState& s) { s.selectedPlane = 1; }, "  point            0.0 300.0 0.0"},
+        {3, [](PanelState& s) { s.selectedPlane = 2; }, "  a b c d          0.70710677 nan -0 1"},
+        {3, [](PanelState& s) { s.selectedPlane = 2; }, "  point            not drawn: a b c d are not all finite"},
+        {3, [](PanelState& s) { s.selectedPlane = 3; }, "  point            not drawn: it lies too far away for a float"},
         {2, [](PanelState& s) { s.renderMode = 0; }, "b               render mode        opaque"},
         {2, [](PanelState& s) { s.singlePlane = true; }, "p               plane points       selected"},
         {2, [](PanelState& s) { s.mouseLook = false; }, "click, wheel    mouse look         off"},

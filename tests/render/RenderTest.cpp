@@ -186,13 +186,20 @@ Qor::TextureGroup groupOf(std::uint32_t firstIndex, std::uint32_t indexCount, st
 
 // Probes 0 to 3 show small triangles 1 to 4 from left to right (triangle 0
 // has a corner past the vertices); probes 4 and 5 show where planes 0 and 1
-// belong, at the normal times the distance.
+// belong, at the normal times the distance: plane 0 is the plane through
+// (20, 100, 20) facing away from the origin, as files store planes, and
+// plane 2 a plane whose normal is not of unit length. Planes 3 and 4 have no
+// point: a NaN, and a point too far for a float.
 TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsPoints) {
     Qor::LevelContents contents;
     for (float x : {-30.0f, -10.0f, 10.0f, 30.0f}) addTriangle(contents, 0, x, 6, 100);
     contents.triangles.insert(contents.triangles.begin(), Qor::Triangle{{0, 1, 5000}});
-    // The last plane's 5 * 2^32 + 100 is kept to 32 bits.
-    contents.planes = {{1, 5, 1, 20}, {-2, 10, 2, 10}, {1, (1 << 30) + 5, 1, 20}};
+    const float distance = std::sqrt(20.0f * 20.0f + 100.0f * 100.0f + 20.0f * 20.0f);
+    contents.planes = {{20 / distance, 100 / distance, 20 / distance, distance},
+                       {-2, 10, 2, 10},
+                       {1, 5, 1, 20},
+                       {1, 5, 1, NAN},
+                       {1e30f, 5e30f, 1e30f, 1e10f}};
     const std::vector<std::size_t> probes = {pixelOf(-30, 0), pixelOf(-10, 0), pixelOf(10, 0),
                                              pixelOf(30, 0), pixelOf(20, 20), pixelOf(-20, 20)};
     const std::vector<Qor::TextureGroup> selectable = {groupOf(3, 3), groupOf(6, 4), groupOf(9, 3)};
@@ -203,26 +210,31 @@ TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsP
         {{groupOf(7, 6)}, true, false, 0, "----45"},  // a start that is not
         {selectable, true, true, 2, "--2-4-"},        // a single group and plane
         {selectable, true, true, 1, "-----5"},        // group 1 is not whole triangles
-        {selectable, true, true, 3, "------"},        // past both lists
+        {selectable, true, true, 3, "------"},        // past the groups, and a plane without a point
+        {selectable, true, true, 4, "------"},
+        {selectable, true, true, 5, "------"},        // past both lists
         // Triangles and corners outside the level are passed over; the rest is drawn.
         {{groupOf(0, 9), groupOf(12, 150), groupOf(300, 3), groupOf(3, 12, 1000)}, true, false, 0, "01-345"},
         {{groupOf(6, 3, 0xFFFFFFFD)}, true, false, 0, "0---45"},  // corner numbers wrap round to triangle 1's
         {{groupOf(3, 12)}, false, false, 0, "------"},            // every switch off
     };
-    for (const auto& [groups, on, single, selected, lit] : cases) {
-        SCOPED_TRACE(::testing::Message() << "single " << single << ", selected " << selected << ", " << lit);
-        contents.textureGroups = groups;
-        renderer.showPlanePoints = on && !single;
-        renderer.singleGroup = renderer.singlePlane = single;
-        renderer.selectedGroup = renderer.selectedPlane = selected;
-        draw(contents, on, on);
-        std::string shown;  // each probe's number if its pixel is lit
-        for (std::size_t k = 0; k < probes.size(); ++k)
-            shown += pixels[probes[k]] != black ? std::to_string(k) : "-";
-        EXPECT_EQ(shown, lit);
-        // All black, unless some probe is lit.
-        EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
-    }
+    for (const DrawPath path : {DrawPath::immediate, DrawPath::buffered})
+        for (const auto& [groups, on, single, selected, lit] : cases) {
+            SCOPED_TRACE(::testing::Message() << (path == DrawPath::buffered ? "buffered" : "immediate") << ", single "
+                                              << single << ", selected " << selected << ", " << lit);
+            renderer.drawPath = path;
+            contents.textureGroups = groups;
+            renderer.showPlanePoints = on && !single;
+            renderer.singleGroup = renderer.singlePlane = single;
+            renderer.selectedGroup = renderer.selectedPlane = selected;
+            draw(contents, on, on);
+            std::string shown;  // each probe's number if its pixel is lit
+            for (std::size_t k = 0; k < probes.size(); ++k)
+                shown += pixels[probes[k]] != black ? std::to_string(k) : "-";
+            EXPECT_EQ(shown, lit);
+            // All black, unless some probe is lit.
+            EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
+        }
 }
 
 std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {

@@ -28,12 +28,6 @@ void appendF32(Bytes& out, float value) {
 
 namespace {
 
-void appendS32(Bytes& out, std::int32_t value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    appendU32(out, bits);
-}
-
 void appendZeros(Bytes& out, std::size_t count) { out.insert(out.end(), count, 0); }
 
 }  // namespace
@@ -42,10 +36,10 @@ Bytes encodePlanes(const std::vector<Plane>& planes) {
     Bytes out;
     out.reserve(planes.size() * format::plane::size);
     for (const Plane& p : planes) {
-        appendS32(out, p.a);
-        appendS32(out, p.b);
-        appendS32(out, p.c);
-        appendS32(out, p.d);
+        appendF32(out, p.a);
+        appendF32(out, p.b);
+        appendF32(out, p.c);
+        appendF32(out, p.d);
     }
     return out;
 }

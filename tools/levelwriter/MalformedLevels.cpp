@@ -13,12 +13,13 @@ namespace {
 
 using Verdict = MalformedLevel::Verdict;
 
-// Two groups of one triangle each and two planes: small, but every pass has
-// something to draw, so every edit below reaches a pass.
+// Two groups of one triangle each and two planes, the second with a point
+// too far for a float: small, but every pass has something to draw, so
+// every edit below reaches a pass.
 LevelContents baseContents() {
     LevelContents contents;
-    contents.planes = {Plane{1, 2, 3, 4}, Plane{std::numeric_limits<std::int32_t>::min(), -1,
-                                                std::numeric_limits<std::int32_t>::max(), 3}};
+    const float largest = std::numeric_limits<float>::max();
+    contents.planes = {Plane{1, 2, 3, 4}, Plane{-largest, -1, largest, 3}};
     contents.vertices = {Vertex{-100.0f, 500.0f, -50.0f, 255}, Vertex{100.0f, 500.0f, -50.0f, 128},
                          Vertex{0.0f, 500.0f, 80.0f, 0},       Vertex{-50.0f, 400.0f, 0.0f, 200},
                          Vertex{50.0f, 400.0f, 0.0f, 200},     Vertex{0.0f, 400.0f, 60.0f, 64}};
@@ -128,6 +129,9 @@ std::vector<MalformedLevel> malformedLevels() {
                    c.vertices[1].y = infinity;
                    c.vertices[2].z = -std::numeric_limits<float>::max();
                    c.vertices[3].x = std::numeric_limits<float>::denorm_min();
+                   c.vertices[4].normal = {nan, infinity, 0};
+                   c.planes[0].d = nan;
+                   c.planes[1] = Plane{std::numeric_limits<float>::denorm_min(), -infinity, -0.0f, 1};
                }),
         edited("no_geometry", [](LevelContents& c) { c = LevelContents{}; }),
         // Names of every byte and of the whole record, and a group naming a material past the end.

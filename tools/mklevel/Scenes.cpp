@@ -36,8 +36,10 @@ public:
         level.textureGroups.back().indexCount += 3;
     }
 
-    // A quad of corners in order around its edge, as two triangles.
+    // A quad of corners in order around its edge, as two triangles, and its
+    // plane.
     void quad(Point a, Point b, Point c, Point d, std::uint8_t alphaA, std::uint8_t alphaC) {
+        planeThrough(a, b, c);
         const auto mid = static_cast<std::uint8_t>((alphaA + alphaC) / 2);
         const std::uint32_t ia = vertex(a, alphaA);
         const std::uint32_t ib = vertex(b, mid);
@@ -48,7 +50,7 @@ public:
     }
 
     // An axis-aligned box, its walls fading from opaque at the foot to half
-    // at the top; one plane per face.
+    // at the top.
     void box(Point low, Point high) {
         const Point c[8] = {
             {low.x, low.y, low.z}, {high.x, low.y, low.z}, {high.x, high.y, low.z}, {low.x, high.y, low.z},
@@ -59,10 +61,6 @@ public:
         quad(c[2], c[3], c[7], c[6], 255, 128);
         quad(c[3], c[0], c[4], c[7], 255, 128);
         quad(c[4], c[5], c[6], c[7], 160, 160);
-        plane(0, -1, 0, -static_cast<std::int32_t>(low.y));
-        plane(1, 0, 0, static_cast<std::int32_t>(high.x));
-        plane(-1, 0, 0, -static_cast<std::int32_t>(low.x));
-        plane(0, 0, 1, static_cast<std::int32_t>(high.z));
     }
 
     // A column: an upright prism of `sides` faces.
@@ -94,11 +92,25 @@ public:
         }
     }
 
-    void plane(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d) {
-        level.planes.push_back(Qor::Plane{a, b, c, d});
+private:
+    // The plane through three corners, as a compiler stores it: the unit
+    // normal of the side they run counter-clockwise on, and the distance
+    // along it. Faces that share a plane, as the ground's tiles do, share
+    // one record.
+    void planeThrough(Point a, Point b, Point c) {
+        const double u[3] = {double{b.x} - a.x, double{b.y} - a.y, double{b.z} - a.z};
+        const double v[3] = {double{c.x} - a.x, double{c.y} - a.y, double{c.z} - a.z};
+        double n[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
+        const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+        // Adding zero makes a negative zero positive.
+        for (double& component : n) component = component / length + 0.0;
+        const Qor::Plane plane{static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2]),
+                               static_cast<float>(n[0] * a.x + n[1] * a.y + n[2] * a.z)};
+        for (const Qor::Plane& known : level.planes)
+            if (known.a == plane.a && known.b == plane.b && known.c == plane.c && known.d == plane.d) return;
+        level.planes.push_back(plane);
     }
 
-private:
     Qor::LevelContents& level;
 };
 
