@@ -6,6 +6,8 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <nlohmann/json.hpp>
 
 #include "GeometryWalk.h"
@@ -64,15 +66,18 @@ private:
     std::vector<std::uint32_t> slots;
 };
 
-// What the export asks of a level vertex, and the exported vertex last made
-// from it: its index in the primitive it was made for (numbered from 1), and
-// the normal it was made with.
-struct LevelVertex {
+// What the export asks of a level vertex, worked out once.
+struct VertexFacts {
     Qor::Direction stored{};  // when hasStored
     bool hasStored = false;
     bool finite = false;
-    std::uint32_t madeFor = 0;
-    std::uint32_t made = 0;
+};
+
+// The exported vertex last made from a level vertex: its index, and the
+// primitive it was made for, numbered from 1.
+struct LastMade {
+    std::uint32_t primitive = 0;
+    std::uint32_t index = 0;
 };
 
 // The corners of one primitive: each becomes the index of its vertex, made
@@ -82,11 +87,11 @@ public:
     Corners(std::vector<unsigned char>& vertexData, std::uint32_t primitive, std::vector<std::uint32_t>& indices)
         : table(vertexData), data(vertexData), first(vertexData.size()), ordinal(primitive), out(indices) {}
 
-    void add(const Qor::Vertex& v, LevelVertex& seen, const Qor::Direction& normal) {
+    void add(const Qor::Vertex& v, const VertexFacts& facts, LastMade& last, const Qor::Direction& normal) {
         // A vertex with a stored normal always has it; one without has its
         // triangle's, which may differ from the last triangle's.
-        if (seen.madeFor != ordinal || (!seen.hasStored && normalOf(seen.made) != normal)) make(v, seen, normal);
-        out.push_back(seen.made);
+        if (last.primitive != ordinal || (!facts.hasStored && normalOf(last.index) != normal)) make(v, last, normal);
+        out.push_back(last.index);
     }
 
 private:
@@ -97,9 +102,9 @@ private:
         return normal;
     }
 
-    void make(const Qor::Vertex& v, LevelVertex& seen, const Qor::Direction& normal) {
-        seen.madeFor = ordinal;
-        seen.made = table.indexOf(ExportVertex{{v.x, v.y, v.z}, normal, {v.colour[0], v.colour[1], v.colour[2], v.alpha}});
+    void make(const Qor::Vertex& v, LastMade& last, const Qor::Direction& normal) {
+        last.primitive = ordinal;
+        last.index = table.indexOf(ExportVertex{{v.x, v.y, v.z}, normal, {v.colour[0], v.colour[1], v.colour[2], v.alpha}});
     }
 
     VertexTable table;
@@ -160,79 +165,145 @@ void enclose(ExportPrimitive& primitive, const ExportGeometry& geometry) {
     }
 }
 
-}  // namespace
+// A texture drawn: its groups and the corners they claim.
+struct Texture {
+    std::uint32_t texture;
+    std::vector<const Qor::TextureGroup*> groups;
+    std::size_t claimed;
+};
 
-ExportGeometry exportGeometry(const Qor::BSP& level) {
-    // The corners the groups claim, as far as the level holds them: the
-    // number exported when no groups overlap and every corner is finite.
-    std::map<std::uint32_t, std::vector<const Qor::TextureGroup*>> groupsOf;
-    std::size_t claimed = 0;
-    const std::size_t levelCorners = level.triangles.size() * 3;
-    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        groupsOf[group.texture].push_back(&group);
-        if (group.firstIndex < levelCorners)
-            claimed += std::min<std::size_t>(group.indexCount, levelCorners - group.firstIndex);
-    });
-    const std::size_t corners = std::min(claimed, levelCorners);
+// Below this many corners a level is built on one thread.
+constexpr std::size_t parallelCorners = 1 << 18;
 
+// Geometry with room for `corners` corners at once, so that a large level
+// is not copied as it grows. Most corners share a vertex: the vertices get
+// room for as many as the level has, with some to spare for corners that
+// take their triangle's normal, and beyond them for `indexCorners` indices
+// that a glTF export appends.
+ExportGeometry emptyGeometry(const Qor::BSP& level, std::size_t corners, std::size_t indexCorners) {
     ExportGeometry geometry;
-    // Room for every corner at once, so that a large level is not copied as
-    // it grows. Most corners share a vertex: the vertices get room for as
-    // many as the level has, with some to spare for corners that take their
-    // triangle's normal, and for the indices a glTF export appends.
     const std::size_t vertexRoom = std::min(corners, level.vertices.size() + level.vertices.size() / 4);
-    reserve(geometry.vertexData, vertexRoom * sizeof(ExportVertex) + corners * sizeof(std::uint32_t));
-    reserve(geometry.indexData, corners * sizeof(std::uint16_t));
+    reserve(geometry.vertexData, vertexRoom * sizeof(ExportVertex) + indexCorners * sizeof(std::uint32_t));
+    reserve(geometry.indexData, indexCorners * sizeof(std::uint16_t));
+    return geometry;
+}
 
-    // Each level vertex meets several triangles, so what the export asks of
-    // it is worked out once, and the vertex last made from it is kept: most
-    // corners repeat it and need no look-up.
-    std::vector<LevelVertex> known;
-    reserve(known, level.vertices.size() * sizeof(LevelVertex));
-    known.resize(level.vertices.size());
-    for (std::size_t v = 0; v < known.size(); ++v) {
-        const std::optional<Qor::Direction> stored = Qor::storedNormal(level.vertices[v]);
-        known[v].stored = stored.value_or(Qor::Direction{});
-        known[v].hasStored = stored.has_value();
-        known[v].finite = finite(level.vertices[v]);
-    }
-    const auto facts = [&](const Qor::Vertex& v) -> LevelVertex& {
-        return known[static_cast<std::size_t>(&v - level.vertices.data())];
-    };
-    const auto storedOf = [](const LevelVertex& v) {
+// Builds one primitive for each texture from begin to end, after those
+// `into` holds.
+void buildPrimitives(const Qor::BSP& level, const std::vector<VertexFacts>& facts,
+                     std::vector<Texture>::const_iterator begin, std::vector<Texture>::const_iterator end,
+                     ExportGeometry& into) {
+    std::vector<LastMade> lastMade;
+    reserve(lastMade, facts.size() * sizeof(LastMade));
+    lastMade.resize(facts.size());
+    const auto number = [&](const Qor::Vertex& v) { return static_cast<std::size_t>(&v - level.vertices.data()); };
+    const auto storedOf = [](const VertexFacts& v) {
         return v.hasStored ? std::optional<Qor::Direction>(v.stored) : std::nullopt;
     };
-
     std::vector<std::uint32_t> indices;
     std::uint32_t ordinal = 0;
-    for (const auto& [texture, groups] : groupsOf) {
+    for (auto texture = begin; texture != end; ++texture) {
         ExportPrimitive primitive;
-        primitive.firstVertex = geometry.vertexCount();
-        Corners made(geometry.vertexData, ++ordinal, indices);
-        for (const Qor::TextureGroup* group : groups) {
+        primitive.firstVertex = into.vertexCount();
+        Corners made(into.vertexData, ++ordinal, indices);
+        for (const Qor::TextureGroup* group : texture->groups) {
             Qor::forEachTriangle(level, *group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-                LevelVertex& fa = facts(a);
-                LevelVertex& fb = facts(b);
-                LevelVertex& fc = facts(c);
-                if (!fa.finite || !fb.finite || !fc.finite) return;
+                const std::size_t na = number(a), nb = number(b), nc = number(c);
+                if (!facts[na].finite || !facts[nb].finite || !facts[nc].finite) return;
                 const std::array<Qor::Direction, 3> normals =
-                    Qor::cornerNormals({storedOf(fa), storedOf(fb), storedOf(fc)}, a, b, c);
-                made.add(a, fa, normals[0]);
-                made.add(b, fb, normals[1]);
-                made.add(c, fc, normals[2]);
+                    Qor::cornerNormals({storedOf(facts[na]), storedOf(facts[nb]), storedOf(facts[nc])}, a, b, c);
+                made.add(a, facts[na], lastMade[na], normals[0]);
+                made.add(b, facts[nb], lastMade[nb], normals[1]);
+                made.add(c, facts[nc], lastMade[nc], normals[2]);
             });
         }
         if (indices.empty()) continue;
-        primitive.vertexCount = geometry.vertexCount() - primitive.firstVertex;
+        primitive.vertexCount = into.vertexCount() - primitive.firstVertex;
         primitive.indexCount = indices.size();
         primitive.shortIndices = primitive.vertexCount < 0xFFFF;
-        primitive.indexOffset = geometry.indexData.size();
-        appendIndices(geometry.indexData, indices, primitive.shortIndices);
+        primitive.indexOffset = into.indexData.size();
+        appendIndices(into.indexData, indices, primitive.shortIndices);
         indices.clear();
-        describe(primitive, level, texture);
-        enclose(primitive, geometry);
-        geometry.primitives.push_back(std::move(primitive));
+        describe(primitive, level, texture->texture);
+        enclose(primitive, into);
+        into.primitives.push_back(std::move(primitive));
     }
+}
+
+// Appends the primitives of another run after those `into` holds.
+void append(ExportGeometry& into, ExportGeometry part) {
+    const std::size_t vertices = into.vertexCount();
+    const std::size_t indexBytes = into.indexData.size();
+    into.vertexData.insert(into.vertexData.end(), part.vertexData.begin(), part.vertexData.end());
+    into.indexData.insert(into.indexData.end(), part.indexData.begin(), part.indexData.end());
+    for (ExportPrimitive& primitive : part.primitives) {
+        primitive.firstVertex += vertices;
+        primitive.indexOffset += indexBytes;
+        into.primitives.push_back(std::move(primitive));
+    }
+}
+
+}  // namespace
+
+ExportGeometry exportGeometry(const Qor::BSP& level) {
+    // The textures drawn, in order, each with its groups and the corners
+    // they claim as far as the level holds them: the corners exported when
+    // no groups overlap and every corner is finite.
+    std::vector<Texture> textures;
+    std::map<std::uint32_t, std::size_t> position;
+    const std::size_t levelCorners = level.triangles.size() * 3;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        const auto [at, added] = position.emplace(group.texture, 0);
+        if (added) at->second = textures.size(), textures.push_back({group.texture, {}, 0});
+        Texture& texture = textures[at->second];
+        texture.groups.push_back(&group);
+        if (group.firstIndex < levelCorners)
+            texture.claimed += std::min<std::size_t>(group.indexCount, levelCorners - group.firstIndex);
+    });
+    std::sort(textures.begin(), textures.end(),
+              [](const Texture& a, const Texture& b) { return a.texture < b.texture; });
+
+    // Each level vertex meets several triangles, so what the export asks of
+    // it is worked out once.
+    std::vector<VertexFacts> facts;
+    reserve(facts, level.vertices.size() * sizeof(VertexFacts));
+    for (const Qor::Vertex& v : level.vertices) {
+        const std::optional<Qor::Direction> stored = Qor::storedNormal(v);
+        facts.push_back({stored.value_or(Qor::Direction{}), stored.has_value(), finite(v)});
+    }
+
+    // A large level is split in two runs of textures with about as many
+    // corners each, built side by side; every primitive is built alone, so
+    // the result is the same either way.
+    std::size_t claimed = 0;
+    for (const Texture& texture : textures) claimed += texture.claimed;
+    auto split = textures.end();
+    if (claimed >= parallelCorners && std::thread::hardware_concurrency() > 1) {
+        std::size_t first = 0;
+        split = std::find_if(textures.begin(), textures.end(), [&](const Texture& texture) {
+            first += texture.claimed;
+            return 2 * first > claimed;
+        });
+    }
+    std::size_t secondClaimed = 0;
+    for (auto texture = split; texture != textures.end(); ++texture) secondClaimed += texture->claimed;
+    // The first run has room for the whole level, so that the second's
+    // vertices and indices join its own without moving them.
+    const std::size_t corners = std::min(claimed, levelCorners);
+    ExportGeometry geometry = emptyGeometry(level, corners, corners);
+    ExportGeometry second = emptyGeometry(level, secondClaimed, 0);
+    const auto build = [&](auto begin, auto end, ExportGeometry& into) { buildPrimitives(level, facts, begin, end, into); };
+    std::thread worker;
+    if (split != textures.end()) {
+        try {
+            worker = std::thread(build, split, textures.end(), std::ref(second));
+        } catch (const std::system_error&) {
+            build(split, textures.end(), second);
+        }
+    }
+    build(textures.begin(), split, geometry);
+    if (worker.joinable()) worker.join();
+    append(geometry, std::move(second));
     return geometry;
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -178,6 +179,44 @@ TEST(ExportGeometry, NumbersEachPrimitivesVerticesFromItsOwnFirstIn16BitsWhileTh
         EXPECT_EQ(geometry.vertex(large.firstVertex + geometry.index(large, 65534)).position,
                   position(loaded.vertices[count - 1]));
     }
+}
+
+TEST(ExportGeometry, BuildsALargeLevelInTwoRunsJoinedInTextureOrder) {
+    // Strips of a different length for each texture, so that no two
+    // primitives' indices are alike, and enough corners to be split.
+    Qor::LevelContents contents;
+    for (std::uint32_t texture = 0; texture < 200; ++texture) {
+        const std::uint32_t triangles = 300 + 7 * texture;
+        contents.textureGroups.push_back(group(texture, static_cast<std::uint32_t>(contents.vertices.size()),
+                                               static_cast<std::uint32_t>(3 * contents.triangles.size()), 3 * triangles));
+        for (std::uint32_t i = 0; i < triangles + 2; ++i)
+            contents.vertices.push_back(vertex(float(texture), float(i), float(i * i % 7), {0, 0, 1}));
+        for (std::uint32_t i = 0; i < triangles; ++i) contents.triangles.push_back({{i, i + 1 + i % 2, i + 2 - i % 2}});
+    }
+    const Qor::BSP level("", writeLevel("large.d3dbsp", contents).c_str());
+    const ExportGeometry geometry = exportGeometry(level);
+
+    std::map<std::uint32_t, std::vector<std::array<float, 3>>> drawn;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            for (const Qor::Vertex* v : {&a, &b, &c}) drawn[group.texture].push_back(position(*v));
+        });
+    });
+    ASSERT_EQ(geometry.primitives.size(), drawn.size());
+    std::size_t vertices = 0;
+    auto texture = drawn.begin();
+    for (const ExportPrimitive& primitive : geometry.primitives) {
+        SCOPED_TRACE(primitive.texture);
+        EXPECT_EQ(primitive.texture, texture->first);
+        EXPECT_EQ(primitive.firstVertex, vertices);
+        EXPECT_EQ(primitive.indexOffset % 4, 0u);
+        const std::vector<ExportVertex> exported = corners(geometry, primitive);
+        ASSERT_EQ(exported.size(), texture->second.size());
+        for (std::size_t k = 0; k < exported.size(); ++k) ASSERT_EQ(exported[k].position, texture->second[k]) << k;
+        vertices += primitive.vertexCount;
+        ++texture;
+    }
+    EXPECT_EQ(geometry.vertexCount(), vertices);
 }
 
 TEST(ExportGeometry, ReplacesBytesThatAreNotUtf8AsTheJsonSummaryDoes) {
