@@ -102,14 +102,10 @@ int addView(tinygltf::Model& model, std::size_t offset, std::size_t length, int 
     return static_cast<int>(model.bufferViews.size()) - 1;
 }
 
-bool sizeIs(const std::string& path, std::size_t bytes) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_size) == bytes;
-}
-
-}  // namespace
-
-std::array<double, 4> facingRotation(const Qor::Entity& entity) {
+// The rotation of a spawn point's node, as x, y, z, w: it turns the node's
+// +x axis, which is where an entity with no angle faces, to the entity's
+// facing, keeping its z axis in the upright plane.
+std::vector<double> facingRotation(const Qor::Entity& entity) {
     const Qor::Facing facing = Qor::entityFacing(entity);
     // A turn about z from +x (the level's angle 0) after a tilt about y that
     // raises +x toward +z by the pitch.
@@ -119,6 +115,13 @@ std::array<double, 4> facingRotation(const Qor::Entity& entity) {
     const double sy = std::sin(tilt / 2), cy = std::cos(tilt / 2);
     return {-sz * sy, cz * sy, sz * cy, cz * cy};
 }
+
+bool sizeIs(const std::string& path, std::size_t bytes) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_size) == bytes;
+}
+
+}  // namespace
 
 tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::string& generator) {
     tinygltf::Model model;
@@ -135,7 +138,7 @@ tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::str
     });
 
     tinygltf::Node root;
-    root.name = text(baseName(level.fileName)).Get<std::string>();
+    root.name = validUtf8(baseName(level.fileName));
     root.rotation = {-halfSqrt2, 0.0, 0.0, halfSqrt2};
     if (scale != 1.0) root.scale = {scale, scale, scale};
     model.nodes.push_back(root);
@@ -154,10 +157,7 @@ tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::str
         tinygltf::Node node;
         node.name = entityName(entity);
         node.translation = {(*origin)[0], (*origin)[1], (*origin)[2]};
-        if (Qor::entityKind(entity) == Qor::EntityKind::spawnPoint) {
-            const auto rotation = facingRotation(entity);
-            node.rotation.assign(rotation.begin(), rotation.end());
-        }
+        if (Qor::entityKind(entity) == Qor::EntityKind::spawnPoint) node.rotation = facingRotation(entity);
         node.extras = pairsObject(entity);
         model.nodes[0].children.push_back(static_cast<int>(model.nodes.size()));
         model.nodes.push_back(std::move(node));
@@ -220,12 +220,15 @@ void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry) {
 }
 
 bool writeGlb(const tinygltf::Model& model, const std::string& path) {
+    constexpr std::uint64_t largest = 0xFFFFFFFFu;
+    if (!model.buffers.empty() && model.buffers[0].data.size() >= largest) return false;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;
     tinygltf::TinyGLTF writer;
     if (!writer.WriteGltfSceneToStream(&model, file, false, true)) return false;
+    const auto length = static_cast<std::uint64_t>(file.tellp());
     file.close();
-    return !file.fail();
+    return !file.fail() && length <= largest;
 }
 
 bool writeGltf(const tinygltf::Model& model, const std::string& gltfPath) {

@@ -24,13 +24,8 @@ tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::str
 // root. The geometry's memory is given up as the buffer is filled.
 void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry);
 
-// The rotation of a spawn point's node, as x, y, z, w: it turns the node's
-// +x axis, which is where an entity with no angle faces, to the entity's
-// facing, keeping its z axis in the upright plane.
-std::array<double, 4> facingRotation(const Qor::Entity& entity);
-
 // Writes the document as one binary glTF file; false when the file could not
-// be written whole.
+// be written whole, or would pass the 4 GiB its 32-bit lengths can tell.
 bool writeGlb(const tinygltf::Model& model, const std::string& path);
 
 // Writes the document as JSON to gltfPath and its buffer (when it has one) to
