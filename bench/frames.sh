@@ -13,6 +13,11 @@
 # camera inside it looking along +x, with all but a few hundredths of it out
 # of view.
 #
+# A second table sets the looks side by side on the buffered path, in the
+# same view: classic (as above), shaded, baked and normals, and what each
+# look's own arrays add per triangle (B/tri). The first argument chooses the
+# tables: paths, looks or (the default) both.
+#
 # Each figure is the best of REPEATS runs (default 3) of about
 # SECONDS_PER_RUN seconds of frames each (default 2), in a 1024 x 768 window,
 # render mode 2 with all triangle passes on (the start-up view). Speed-up is
@@ -76,9 +81,39 @@ culling-500k bench-500k --camera 4000,4700,0,90,0
 LEVELS
 }
 
+# The looks on the buffered path: software rasteriser, then no-op.
+measure_looks() {
+  printf '%-12s %9s | %-22s | %-44s | %-33s\n' "" "" "added B/tri" "software rasteriser, ms" "GALLIUM_NOOP=1, ms"
+  printf '%-12s %9s | %6s %6s %6s | %8s %8s %8s %8s %6s | %8s %8s %8s %6s\n' level triangles shaded baked normals \
+    classic shaded baked normals ratio classic shaded baked ratio
+  local name triangles classic look added figures noop
+  for name in demo bench-100k bench-500k; do
+    local file=$levels/$name.d3dbsp
+    triangles=$("$build/orvandel" --info "$file" | awk '/^triangles:/ { print $2 }')
+    classic=$("$build/bench/orvandel_bench_buffers" "$file")
+    added=()
+    for look in shaded baked normals; do
+      added+=("$(awk -v b="$("$build/bench/orvandel_bench_buffers" "$file" "$look")" -v c="$classic" -v t="$triangles" \
+        'BEGIN { printf "%.0f", (b - c) / t }')")
+    done
+    figures=()
+    for look in classic shaded baked normals; do figures+=("$(best_ms 0 buffered "$file" --look "$look")"); done
+    for look in classic shaded baked; do figures+=("$(best_ms 1 buffered "$file" --look "$look")"); done
+    awk -v n="$name" -v t="$triangles" -v a="${added[*]}" -v f="${figures[*]}" 'BEGIN {
+      split(a, b, " "); split(f, m, " ")
+      printf "%-12s %9d | %6s %6s %6s | %8.3f %8.3f %8.3f %8.3f %5.2fx | %8.3f %8.3f %8.3f %5.2fx\n", n, t,
+        b[1], b[2], b[3], m[1], m[2], m[3], m[4], m[2] / m[1], m[5], m[6], m[7], m[6] / m[5] }'
+  done
+  echo "ratio: shaded over classic"
+}
+
 if [ "${1:-}" = --measure ]; then
   levels=$2
-  measure
+  case ${3:-both} in
+    paths) measure ;;
+    looks) measure_looks ;;
+    *) measure; echo; measure_looks ;;
+  esac
   exit
 fi
 
@@ -96,4 +131,4 @@ for triangles in 40000 100000 500000; do
   "$build/orvandel-mklevel" bench --triangles "$triangles" "$levels/bench-$((triangles / 1000))k.d3dbsp"
 done
 
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --measure "$levels"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --measure "$levels" "${1:-both}"

@@ -134,6 +134,7 @@ void Renderer::handleInput() {
         case SDLK_DOWN:
             if (singlePlane) stepPrevious(selectedPlane, level->planes.size());
             break;
+        case SDLK_c: look = nextLook(look); break;
         case SDLK_r: resetView(); break;
         case SDLK_i: panelKey(overlayVisible, overlayPage, 1); break;
         case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;
@@ -150,7 +151,8 @@ void Renderer::handleInput() {
         }
     }
 
-    if (!mouseLook) return;
+    // Without a window there is no pointer to read.
+    if (!mouseLook || !surfaceHasPointer()) return;
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);

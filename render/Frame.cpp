@@ -1,10 +1,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 
 #include <cmath>
 
 #include "Renderer.h"
+#include "SurfaceLooks.h"
 
 void Renderer::resetView() {
     nearPlane = 10.0;
@@ -25,7 +25,7 @@ void Renderer::resetView() {
 
     // The constructor resets the view before the window exists; the GL set-up
     // applies the same values once there is a context.
-    if (SDL_GetVideoSurface() == nullptr) return;
+    if (!glContextReady()) return;
     glPointSize(static_cast<GLfloat>(pointSize));
     glLineWidth(static_cast<GLfloat>(lineWidth));
     glEnable(GL_BLEND);
@@ -59,22 +59,7 @@ void Renderer::drawFrame() {
               cameraPos[1] + direction[1], cameraPos[2] + direction[2], 0.0, 0.0, 1.0);
     glDisable(GL_TEXTURE_2D);
 
-    // Modes 1 and 2 rely on the blending on and depth test off that the end of
-    // every frame (and the GL set-up) leaves behind.
-    switch (renderMode) {
-    case 1:
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        break;
-    case 2:
-        glDisable(GL_DEPTH_TEST);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        break;
-    default:
-        glEnable(GL_DEPTH_TEST);
-        glDisable(GL_BLEND);
-        break;
-    }
+    setFrameState(renderMode, look);
 
     if (drawPath != DrawPath::buffered || !geometry.draw(*this)) {
         if (showPlanePoints || singlePlane) drawPlanePoints();

@@ -9,6 +9,7 @@
 #include "GeometryWalk.h"
 #include "Palette.h"
 #include "Renderer.h"
+#include "SurfaceLooks.h"
 #include "ViewVolume.h"
 
 namespace {
@@ -62,7 +63,7 @@ private:
 
 }  // namespace
 
-void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
+void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) {
     release();
     std::uint64_t triangles = 0;
     forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex&, const Qor::Vertex&,
@@ -132,6 +133,7 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha) {
 
     if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
     state = State::ready;
+    if (look != Look::classic) makeLook(level, look);
 }
 
 bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
@@ -154,6 +156,35 @@ bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha)
     return true;
 }
 
+bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look) {
+    LookArrays& arrays = arraysOf(look);
+    const std::uint64_t colourBytes = std::uint64_t{cornerCount} * 3 * sizeof(GLfloat);
+    const std::uint64_t normalBytes = litLook(look) ? colourBytes : 0;
+    const std::uint64_t needed = bytes() + colourBytes + normalBytes;
+    const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
+    if (needed > byteLimit || !arrays.colours.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, colourBytes) ||
+        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes))) {
+        refuse(needed);
+        return false;
+    }
+    ArrayFiller<GLfloat> colour(arrays.colours);
+    ArrayFiller<GLfloat> normal(arrays.normals);
+    // The walk of forEachDrawnTriangle, with each group's paint made once.
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        const SurfacePaint paint(look, level, group, 0.0);
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            for (const SurfaceCorner& corner : paint(a, b, c)) {
+                for (std::size_t k = 0; k < 3; ++k) colour.add(corner.colour[k]);
+                if (normalBytes > 0) normal.add(corner.normal);
+            }
+        });
+    });
+    colour.flush();
+    normal.flush();
+    arrays.made = true;
+    return true;
+}
+
 void GeometryBuffers::refuse(std::uint64_t needed) {
     release();
     state = State::refused;
@@ -164,6 +195,11 @@ void GeometryBuffers::refuse(std::uint64_t needed) {
 
 void GeometryBuffers::release() {
     for (VertexArray* array : {&positions, &fillColours, &outlineColours, &outlines}) array->release();
+    for (LookArrays& arrays : lookArrays) {
+        arrays.colours.release();
+        arrays.normals.release();
+        arrays.made = false;
+    }
     functions = ArrayFunctions();
     items = std::vector<Item>();
     groupItems = std::vector<std::pair<std::uint32_t, std::uint32_t>>();
@@ -175,7 +211,9 @@ void GeometryBuffers::release() {
 }
 
 std::size_t GeometryBuffers::bytes() const {
-    return positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+    std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+    for (const LookArrays& arrays : lookArrays) total += arrays.colours.size() + arrays.normals.size();
+    return total;
 }
 
 void GeometryBuffers::chooseRuns(const Renderer& view) {
@@ -247,12 +285,16 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
 }
 
 bool GeometryBuffers::draw(const Renderer& view) {
-    if (state == State::none) build(*view.level, view.fillAlpha);
+    if (state == State::none) build(*view.level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
-    if (view.showFilled && view.fillAlpha != uploadedAlpha && !uploadFillColours(*view.level, view.fillAlpha)) {
+    if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
+        !uploadFillColours(*view.level, view.fillAlpha)) {
         refuse(bytes());
         return false;
     }
+    if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
+        !makeLook(*view.level, view.look))
+        return false;
     chooseRuns(view);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
     const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
@@ -266,11 +308,7 @@ bool GeometryBuffers::draw(const Renderer& view) {
         // Every triangle pass colours each corner from an array, as the
         // glBegin/glEnd passes leave their colours with each vertex.
         glEnableClientState(GL_COLOR_ARRAY);
-        if (view.showFilled) {
-            fillColours.bind();
-            glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
-            drawRuns(GL_TRIANGLES);
-        }
+        if (view.showFilled) drawFilled(view.look);
         outlineColours.bind();
         glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
         if (view.showWireframe) {
@@ -289,5 +327,27 @@ bool GeometryBuffers::draw(const Renderer& view) {
     }
     glVertexPointer(4, GL_FLOAT, 0, nullptr);
     glColorPointer(4, GL_FLOAT, 0, nullptr);
+    glNormalPointer(GL_FLOAT, 0, nullptr);
     return true;
+}
+
+void GeometryBuffers::drawFilled(Look look) {
+    const bool lit = litLook(look);
+    if (look == Look::classic) {
+        fillColours.bind();
+        glColorPointer(4, GL_FLOAT, 0, fillColours.at(0));
+    } else {
+        const LookArrays& arrays = arraysOf(look);
+        arrays.colours.bind();
+        glColorPointer(3, GL_FLOAT, 0, arrays.colours.at(0));
+        if (lit) {
+            arrays.normals.bind();
+            glNormalPointer(GL_FLOAT, 0, arrays.normals.at(0));
+            glEnableClientState(GL_NORMAL_ARRAY);
+        }
+    }
+    beginSurfaces(look);
+    drawRuns(GL_TRIANGLES);
+    endSurfaces(look);
+    if (lit) glDisableClientState(GL_NORMAL_ARRAY);
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "Look.h"
 #include "VertexArrays.h"
 
 namespace Qor {
@@ -16,15 +17,18 @@ class Renderer;
 // The level's geometry handed to OpenGL once, so that a frame costs a few
 // calls per pass however large the level is: every corner the triangle
 // passes draw, in the order they draw them, with its fill colour and its
-// outline colour, the sides of every triangle and the plane points. Each
-// frame sends only the groups the view can show. The pictures are those of
-// the glBegin/glEnd passes, byte for byte.
+// outline colour, the sides of every triangle and the plane points; and for
+// each look other than classic, made the first time it is drawn, the
+// corners' colours and normals in that look. Each frame sends only the
+// groups the view can show. The pictures are those of the glBegin/glEnd
+// passes, byte for byte.
 class GeometryBuffers {
 public:
-    // Makes the arrays for the level with the fill colours of fillAlpha,
-    // replacing any earlier ones; the level's context must be current. A
-    // level the arrays cannot hold gets a warning and is drawn without them.
-    void build(const Qor::BSP& level, double fillAlpha);
+    // Makes the arrays for the level with the fill colours of fillAlpha, and
+    // those of the look when it is not classic, replacing any earlier ones;
+    // the level's context must be current. A level the arrays cannot hold
+    // gets a warning and is drawn without them.
+    void build(const Qor::BSP& level, double fillAlpha, Look look);
     // Frees the arrays; the next draw builds them for the view's level.
     void release();
 
@@ -52,8 +56,17 @@ private:
         std::array<float, 3> high;
     };
     enum class State { none, ready, refused };
+    // A look's own corner arrays, beside the corners of `positions`.
+    struct LookArrays {
+        VertexArray colours;  // red, green, blue
+        VertexArray normals;  // in a lit look only
+        bool made = false;
+    };
 
     bool uploadFillColours(const Qor::BSP& level, double fillAlpha);
+    bool makeLook(const Qor::BSP& level, Look look);
+    LookArrays& arraysOf(Look look) { return lookArrays[static_cast<std::size_t>(look) - 1]; }
+    void drawFilled(Look look);
     void refuse(std::uint64_t needed);
     void chooseRuns(const Renderer& view);
     // The plane points the view shows: first and count.
@@ -66,6 +79,7 @@ private:
     VertexArray fillColours;     // per corner, with the fill alpha
     VertexArray outlineColours;  // per corner
     VertexArray outlines;        // corner pairs, three per triangle, as GL_LINES
+    std::array<LookArrays, 3> lookArrays;  // shaded, baked, normals
     std::uint32_t cornerCount = 0;
     std::uint32_t planeCount = 0;                // plane points in the positions
     std::vector<std::uint32_t> planeSlots;       // per plane, its first point; one more at the end

@@ -26,6 +26,7 @@ const std::vector<KeyHelp> keyHelp = {
     {"mouse", "look around", nullptr},
     {"click, wheel", "mouse look", [](const PanelState& s) { return onOff(s.mouseLook); }},
     {"b", "render mode", [](const PanelState& s) { return renderModeName(s.renderMode); }},
+    {"c", "look", [](const PanelState& s) { return lookName(s.look); }},
     {"t", "filled triangles", [](const PanelState& s) { return onOff(s.showFilled); }},
     {"l", "outlines", [](const PanelState& s) { return onOff(s.showWireframe); }},
     {"v", "corner points", [](const PanelState& s) { return onOff(s.showCornerPoints); }},

@@ -54,6 +54,7 @@ PanelState Renderer::panelState() const {
     }
     state.bounds = panel.bounds;
     state.renderMode = renderMode;
+    state.look = look;
     state.showFilled = showFilled;
     state.showWireframe = showWireframe;
     state.showCornerPoints = showCornerPoints;

@@ -12,6 +12,7 @@
 #include "KeyHelp.h"
 #include "LevelFormat.h"
 #include "LevelInfo.h"
+#include "MaterialColours.h"
 
 namespace {
 
@@ -131,6 +132,8 @@ void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
     rows.push_back({"  texture", count(group.texture)});
     if (group.texture < s.level->materials.size())
         rows.push_back({"  material", Qor::printableText(s.level->materials[group.texture].name)});
+    const Qor::Rgb shaded = Qor::textureColour(*s.level, group.texture);
+    rows.push_back({"  shaded colour", count(shaded[0]) + ' ' + count(shaded[1]) + ' ' + count(shaded[2])});
     rows.insert(rows.end(), {
         {"  vertices", count(group.vertexCount)},
         {"  indices", count(group.indexCount)},

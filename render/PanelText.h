@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Bounds.h"
+#include "Look.h"
 
 // What the panel's pages show, gathered from the viewer each frame the panel
 // is drawn, so that the pages are built (and checked) without a window.
@@ -23,6 +24,7 @@ struct PanelState {
 
     // The keys page: the switches.
     std::uint32_t renderMode = 2;
+    Look look = Look::classic;
     bool showFilled = true;
     bool showWireframe = true;
     bool showCornerPoints = true;

@@ -6,6 +6,7 @@
 #include "GeometryWalk.h"
 #include "Palette.h"
 #include "Renderer.h"
+#include "SurfaceLooks.h"
 
 namespace {
 
@@ -32,21 +33,26 @@ void Renderer::drawPlanePoints() {
     glEnd();
 }
 
+// The look's corners, each with its colour and, when lit, its normal set
+// inside glBegin/glEnd as the arrays give them.
 void Renderer::drawFilledTriangles() {
+    const bool lit = litLook(look);
+    beginSurfaces(look);
     glBegin(GL_TRIANGLES);
     forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
-        const std::size_t entry = fillEntry(group.texture);
-        auto corner = [&](const Qor::Vertex& v) {
-            colourOf(entry, cornerAlpha(v.alpha, fillAlpha));
-            vertexAt(v);
-        };
+        const SurfacePaint paint(look, *level, group, fillAlpha);
         forEachTriangle(*level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-            corner(a);
-            corner(b);
-            corner(c);
+            const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
+            const Qor::Vertex* const vertices[3] = {&a, &b, &c};
+            for (std::size_t k = 0; k < 3; ++k) {
+                glColor4fv(corners[k].colour.data());
+                if (lit) glNormal3fv(corners[k].normal.data());
+                vertexAt(*vertices[k]);
+            }
         });
     });
     glEnd();
+    endSurfaces(look);
 }
 
 // Each loop sets its colour inside glBegin/glEnd, where OpenGL keeps it with

@@ -1,11 +1,12 @@
 #include "VertexArrays.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
+
+#include "ExtensionList.h"
+#include "Surface.h"
 
 namespace {
 
@@ -16,19 +17,10 @@ bool versionAtLeast(const char* version, int major, int minor) {
     return hasMajor > major || (hasMajor == major && hasMinor >= minor);
 }
 
-bool hasExtension(const char* extensions, const char* name) {
-    const std::size_t length = std::strlen(name);
-    for (const char* at = extensions; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length) {
-        const bool starts = at == extensions || at[-1] == ' ';
-        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
-    }
-    return false;
-}
-
 template <typename Function>
 void lookUp(Function& function, const char* name, const char* suffix) {
     const std::string full = std::string(name) + suffix;
-    function = reinterpret_cast<Function>(SDL_GL_GetProcAddress(full.c_str()));
+    function = reinterpret_cast<Function>(glFunction(full.c_str()));
 }
 
 // A buffer too large for the driver's memory shows as an error, not a crash.
@@ -43,7 +35,7 @@ bool outOfMemory() {
 // (named with its suffix); null when neither is there.
 const char* suffixFor(int major, int minor, const char* extension, const char* extensionSuffix) {
     if (versionAtLeast(reinterpret_cast<const char*>(glGetString(GL_VERSION)), major, minor)) return "";
-    if (hasExtension(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), extension)) return extensionSuffix;
+    if (listsName(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), extension)) return extensionSuffix;
     return nullptr;
 }
 
@@ -123,8 +115,8 @@ const void* VertexArray::at(std::size_t offset) const {
 }
 
 void VertexArray::release() {
-    // Without a window the context is gone, and its buffers with it.
-    if (gl != nullptr && name != 0 && SDL_GetVideoSurface() != nullptr) gl->deleteBuffers(1, &name);
+    // Without a surface the context is gone, and its buffers with it.
+    if (gl != nullptr && name != 0 && glContextReady()) gl->deleteBuffers(1, &name);
     name = 0;
     gl = nullptr;
     memory = std::vector<std::uint8_t>();

@@ -11,6 +11,9 @@ packages=(
   nlohmann-json3-dev
   pkg-config libsdl-ttf2.0-dev libfontconfig-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick
+  libegl-dev libegl-mesa0
+  help2man desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
+  dpkg-dev file lintian mmdebstrap
   libtinygltf-dev time bc
 )
 # The glTF validator the tests run is a Node.js package; a machine without

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with warnings as errors and runs every test
-# on a virtual display; then again in an AddressSanitizer + UBSan build.
+# on a virtual display; makes the Debian package and checks it on a clean
+# Debian 12; then runs the tests again in an AddressSanitizer + UBSan build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,9 @@ run_suite() {
 
 echo "== Tests =="
 run_suite build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== Debian package =="
+scripts/package.sh build-test
 
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 # Mesa and SDL keep allocations until exit; leaks of ours are not what this run hunts.

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
-const char* const programVersion = "0.1.0";
+// The project's version, which the package carries too.
+const char* const programVersion = ORVANDEL_VERSION;
 
 namespace {
 
@@ -34,8 +35,40 @@ std::string checkCamera(std::string& text) {
     return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '" + text + "'";
 }
 
+// One whole number that fits a side, with its sign.
+bool parseSide(const std::string& text, std::int32_t& side) {
+    const std::size_t digits = text.size() > 1 && text[0] == '-' ? 1 : 0;
+    if (text.size() == digits || text.size() - digits > 10 ||
+        text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return false;
+    const long long value = std::stoll(text);
+    if (value < INT32_MIN || value > INT32_MAX) return false;
+    side = static_cast<std::int32_t>(value);
+    return true;
+}
+
+// W,H or N for a square.
+bool parseSize(const std::string& text, ScreenSize& size) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos) {
+        if (!parseSide(text, size.first)) return false;
+        size.second = size.first;
+        return true;
+    }
+    return parseSide(text.substr(0, comma), size.first) && parseSide(text.substr(comma + 1), size.second);
+}
+
+std::string checkSize(std::string& text) {
+    ScreenSize size;
+    return parseSize(text, size) ? "" : "expected W,H or N in whole pixels, not '" + text + "'";
+}
+
 std::string checkDrawPath(std::string& text) {
     return text == "immediate" || text == "buffered" ? "" : "expected immediate or buffered, not '" + text + "'";
+}
+
+std::string checkLook(std::string& text) {
+    return parseLook(text) ? "" : "expected classic, shaded, baked or normals, not '" + text + "'";
 }
 
 std::string checkExportPath(std::string& text) {
@@ -74,6 +107,8 @@ struct Options {
     bool noWatch = false;
     std::string camera;
     std::string drawPath = "buffered";
+    std::string look = "classic";
+    std::string size;
     std::string exportScale;
     std::vector<std::string> operands;
 
@@ -124,6 +159,23 @@ struct Options {
                        "buffered drawing matches pixel for pixel")
             ->type_name("immediate|buffered")
             ->check(CLI::Validator(checkDrawPath, ""));
+        app.add_option("--look", look,
+                       "how the surfaces show: classic (the default) in false\n"
+                       "colours; shaded, lit in one colour per material;\n"
+                       "baked, in the colours stored with the vertices;\n"
+                       "normals, coloured by the way they face (the c key)")
+            ->type_name("classic|shaded|baked|normals")
+            ->check(CLI::Validator(checkLook, ""));
+        app.add_flag("--offscreen", line.offscreen,
+                     "draw into a buffer in memory instead of a window, with\n"
+                     "no display at all (needs --frames; --screenshot keeps\n"
+                     "the picture)")
+            ->disable_flag_override();
+        app.add_option("--size", size,
+                       "the window's (or offscreen buffer's) width and height\n"
+                       "in pixels, or N for N by N; wins over --settings")
+            ->type_name("W,H|N")
+            ->check(CLI::Validator(checkSize, ""));
         app.add_option("--export", line.exportPath,
                        "write the level to OUT without opening a window: .glb\n"
                        "(binary glTF), .gltf (glTF with OUT's name .bin beside\n"
@@ -142,8 +194,9 @@ struct Options {
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
             "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
-            "the window, the screenshot or the export fails, 2 on a command-line error or\n"
-            "a settings file whose window size is outside 1 to 16384.\n");
+            "the window (or offscreen buffer), the screenshot or the export fails, 2 on a\n"
+            "command-line error or a window size (--size or the settings file's) outside\n"
+            "1 to 16384.\n");
     }
 };
 
@@ -185,6 +238,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
+    line.look = parseLook(options.look).value_or(Look::classic);
+    if (!options.size.empty()) parseSize(options.size, line.size.emplace());
+    // Without a window nothing could end the run.
+    if (line.offscreen && line.frames == 0) return usageError("option '--offscreen' needs '--frames'");
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
 #include "ExportFormat.h"
+#include "Look.h"
+#include "ScreenSize.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
@@ -33,6 +36,12 @@ struct CommandLine {
     std::string exportPath;
     ExportFormat exportFormat = ExportFormat::glb;
     double exportScale = 1.0;
+    Look look = Look::classic;
+    // Frames drawn into a buffer in memory instead of a window: no display.
+    bool offscreen = false;
+    // The window's (or buffer's) size; it wins over the settings file's.
+    // Whether a window can have it is checked when it opens.
+    std::optional<ScreenSize> size;
     // The one-line message for a usage error.
     std::string error;
 };

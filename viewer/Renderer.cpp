@@ -1,7 +1,6 @@
 #include "Renderer.h"
 
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <chrono>
 #include <cstring>
@@ -18,11 +17,12 @@ namespace {
 constexpr double watchIntervalSeconds = 1.0;
 }
 
-Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_)
+Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_, SurfaceKind surface)
     : basePath(basePath_),
       fullscreen(fullscreen_),
       screenWidth(screen.first),
-      screenHeight(screen.second) {
+      screenHeight(screen.second),
+      surfaceKind(surface) {
     resetView();
     initGL();
 }
@@ -35,8 +35,8 @@ void Renderer::setLevel(Qor::BSP* shown) {
     level = shown;
     panel.boundsKnown = false;
     geometry.release();
-    if (level != nullptr && drawPath == DrawPath::buffered && SDL_GetVideoSurface() != nullptr)
-        geometry.build(*level, fillAlpha);
+    if (level != nullptr && drawPath == DrawPath::buffered && glContextReady())
+        geometry.build(*level, fillAlpha, look);
 }
 
 void Renderer::run() {

@@ -9,8 +9,10 @@
 
 #include "DrawPath.h"
 #include "GeometryBuffers.h"
+#include "Look.h"
 #include "Panel.h"
 #include "ScreenSize.h"
+#include "Surface.h"
 
 struct PanelState;
 
@@ -29,7 +31,8 @@ constexpr double fieldOfViewDegrees = 45.0;
 // described, with their initial values.
 class Renderer {
 public:
-    explicit Renderer(const char* basePath, ScreenSize screen = defaultScreenSize, bool fullscreen = false);
+    explicit Renderer(const char* basePath, ScreenSize screen = defaultScreenSize, bool fullscreen = false,
+                      SurfaceKind surface = SurfaceKind::window);
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
@@ -117,6 +120,9 @@ public:
     double lastWatchCheck = 0.0;
 
     DrawPath drawPath = DrawPath::buffered;
+    // How the filled triangles show the level; the c key steps it and the
+    // view reset leaves it.
+    Look look = Look::classic;
     GeometryBuffers geometry;  // the level's arrays, rebuilt by setLevel
 
     // The information panel's glyphs and what it keeps of the level shown
@@ -131,6 +137,8 @@ public:
     std::vector<std::uint8_t> lastFrame;  // RGBA, rows top first
     std::uint64_t framesRun = 0;
     double runSeconds = 0.0;
+    // What the frames are drawn into, chosen before the GL set-up opens it.
+    SurfaceKind surfaceKind = SurfaceKind::window;
 
 private:
     void captureFrame();

@@ -72,3 +72,9 @@ bool windowSizeAllowed(const ScreenSize& size) {
     auto fits = [](std::int32_t side) { return side >= 1 && side <= largestWindowSide; };
     return fits(size.first) && fits(size.second);
 }
+
+std::string windowSizeRefusal(const std::string& source, const ScreenSize& size) {
+    return "ERROR: " + source + " asks for a window of '" + std::to_string(size.first) + "' by '" +
+           std::to_string(size.second) + "' pixels; width and height must lie between '1' and '" +
+           std::to_string(largestWindowSide) + "'.\n";
+}

@@ -20,3 +20,7 @@ constexpr std::int32_t largestWindowSide = 16384;
 // Whether a window of this size can be opened: each side from 1 to
 // largestWindowSide pixels.
 bool windowSizeAllowed(const ScreenSize& size);
+
+// The line printed when `source` (a settings file, an option) asks for a
+// window that cannot be opened.
+std::string windowSizeRefusal(const std::string& source, const ScreenSize& size);

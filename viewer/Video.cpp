@@ -7,6 +7,7 @@
 
 #include "FrameTimer.h"
 #include "Renderer.h"
+#include "Surface.h"
 #include "WindowStart.h"
 
 namespace {
@@ -34,11 +35,11 @@ std::string sdlFailure() {
 std::string openWindow(const char* caption, int width, int height, bool fullscreen, int bitsPerPixel) {
     if (SDL_Init(SDL_INIT_VIDEO) < 0) return sdlFailure();
 
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 32);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, surfaceColourBits);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, surfaceColourBits);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, surfaceColourBits);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, surfaceColourBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, surfaceDepthBits);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_WM_SetCaption(caption, nullptr);
 
@@ -60,10 +61,17 @@ std::string openWindow(const char* caption, int width, int height, bool fullscre
     return {};
 }
 
-// About two seconds of tries while the display refuses; none without a
+// Ten seconds of tries while the display refuses (a virtual display on a busy
+// machine can take that long to take connections again); none without a
 // display to wait for.
-constexpr int displayAttempts = 9;
+constexpr int displayAttempts = 41;
 constexpr std::chrono::milliseconds displayPause{250};
+
+void swapBuffers() { SDL_GL_SwapBuffers(); }
+
+void* windowGlFunction(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+const SurfaceOperations windowOperations{swapBuffers, SDL_Quit, windowGlFunction, true};
 
 }  // namespace
 
@@ -83,20 +91,17 @@ void setupVideo(const char* caption, int width, int height, bool fullscreen, int
         std::exit(1);
     }
     SDL_EnableUNICODE(1);
+    surfaceOpened(&windowOperations);
     startFrameTimer();
 }
 
 void clearFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
-void endFrame() {
-    SDL_GL_SwapBuffers();
-    recordFrame();
-}
-
-void shutdownVideo() { SDL_Quit(); }
-
 void Renderer::initGL() {
-    setupVideo(windowCaption, screenWidth, screenHeight, fullscreen, 32);
+    if (surfaceKind == SurfaceKind::offscreen)
+        setupOffscreen(windowCaption, screenWidth, screenHeight);
+    else
+        setupVideo(windowCaption, screenWidth, screenHeight, fullscreen, 32);
 
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -121,8 +126,10 @@ void Renderer::initGL() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glViewport(0, 0, screenWidth, screenHeight);
 
-    SDL_ShowCursor(SDL_DISABLE);
-    SDL_WarpMouse(static_cast<Uint16>(screenWidth / 2), static_cast<Uint16>(screenHeight / 2));
+    if (surfaceHasPointer()) {
+        SDL_ShowCursor(SDL_DISABLE);
+        SDL_WarpMouse(static_cast<Uint16>(screenWidth / 2), static_cast<Uint16>(screenHeight / 2));
+    }
 
     setupOrthographic();
     glEnable(GL_TEXTURE_2D);

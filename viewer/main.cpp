@@ -39,18 +39,17 @@ int exportLevel(const CommandLine& line) {
 int view(const CommandLine& line) {
     ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
-    if (!line.settingsPath.empty()) {
-        readSettings(line.settingsPath, screen, fullscreen);
-        if (!windowSizeAllowed(screen)) {
-            std::cerr << "ERROR: Settings file '" << line.settingsPath << "' asks for a window of '"
-                      << screen.first << "' by '" << screen.second
-                      << "' pixels; width and height must lie between '1' and '" << largestWindowSide
-                      << "'.\n";
-            return 2;
-        }
+    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen);
+    if (line.size) screen = *line.size;
+    if (!windowSizeAllowed(screen)) {
+        std::cerr << windowSizeRefusal(line.size ? "Option '--size'" : "Settings file '" + line.settingsPath + "'",
+                                       screen);
+        return 2;
     }
-    Renderer renderer(builtInBasePath, screen, fullscreen);
+    Renderer renderer(builtInBasePath, screen, fullscreen,
+                      line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
     renderer.drawPath = line.drawPath;
+    renderer.look = line.look;
     renderer.frameLimit = line.frames;
     if (line.panelPage != 0) {
         renderer.overlayVisible = true;

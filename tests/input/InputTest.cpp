@@ -162,6 +162,21 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
     EXPECT_EQ(std::make_pair(renderer.cameraPos, renderer.cameraVelocity), camera);
 }
 
+// The look is how the user wants to see the level, not a setting the view
+// reset puts back.
+TEST_F(InputPass, CStepsThroughTheLooksAndRLeavesTheLookAsItIs) {
+    for (const Look look : {Look::shaded, Look::baked, Look::normals, Look::classic, Look::shaded}) {
+        pushKey(SDLK_c, true);
+        pushKey(SDLK_c, false);
+        renderer.handleInput();
+        EXPECT_EQ(renderer.look, look);
+    }
+    renderer.renderMode = 0;
+    pushKey(SDLK_r, true);
+    renderer.handleInput();
+    EXPECT_EQ(std::make_pair(renderer.look, renderer.renderMode), std::make_pair(Look::shaded, 2u));
+}
+
 TEST_F(InputPass, ShiftQuadruplesTheSpeedWhileHeldAndCtrlOrAltDoNot) {
     for (SDLMod held : {KMOD_LCTRL, KMOD_RALT, KMOD_RSHIFT, KMOD_NONE, SDLMod(KMOD_LSHIFT | KMOD_LALT)}) {
         SDL_SetModState(held);

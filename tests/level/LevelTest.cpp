@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "LevelWriter.h"
+#include "Normals.h"
 #include "SpawnPoints.h"
 #include "TestSupport.h"
 
@@ -399,8 +401,24 @@ TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTria
     EXPECT_EQ(triangles, level.triangles.size());
     EXPECT_EQ(holding.size(), level.planes.size());
     for (const Qor::Plane& p : level.planes) EXPECT_NEAR(std::hypot(p.a, p.b, p.c), 1.0f, 1e-6f);
-    // Three full patches and half a quad of the next group.
-    EXPECT_EQ(generate({"bench", "--triangles", "385"}).level->triangles.size(), 385u);
+    // Every group's vertices store normals but one's, which store zeros; the
+    // baked colours vary as light and shade do.
+    std::vector<std::size_t> storing;  // per group: 1 all store normals, 0 all zeros, 2 mixed
+    for (const Qor::TextureGroup& group : demo.level->textureGroups) {
+        std::set<bool> stored;
+        for (std::uint32_t k = 0; k < group.vertexCount; ++k)
+            stored.insert(Qor::storedNormal(demo.level->vertices[group.firstVertex + k]).has_value());
+        storing.push_back(stored.size() == 1 ? *stored.begin() : 2);
+    }
+    EXPECT_EQ(std::count(storing.begin(), storing.end(), 1), static_cast<long>(storing.size()) - 1);
+    EXPECT_EQ(std::count(storing.begin(), storing.end(), 0), 1);
+    std::set<std::array<std::uint8_t, 3>> baked;
+    for (const Qor::Vertex& v : demo.level->vertices) baked.insert(v.colour);
+    EXPECT_GT(baked.size(), 100u);
+    // Three full patches and half a quad of the next group, every vertex with its normal.
+    const Loaded bench = generate({"bench", "--triangles", "385"});
+    EXPECT_EQ(bench.level->triangles.size(), 385u);
+    for (const Qor::Vertex& v : bench.level->vertices) ASSERT_TRUE(Qor::storedNormal(v).has_value());
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 
 #include "BSP.h"
 #include "KeyHelp.h"
+#include "MaterialColours.h"
 #include "PanelText.h"
 #include "Renderer.h"
 #include "TestSupport.h"
@@ -76,7 +77,12 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenT
                                                    "plane              none: the level has no planes"}));
 }
 
-// The keys page has one line per binding, in the table's order.
+std::string shadedColourRow(const Qor::Rgb& rgb) {
+    return "  shaded colour    " + std::to_string(rgb[0]) + ' ' + std::to_string(rgb[1]) + ' ' + std::to_string(rgb[2]);
+}
+
+// The keys page has one line per binding, in the table's order; the view
+// page gives the selected group's colour in the shaded look.
 TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAndTheSwitches) {
     state.framesPerSecond = 74.96;
     state.millisecondsPerFrame = 13.3401;
@@ -87,7 +93,7 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
                             "near               10", "far                10000", "point size         1",
                             "line width         1", "fill alpha         0.1", "frames per second  74.96",
                             "frame time         13.34 ms", "group              0 of 2", "  texture          1",
-                            "  material         tiles/caf??",
+                            "  material         tiles/caf??", shadedColourRow(Qor::materialColour("tiles/caf\xc3\xa9")),
                             "  vertices         4", "  indices          6", "  first vertex     0",
                             "  first index      0",
                             "  triangles drawn  1 of 2; the rest lie outside the level", "plane              0 of 4",
@@ -105,6 +111,7 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
          "  triangles drawn  none: the triangle passes are off"},
         {3, [](PanelState& s) { s.selectedGroup = 1; },
          "  triangles drawn  none: its counts are not whole triangles"},
+        {3, [](PanelState& s) { s.selectedGroup = 1; }, shadedColourRow(Qor::unnamedTextureColour(2))},
         {3, [](PanelState& s) { s.selectedGroup = 2; }, "group              2 of 2: past the last one"},
         {3, [](PanelState& s) { s.selectedPlane = 1; }, "  a b c d          0 -1 0 -300"},
         {3, [](PanelState& s) { s.selectedPlane = 1; }, "  point            0.0 300.0 0.0"},
@@ -113,6 +120,7 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
         {3, [](PanelState& s) { s.selectedPlane = 3; }, "  point            not drawn: it lies too far away for a float"},
         {2, [](PanelState& s) { s.renderMode = 0; }, "b               render mode        opaque"},
         {2, [](PanelState& s) { s.singlePlane = true; }, "p               plane points       selected"},
+        {2, [](PanelState& s) { s.look = Look::baked; }, "c               look               baked"},
         {2, [](PanelState& s) { s.mouseLook = false; }, "click, wheel    mouse look         off"},
     };
     for (const auto& [page, change, line] : changes) {

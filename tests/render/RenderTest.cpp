@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BSP.h"
+#include "DrawingTables.h"
 #include "MalformedLevels.h"
 #include "Renderer.h"
 #include "TestSupport.h"
@@ -243,56 +244,26 @@ std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
     return lit;
 }
 
-std::string generatedLevel(const std::vector<std::string>& scene) {
-    const std::string path = testsupport::tempPath(scene[0] + ".d3dbsp");
-    std::vector<std::string> argv = {testsupport::mklevelBinary()};
-    argv.insert(argv.end(), scene.begin(), scene.end());
-    argv.push_back(path);
-    EXPECT_EQ(testsupport::runProcess(argv).exitStatus, 0);
-    return path;
-}
-
 // The arrays draw what the glBegin/glEnd passes draw, from buffer objects and
 // from client arrays alike. Consecutive views change the fill alpha among
 // other things, so each arrays frame also shows a change of alpha at once.
 TEST_F(Render, ArraysDrawEveryViewOfEveryLevelAsTheImmediatePassesDo) {
-    struct View {
-        std::uint32_t mode;
-        std::string passes;  // p plane points, f fill, w outlines, c corners
-        std::int64_t group;  // the one group shown, or -1 for all
-        std::int64_t plane;  // the one plane shown, or -1
-        float pointSize, lineWidth;
-        double fillAlpha;
-    };
-    const View views[] = {
+    const TableView views[] = {
         {2, "fwc", -1, -1, 1, 1, 0.1},     {0, "pfwc", -1, -1, 3.5f, 2.5f, 0.5}, {1, "f", -1, -1, 1, 1, 0.2},
         {1, "f", -1, -1, 1, 1, 0.73},      {1, "w", -1, -1, 1, 1, 0.73},      {0, "c", -1, -1, 10, 1, 0.73},        {2, "wc", -1, -1, 10, 10, 1.5},
         {1, "fc", 1, -1, 2, 1, -0.004},    {0, "fw", 0, 1, 1, 4, 0.3},           {2, "p", -1, -1, 6, 1, 0.3},
         {1, "pfwc", 3, 0, 1.5f, 1.5f, 0},  {2, "f", -1, -1, 1, 1, 2},            {0, "", -1, -1, 1, 1, 2},
     };
-    std::vector<std::pair<std::string, std::string>> levels = {
-        {"demo", generatedLevel({"demo"})}, {"bench", generatedLevel({"bench", "--triangles", "3000"})}};
-    for (const Qor::MalformedLevel& malformed : Qor::malformedLevels())
-        levels.emplace_back(malformed.name, testsupport::writeTemp(malformed.name + ".d3dbsp", malformed.bytes));
+    const std::vector<std::pair<std::string, std::string>> levels = tableLevels();
     for (const bool bufferObjects : {true, false}) {
         renderer.geometry.onlyOpenGl11 = !bufferObjects;
         for (const auto& [name, path] : levels) {
             show(path);
-            for (const View& view : views) {
+            for (const TableView& view : views) {
                 SCOPED_TRACE(::testing::Message() << name << (bufferObjects ? "" : ", client arrays") << ", mode "
                                                   << view.mode << " '" << view.passes << "', group " << view.group
                                                   << ", plane " << view.plane << ", alpha " << view.fillAlpha);
-                renderer.renderMode = view.mode;
-                renderer.showPlanePoints = view.passes.find('p') != std::string::npos;
-                renderer.showFilled = view.passes.find('f') != std::string::npos;
-                renderer.showWireframe = view.passes.find('w') != std::string::npos;
-                renderer.showCornerPoints = view.passes.find('c') != std::string::npos;
-                renderer.singleGroup = view.group >= 0;
-                renderer.selectedGroup = static_cast<std::uint32_t>(std::max<std::int64_t>(view.group, 0));
-                renderer.singlePlane = view.plane >= 0;
-                renderer.selectedPlane = static_cast<std::uint32_t>(std::max<std::int64_t>(view.plane, 0));
-                setSizes(view.pointSize, view.lineWidth);
-                renderer.fillAlpha = view.fillAlpha;
+                applyView(renderer, view);
                 expectSameFrame();
             }
         }

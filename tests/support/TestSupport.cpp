@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 #include <fcntl.h>
+#include <png.h>
 #include <ftw.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -196,6 +197,33 @@ Picture pictureWhen(const std::string& window, std::size_t bytes, const std::fun
         if (picture.size() == bytes && check(picture)) return picture;
     }
     return {};
+}
+
+std::string generatedLevel(const std::vector<std::string>& scene) {
+    std::string name;
+    for (const std::string& word : scene) name += word + "-";
+    const std::string path = tempPath(name + "level.d3dbsp");
+    std::vector<std::string> argv = {mklevelBinary()};
+    argv.insert(argv.end(), scene.begin(), scene.end());
+    argv.push_back(path);
+    EXPECT_EQ(runProcess(argv).exitStatus, 0) << name;
+    return path;
+}
+
+Image readPng(const std::string& path) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    Image image;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return image;
+    png.format = PNG_FORMAT_RGBA;
+    image.rgba.resize(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) == 0) {
+        image.rgba.clear();
+        return image;
+    }
+    image.width = png.width;
+    image.height = png.height;
+    return image;
 }
 
 const char* viewerBinary() { return ORVANDEL_BINARY; }

@@ -79,6 +79,19 @@ std::string windowOf(int pid);
 Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
                     const std::string& action = "", double seconds = 10.0);
 
+// Runs the generator with these arguments (the scene first) and returns the
+// path of the level it wrote.
+std::string generatedLevel(const std::vector<std::string>& scene);
+
+// A PNG file's pixels as 8-bit RGBA, rows top first; no pixels when it
+// cannot be read.
+struct Image {
+    unsigned width = 0;
+    unsigned height = 0;
+    std::vector<unsigned char> rgba;
+};
+Image readPng(const std::string& path);
+
 // The built viewer and generator.
 const char* viewerBinary();
 const char* mklevelBinary();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -39,6 +40,35 @@ TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
               std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
 }
 
+TEST(CommandLine, TakesTheLookByNameClassicUnlessAsked) {
+    const std::pair<std::vector<const char*>, Look> cases[] = {
+        {{"l"}, Look::classic},
+        {{"--look", "shaded", "l"}, Look::shaded},
+        {{"l", "--look=baked"}, Look::baked},
+        {{"--look=baked", "--look", "normals", "l"}, Look::normals},
+        {{"--look", "shaded", "--look=classic", "l"}, Look::classic},
+    };
+    for (const auto& [args, look] : cases) {
+        const CommandLine line = parse(args);
+        EXPECT_EQ(std::tie(line.action, line.look), std::make_tuple(CommandLine::Action::view, look));
+    }
+}
+
+// Sides a window cannot have are refused when it opens, as a settings file's are.
+TEST(CommandLine, TakesTheSizeAsWidthAndHeightOrOneSideAndOffscreenWithFrames) {
+    const std::tuple<std::vector<const char*>, std::optional<ScreenSize>, bool> cases[] = {
+        {{"l"}, std::nullopt, false},
+        {{"--size", "640,480", "l"}, ScreenSize{640, 480}, false},
+        {{"--size=97", "--offscreen", "--frames", "1"}, ScreenSize{97, 97}, true},
+        {{"--size", "-5,0", "--size", "2147483647,-2147483648"}, ScreenSize{2147483647, -2147483647 - 1}, false},
+    };
+    for (const auto& [args, size, offscreen] : cases) {
+        const CommandLine line = parse(args);
+        EXPECT_EQ(std::tie(line.action, line.size, line.offscreen),
+                  std::make_tuple(CommandLine::Action::view, size, offscreen));
+    }
+}
+
 TEST(CommandLine, RejectsMisuseWithOneLine) {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
         {{"--bogus"}, "The following argument was not expected: --bogus"},
@@ -56,6 +86,17 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
         {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
+        {{"--look", "Shaded", "level"}, "--look: expected classic, shaded, baked or normals, not 'Shaded'"},
+        {{"level", "--look="}, "--look: expected a value after '='"},
+        {{"level", "--look", ""}, "--look: expected classic, shaded, baked or normals, not ''"},
+        {{"--offscreen", "level"}, "option '--offscreen' needs '--frames'"},
+        {{"--offscreen=1", "--frames=1"}, "offscreen was given a disallowed flag override"},
+        {{"--size", "640x480"}, "--size: expected W,H or N in whole pixels, not '640x480'"},
+        {{"--size", "640,"}, "--size: expected W,H or N in whole pixels, not '640,'"},
+        {{"--size", "1,2,3"}, "--size: expected W,H or N in whole pixels, not '1,2,3'"},
+        {{"--size", "+5"}, "--size: expected W,H or N in whole pixels, not '+5'"},
+        {{"--size", "2147483648"}, "--size: expected W,H or N in whole pixels, not '2147483648'"},
+        {{"--size", "-"}, "--size: expected W,H or N in whole pixels, not '-'"},
     };
     for (const auto& [args, error] : cases) {
         const CommandLine line = parse(args);

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "Settings.h"
 #include "TestSupport.h"
@@ -68,6 +70,33 @@ TEST(SettingsOption, OpensTheWindowAtTheFilesSize) {
     ASSERT_NE(png_image_begin_read_from_file(&png, shot.c_str()), 0);
     EXPECT_EQ(ScreenSize(png.width, png.height), ScreenSize(640, 480));
     png_image_free(&png);
+}
+
+// Offscreen, so that no display is needed: the size is the picture's.
+TEST(SizeOption, WinsOverTheSettingsFileAndIsRefusedWhereTheFilesWouldBe) {
+    const std::string shot = tempPath("size.png");
+    const std::string settings = writeTemp("sized.txt", "width=640\nheight=-480");
+    const std::string refusal = "' pixels; width and height must lie between '1' and '16384'.\n";
+    const std::tuple<std::vector<std::string>, int, std::string, ScreenSize> cases[] = {
+        {{"--size", "320,200"}, 0, "", {320, 200}},
+        {{"--settings", settings, "--size", "31"}, 0, "", {31, 31}},
+        {{"--size", "0"}, 2, "ERROR: Option '--size' asks for a window of '0' by '0" + refusal, {}},
+        {{"--size", "16385,1"}, 2, "ERROR: Option '--size' asks for a window of '16385' by '1" + refusal, {}},
+        {{"--size", "16384,-1", "--settings", settings}, 2,
+         "ERROR: Option '--size' asks for a window of '16384' by '-1" + refusal, {}},
+    };
+    for (const auto& [options, exitStatus, err, size] : cases) {
+        SCOPED_TRACE(testing::PrintToString(options));
+        std::remove(shot.c_str());
+        std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), emptyLevel(),
+                                         "--offscreen", "--frames", "1", "--screenshot", shot};
+        argv.insert(argv.end(), options.begin(), options.end());
+        const ProcessResult result = runProcess(argv);
+        EXPECT_EQ(std::tie(result.exitStatus, result.err), std::tie(exitStatus, err));
+        const Image picture = readPng(shot);
+        EXPECT_EQ(ScreenSize(static_cast<std::int32_t>(picture.width), static_cast<std::int32_t>(picture.height)),
+                  size);
+    }
 }
 
 // The tests usually run as root, who may write any file, so the viewer runs as

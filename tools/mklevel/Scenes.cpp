@@ -1,6 +1,10 @@
 #include "Scenes.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+
+#include "Normals.h"
 
 namespace mklevel {
 
@@ -10,13 +14,46 @@ struct Point {
     float x, y, z;
 };
 
+using Qor::Direction;
+using Rgb = std::array<std::uint8_t, 3>;
+
+Qor::Vertex at(Point p) { return Qor::Vertex{p.x, p.y, p.z}; }
+
+// The colour a level compiler would bake into a vertex: a dim sky from above
+// and the demo's two lights (see its entities), each fading linearly to
+// nothing at its radius and lighting only what faces it.
+Rgb bakedColour(Point p, const Direction& n) {
+    struct Light {
+        Point at;
+        double radius;
+        double rgb[3];
+    };
+    const Light lights[2] = {{{0.0f, 700.0f, 200.0f}, 500.0, {1.0, 0.85, 0.6}},
+                             {{0.0f, 1570.0f, 700.0f}, 900.0, {0.7, 0.8, 1.0}}};
+    const double sky = 0.25 + 0.2 * std::max(0.0, double{n[2]});
+    double rgb[3] = {sky, sky, sky * 1.1};
+    for (const Light& light : lights) {
+        const double d[3] = {light.at.x - p.x, light.at.y - p.y, light.at.z - p.z};
+        const double distance = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        const double facing = distance > 0.0 ? (d[0] * n[0] + d[1] * n[1] + d[2] * n[2]) / distance : 1.0;
+        const double strength = std::max(0.0, facing) * std::max(0.0, 1.0 - distance / light.radius);
+        for (std::size_t k = 0; k < 3; ++k) rgb[k] += strength * light.rgb[k];
+    }
+    Rgb colour{};
+    for (std::size_t k = 0; k < 3; ++k) colour[k] = static_cast<std::uint8_t>(std::lround(std::min(1.0, rgb[k]) * 255.0));
+    return colour;
+}
+
 // Builds one texture group at a time: corners are numbered from the group's
 // first vertex, as the file stores them.
 class SceneBuilder {
 public:
     explicit SceneBuilder(Qor::LevelContents& contents) : level(contents) {}
 
-    void beginGroup(std::uint32_t texture) {
+    // A group whose vertices keep zeros for their normals, as some
+    // compilers leave them.
+    void beginGroup(std::uint32_t texture, bool storeNormals = true) {
+        storingNormals = storeNormals;
         Qor::TextureGroup group;
         group.texture = texture;
         group.firstVertex = static_cast<std::uint32_t>(level.vertices.size());
@@ -24,9 +61,10 @@ public:
         level.textureGroups.push_back(group);
     }
 
-    std::uint32_t vertex(Point p, std::uint8_t alpha) {
+    std::uint32_t vertex(Point p, std::uint8_t alpha, const Direction& normal) {
         Qor::TextureGroup& group = level.textureGroups.back();
-        level.vertices.push_back(Qor::Vertex{p.x, p.y, p.z, alpha});
+        level.vertices.push_back(Qor::Vertex{p.x, p.y, p.z, alpha, storingNormals ? normal : Direction{},
+                                             bakedColour(p, normal)});
         ++group.vertexCount;
         return static_cast<std::uint32_t>(level.vertices.size()) - 1 - group.firstVertex;
     }
@@ -37,14 +75,18 @@ public:
     }
 
     // A quad of corners in order around its edge, as two triangles, and its
-    // plane.
-    void quad(Point a, Point b, Point c, Point d, std::uint8_t alphaA, std::uint8_t alphaC) {
+    // plane; it faces the side from which its corners run counter-clockwise,
+    // or its corners have normals of their own.
+    void quad(Point a, Point b, Point c, Point d, std::uint8_t alphaA, std::uint8_t alphaC,
+              const Direction* normals = nullptr) {
         planeThrough(a, b, c);
+        const Direction face = Qor::faceNormal(at(a), at(b), at(c));
+        auto normal = [&](int k) { return normals != nullptr ? normals[k] : face; };
         const auto mid = static_cast<std::uint8_t>((alphaA + alphaC) / 2);
-        const std::uint32_t ia = vertex(a, alphaA);
-        const std::uint32_t ib = vertex(b, mid);
-        const std::uint32_t ic = vertex(c, alphaC);
-        const std::uint32_t id = vertex(d, mid);
+        const std::uint32_t ia = vertex(a, alphaA, normal(0));
+        const std::uint32_t ib = vertex(b, mid, normal(1));
+        const std::uint32_t ic = vertex(c, alphaC, normal(2));
+        const std::uint32_t id = vertex(d, mid, normal(3));
         triangle(ia, ib, ic);
         triangle(ia, ic, id);
     }
@@ -63,7 +105,8 @@ public:
         quad(c[4], c[5], c[6], c[7], 160, 160);
     }
 
-    // A column: an upright prism of `sides` faces.
+    // A column: an upright prism of `sides` faces, its normals pointing
+    // straight out from its axis so that it shades round.
     void column(Point base, float radius, float height, int sides) {
         for (int k = 0; k < sides; ++k) {
             const double a0 = 2.0 * M_PI * k / sides;
@@ -72,23 +115,37 @@ public:
                            base.y + radius * static_cast<float>(std::sin(a0)), base.z};
             const Point p1{base.x + radius * static_cast<float>(std::cos(a1)),
                            base.y + radius * static_cast<float>(std::sin(a1)), base.z};
-            quad(p0, p1, {p1.x, p1.y, p1.z + height}, {p0.x, p0.y, p0.z + height}, 230, 90);
+            const Direction out0{static_cast<float>(std::cos(a0)), static_cast<float>(std::sin(a0)), 0.0f};
+            const Direction out1{static_cast<float>(std::cos(a1)), static_cast<float>(std::sin(a1)), 0.0f};
+            const Direction normals[4] = {out0, out1, out1, out0};
+            quad(p0, p1, {p1.x, p1.y, p1.z + height}, {p0.x, p0.y, p0.z + height}, 230, 90, normals);
         }
     }
 
-    // A half-ring arch over the x axis, `segments` blocks around.
+    // A half-ring arch over the x axis, `segments` blocks around, its front
+    // facing -y and its curved faces shading round. Its corners run
+    // clockwise seen from outside, as some compilers wind them.
     void arch(Point centre, float inner, float outer, float depth, int segments) {
+        const Direction front{0.0f, -1.0f, 0.0f};
+        const Direction fronts[4] = {front, front, front, front};
         for (int k = 0; k < segments; ++k) {
             const double a0 = M_PI * k / segments;
             const double a1 = M_PI * (k + 1) / segments;
-            auto at = [&](double angle, float radius, float dy) {
+            auto on = [&](double angle, float radius, float dy) {
                 return Point{centre.x + radius * static_cast<float>(std::cos(angle)), centre.y + dy,
                              centre.z + radius * static_cast<float>(std::sin(angle))};
             };
+            auto out = [](double angle, float sign) {
+                return Direction{sign * static_cast<float>(std::cos(angle)), 0.0f, sign * static_cast<float>(std::sin(angle))};
+            };
+            const Direction outside[4] = {out(a0, 1), out(a1, 1), out(a1, 1), out(a0, 1)};
+            const Direction underside[4] = {out(a0, -1), out(a1, -1), out(a1, -1), out(a0, -1)};
             const auto alpha = static_cast<std::uint8_t>(120 + 135 * k / segments);
-            quad(at(a0, inner, 0), at(a1, inner, 0), at(a1, outer, 0), at(a0, outer, 0), alpha, alpha);
-            quad(at(a0, outer, 0), at(a1, outer, 0), at(a1, outer, depth), at(a0, outer, depth), alpha, 255);
-            quad(at(a0, inner, depth), at(a1, inner, depth), at(a1, inner, 0), at(a0, inner, 0), 255, alpha);
+            quad(on(a0, inner, 0), on(a1, inner, 0), on(a1, outer, 0), on(a0, outer, 0), alpha, alpha, fronts);
+            quad(on(a0, outer, 0), on(a1, outer, 0), on(a1, outer, depth), on(a0, outer, depth), alpha, 255,
+                 outside);
+            quad(on(a0, inner, depth), on(a1, inner, depth), on(a1, inner, 0), on(a0, inner, 0), 255, alpha,
+                 underside);
         }
     }
 
@@ -112,6 +169,7 @@ private:
     }
 
     Qor::LevelContents& level;
+    bool storingNormals = true;
 };
 
 }  // namespace
@@ -150,12 +208,13 @@ Qor::LevelContents demoScene() {
             scene.column({side, 350.0f + 220.0f * static_cast<float>(k), ground}, 22.0f, 200.0f, 8);
     }
 
-    // An arch across the street, and a tower behind it.
+    // An arch across the street, and a tower behind it, whose roof stores no
+    // normals (it shades in facets).
     scene.beginGroup(5);
     scene.arch({0.0f, 700.0f, ground}, 150.0f, 190.0f, 40.0f, 12);
     scene.beginGroup(2);
     scene.box({-80.0f, 1500.0f, ground}, {80.0f, 1640.0f, ground + 520.0f});
-    scene.beginGroup(7);
+    scene.beginGroup(7, false);
     scene.column({0.0f, 1570.0f, ground + 520.0f}, 60.0f, 120.0f, 12);
     scene.beginGroup(11);
     scene.box({-40.0f, 1000.0f, ground}, {40.0f, 1080.0f, ground + 30.0f});
@@ -204,7 +263,9 @@ Qor::LevelContents benchScene(std::uint64_t triangles) {
                                static_cast<float>(next() * 3000.0 - 1500.0)};
             const float cell = static_cast<float>(4.0 + next() * 12.0);
             const bool upright = next() < 0.5;
-            const std::uint32_t first = scene.vertex(origin, 255) ;
+            // Upright patches face the camera at the origin; the others face up.
+            const Direction normal = upright ? Direction{0.0f, -1.0f, 0.0f} : Direction{0.0f, 0.0f, 1.0f};
+            const std::uint32_t first = scene.vertex(origin, 255, normal);
             std::uint32_t index[cells + 1][cells + 1];
             for (int i = 0; i <= cells; ++i)
                 for (int j = 0; j <= cells; ++j) {
@@ -216,7 +277,7 @@ Qor::LevelContents benchScene(std::uint64_t triangles) {
                     const float v = cell * static_cast<float>(j);
                     const Point p = upright ? Point{origin.x + u, origin.y, origin.z + v}
                                             : Point{origin.x + u, origin.y + v, origin.z};
-                    index[i][j] = scene.vertex(p, static_cast<std::uint8_t>(64 + (i * 23 + j * 17) % 192));
+                    index[i][j] = scene.vertex(p, static_cast<std::uint8_t>(64 + (i * 23 + j * 17) % 192), normal);
                 }
             for (int i = 0; i < cells && made < triangles; ++i)
                 for (int j = 0; j < cells && made < triangles; ++j) {
