@@ -7,11 +7,15 @@
 #           output's (at most 1).
 # The .gltf and .obj exports are measured alike, for comparison.
 #
-# Runs alternate between the commands, REPEATS times each (default 5), with
-# the level in the page cache; times are the best run (other work on the
-# machine only ever adds time), peaks the largest. A large level's geometry
-# is built on two threads, so CPU seconds may exceed wall seconds. Builds what is missing
-# first. Environment: BUILD_DIR (build), TRIANGLES (5000000), REPEATS.
+# --info and the .glb export alternate, REPEATS times each (default 5), then
+# the other formats run as often (their larger output would leave the memory
+# more scattered for the next run). The level is in the page cache and each
+# run's output reaches the disk before the next starts; times are the best
+# run (other work on the machine only ever adds time), peaks the largest. A
+# large level's geometry is built on two threads, so CPU seconds may exceed
+# wall seconds. Builds what is missing first.
+# Environment: BUILD_DIR (build), TRIANGLES (5000000), REPEATS, LEVEL (a
+# level file of your own instead of the generated one).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,7 +32,7 @@ fi
 cmake --build "$build" -j2 --target orvandel orvandel-mklevel >/dev/null
 grep -E '^CMAKE_BUILD_TYPE|^ORVANDEL_SANITIZE' "$build/CMakeCache.txt" | sed 's/:[A-Z]*=/ = /'
 
-level="$build/bench-export-$triangles.d3dbsp"
+level=${LEVEL:-$build/bench-export-$triangles.d3dbsp}
 [ -f "$level" ] || "$build/orvandel-mklevel" bench --triangles "$triangles" "$level"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -41,19 +45,26 @@ run() {
   local name=$1
   shift
   /usr/bin/time -o "$out/time" -f '%e %U %S %M' "$@" >/dev/null
+  # What a run wrote reaches the disk before the next run starts, not during it.
+  sync
   read -r wall user system peak <"$out/time"
   runs[$name]+="$wall $(echo "$user + $system" | bc) $peak"$'\n'
+}
+
+# Each export writes new files, as a first export does.
+export_run() {
+  rm -rf "${out:?}/$1"
+  mkdir "$out/$1"
+  run "$1" "$build/orvandel" --export "$out/$1/level.$1" "$level"
 }
 
 names=(info glb gltf obj)
 for _ in $(seq "$repeats"); do
   run info "$build/orvandel" --info "$level"
-  for format in glb gltf obj; do
-    # Each export writes new files, as a first export does.
-    rm -rf "${out:?}/$format"
-    mkdir "$out/$format"
-    run "$format" "$build/orvandel" --export "$out/$format/level.$format" "$level"
-  done
+  export_run glb
+done
+for format in gltf obj; do
+  for _ in $(seq "$repeats"); do export_run "$format"; done
 done
 
 best() { printf '%s' "${runs[$1]}" | sort -n -k"$2" | head -n1 | cut -d' ' -f"$2"; }
@@ -68,7 +79,7 @@ declare -A output=(
 )
 level_bytes=$(size_of "$level")
 
-echo "level: $triangles triangles, $(mib "$level_bytes") MiB; $repeats runs each, best time, largest peak"
+echo "level: $(basename "$level"), $(mib "$level_bytes") MiB; $repeats runs each, best time, largest peak"
 printf '%-16s %9s %9s %10s %11s\n' command wall_s cpu_s peak_MiB output_MiB
 for name in "${names[@]}"; do
   label="--export .$name"
