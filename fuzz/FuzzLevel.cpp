@@ -15,6 +15,8 @@
 #include "GeometryWalk.h"
 #include "LevelFormat.h"
 #include "EntityRules.h"
+#include "ExportGeometry.h"
+#include "ExportGltf.h"
 #include "LevelInfo.h"
 #include "MaterialColours.h"
 #include "Normals.h"
@@ -134,6 +136,26 @@ double walkAsThePassesDo(const Qor::BSP& level) {
     return sum;
 }
 
+// The export's geometry and its glTF document, serialised as --export writes
+// it: whatever the file holds, every index names a vertex of its primitive
+// and no name or entity text stops the writer.
+void checkExport(const Qor::BSP& level) {
+    ExportGeometry geometry = exportGeometry(level);
+    for (const ExportPrimitive& primitive : geometry.primitives)
+        for (std::size_t k = 0; k < primitive.indexCount; ++k) {
+            const std::uint32_t index = geometry.index(primitive, k);
+            require(index < primitive.vertexCount, "every exported index names a vertex of its primitive");
+            const ExportVertex vertex = geometry.vertex(primitive.firstVertex + index);
+            require(std::isfinite(vertex.position[0]) && std::isfinite(vertex.position[1]) &&
+                        std::isfinite(vertex.position[2]) && isUnit(vertex.normal),
+                    "every exported vertex lies somewhere and faces a way");
+        }
+    tinygltf::Model model = gltfDocument(level, 1.0, "fuzz");
+    addGltfGeometry(model, std::move(geometry));
+    std::ostringstream out;
+    require(tinygltf::TinyGLTF().WriteGltfSceneToStream(&model, out, false, true), "the glTF document is written");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -145,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         checkLoad(level, size);
     checkSummaries(level);
+    checkExport(level);
     volatile double reached = walkAsThePassesDo(level);
     (void)reached;
     return 0;

@@ -40,7 +40,11 @@ Direction faceNormal(const Vertex& a, const Vertex& b, const Vertex& c) {
 }
 
 std::array<Direction, 3> cornerNormals(const Vertex& a, const Vertex& b, const Vertex& c) {
-    const std::optional<Direction> stored[3] = {storedNormal(a), storedNormal(b), storedNormal(c)};
+    return cornerNormals({storedNormal(a), storedNormal(b), storedNormal(c)}, a, b, c);
+}
+
+std::array<Direction, 3> cornerNormals(const std::array<std::optional<Direction>, 3>& stored, const Vertex& a,
+                                       const Vertex& b, const Vertex& c) {
     if (stored[0] && stored[1] && stored[2]) return {*stored[0], *stored[1], *stored[2]};
     const Direction face = faceNormal(a, b, c);
     return {stored[0].value_or(face), stored[1].value_or(face), stored[2].value_or(face)};

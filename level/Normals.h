@@ -30,4 +30,9 @@ Direction faceNormal(const Vertex& a, const Vertex& b, const Vertex& c);
 // The normals the triangle's corners are drawn with, corner by corner.
 std::array<Direction, 3> cornerNormals(const Vertex& a, const Vertex& b, const Vertex& c);
 
+// The same, from the corners' stored normals as storedNormal gives them: for
+// a caller that meets each vertex in many triangles and works them out once.
+std::array<Direction, 3> cornerNormals(const std::array<std::optional<Direction>, 3>& stored, const Vertex& a,
+                                       const Vertex& b, const Vertex& c);
+
 }  // namespace Qor

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the benchmarks need,
-# and only those that are missing. Safe to run again.
+# and only those that are missing, then the tests' tools from the npm
+# registry. Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -13,7 +14,11 @@ packages=(
   libegl-dev libegl-mesa0
   help2man desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
   dpkg-dev file lintian mmdebstrap
+  libtinygltf-dev time bc
 )
+# The glTF validator the tests run is a Node.js package; a machine without
+# Node.js takes Debian's.
+command -v npm >/dev/null || packages+=(nodejs npm)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,10 +26,18 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-echo "Installing: ${missing[*]}"
-sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The npm packages as their lock file names them, again only when it changed.
+validator="$(dirname "$0")/../tests/support/gltf-validator"
+if ! cmp -s "$validator/package-lock.json" "$validator/node_modules/.installed-lock.json"; then
+  echo "Installing the glTF validator"
+  (cd "$validator" && npm ci --no-audit --no-fund --loglevel=error)
+  cp "$validator/package-lock.json" "$validator/node_modules/.installed-lock.json"
+fi

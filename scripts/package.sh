@@ -3,7 +3,7 @@
 # Debian 12 made for the purpose (mmdebstrap, from the Debian archive, thrown
 # away afterwards): dpkg -i, then apt-get -f install for the dependencies it
 # declares. There the installed program prints its version, reads a level
-# with --info and draws a picture without a display. Nothing is installed on
+# with --info, draws a picture without a display and exports it as glTF. Nothing is installed on
 # this machine.
 #
 #   scripts/package.sh [BUILD_DIR]    (default build-package, a Release build)
@@ -39,6 +39,9 @@ orvandel --info demo.d3dbsp | head -n 3
 env -u DISPLAY orvandel --offscreen --frames 1 --camera fit --size 256 --screenshot demo.png demo.d3dbsp
 head -c 24 demo.png | od -An -tx1 | tr -d " \n" | grep -q "^89504e470d0a1a0a0000000d494844520000010000000100"
 echo "demo.png: a PNG of 256 by 256 pixels"
+env -u DISPLAY orvandel --export demo.glb demo.d3dbsp
+head -c 4 demo.glb | grep -q "^glTF$"
+echo "demo.glb: binary glTF"
 '
 mmdebstrap --variant=apt --quiet --customize-hook="copy-in $deb /tmp" \
   --customize-hook="chroot \"\$1\" sh -ec '$check'" bookworm /dev/null

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -75,6 +76,22 @@ std::string checkLook(std::string& text) {
     return parseLook(text) ? "" : "expected classic, shaded, baked or normals, not '" + text + "'";
 }
 
+std::string checkExportPath(std::string& text) {
+    return exportFormatOf(text) ? "" : "expected a file name ending in .glb, .gltf or .obj, not '" + text + "'";
+}
+
+// A positive finite number, all of the text.
+bool parseScale(const std::string& text, double& scale) {
+    char* end = nullptr;
+    scale = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(scale) && scale > 0.0;
+}
+
+std::string checkScale(std::string& text) {
+    double scale = 0.0;
+    return parseScale(text, scale) ? "" : "expected a positive number, not '" + text + "'";
+}
+
 // The usage line first, as is usual; CLI11 would also name the level
 // "LEVEL...", where the program takes one.
 class Formatter : public CLI::Formatter {
@@ -98,6 +115,7 @@ struct Options {
     std::string pick;
     std::string look = "classic";
     std::string size;
+    std::string exportScale;
     std::vector<std::string> operands;
 
     explicit Options(CommandLine& line) {
@@ -171,16 +189,27 @@ struct Options {
                        "in pixels, or N for N by N; wins over --settings")
             ->type_name("W,H|N")
             ->check(CLI::Validator(checkSize, ""));
+        app.add_option("--export", line.exportPath,
+                       "write the level to OUT without opening a window: .glb\n"
+                       "(binary glTF), .gltf (glTF with OUT's name .bin beside\n"
+                       "it) or .obj (with OUT's name .mtl beside it)")
+            ->type_name("OUT")
+            ->check(CLI::Validator(checkExportPath, ""));
+        app.add_option("--export-scale", exportScale,
+                       "with --export: scale the level by S (default 1;\n"
+                       "0.0254 turns inches into metres)")
+            ->type_name("S")
+            ->check(CLI::Validator(checkScale, ""));
         app.set_version_flag("--version", std::string("orvandel ") + programVersion, "print the version and exit");
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
         for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
-            "Exit status: 0 on a normal quit, 1 when the level (with --info), the window\n"
-            "(or offscreen buffer) or the screenshot fails, 2 on a command-line error, a\n"
-            "window size (--size or the settings file's) outside 1 to 16384, or a --pick\n"
-            "pixel outside the window.\n");
+            "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
+            "the window (or offscreen buffer), the screenshot or the export fails, 2 on a\n"
+            "command-line error, a window size (--size or the settings file's) outside\n"
+            "1 to 16384, or a --pick pixel outside the window.\n");
     }
 };
 
@@ -231,6 +260,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (options.info) {
         if (line.levelPath.empty()) return usageError("option '--info' needs a level file");
         line.action = CommandLine::Action::info;
+    }
+    if (!options.exportScale.empty() && line.exportPath.empty())
+        return usageError("option '--export-scale' needs '--export'");
+    if (!line.exportPath.empty()) {
+        if (options.info) return usageError("options '--export' and '--info' cannot be used together");
+        if (line.pick) return usageError("option '--pick' needs a window, not '--export'");
+        if (line.levelPath.empty()) return usageError("option '--export' needs a level file");
+        line.action = CommandLine::Action::exportLevel;
+        line.exportFormat = *exportFormatOf(line.exportPath);
+        if (!options.exportScale.empty()) parseScale(options.exportScale, line.exportScale);
     }
     return line;
 }

@@ -7,13 +7,14 @@
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
+#include "ExportFormat.h"
 #include "Look.h"
 #include "ScreenSize.h"
 
 // What the user asked for on the command line. Options and the level file may
 // come in any order; "--" ends the options.
 struct CommandLine {
-    enum class Action { view, info, help, version, usageError };
+    enum class Action { view, info, exportLevel, help, version, usageError };
 
     Action action = Action::view;
     // Empty when no level was named: the viewer then uses its built-in path.
@@ -31,6 +32,11 @@ struct CommandLine {
     // With info: the summary as one JSON object.
     bool json = false;
     DrawPath drawPath = DrawPath::buffered;
+    // With exportLevel: where the export goes, its format (from the path's
+    // extension) and the scale its root node carries.
+    std::string exportPath;
+    ExportFormat exportFormat = ExportFormat::glb;
+    double exportScale = 1.0;
     Look look = Look::classic;
     // Entity markers shown from the start.
     bool entities = false;

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 
 #include "BSP.h"
 #include "CommandLine.h"
+#include "Export.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
@@ -25,6 +27,14 @@ int showInfo(const CommandLine& line) {
     else if (levelLoaded(level))
         printLevelInfo(level, std::cout);
     return levelLoaded(level) ? 0 : 1;
+}
+
+int exportLevel(const CommandLine& line) {
+    auto level = std::make_unique<Qor::BSP>("", line.levelPath.c_str());
+    if (!levelLoaded(*level)) return 1;
+    const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
+                                std::string("orvandel ") + programVersion};
+    return writeExport(std::move(level), request) ? 0 : 1;
 }
 
 int view(const CommandLine& line) {
@@ -91,6 +101,7 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::version: std::cout << "orvandel " << programVersion << '\n'; return 0;
     case CommandLine::Action::usageError: std::cerr << line.error << '\n'; return 2;
     case CommandLine::Action::info: return showInfo(line);
+    case CommandLine::Action::exportLevel: return exportLevel(line);
     case CommandLine::Action::view: break;
     }
     return view(line);

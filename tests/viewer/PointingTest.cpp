@@ -295,6 +295,7 @@ TEST(PickOption, TakesAPixelInsideTheWindowAndRefusesAnythingElse) {
         {{"--pick", "9999999999,1"},
          "orvandel: --pick: expected X,Y, two whole numbers from 0, not '9999999999,1'\n"},
         {{"--info", "--pick", "1,1"}, "orvandel: option '--pick' needs a window, not '--info'\n"},
+        {{"--export", "out.glb", "--pick", "1,1"}, "orvandel: option '--pick' needs a window, not '--export'\n"},
     };
     for (const auto& [options, error] : refused) {
         std::vector<std::string> argv = {viewerBinary(), missing};
