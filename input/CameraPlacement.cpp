@@ -51,3 +51,10 @@ CameraView fitView(const Qor::Box& box, double aspect, double nearPlane, double 
     view.farPlane = farPlane * scale;
     return view;
 }
+
+std::array<double, 3> positionLookingAt(const std::array<double, 3>& point, double yaw, double pitch,
+                                        double distance) {
+    const double direction[3] = {std::cos(pitch) * std::sin(yaw), std::cos(pitch) * std::cos(yaw), std::sin(pitch)};
+    return {point[0] - distance * direction[0], point[1] - distance * direction[1],
+            point[2] - distance * direction[2]};
+}

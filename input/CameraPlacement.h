@@ -21,3 +21,8 @@ struct CameraView {
 // a small margin. Near and far are scaled together, keeping their ratio,
 // when the sphere would not lie between them.
 CameraView fitView(const Qor::Box& box, double aspect, double nearPlane, double farPlane);
+
+// Where the camera stands to look at a point from `distance` away, turned to
+// yaw and pitch (radians): the point then shows at the window's centre.
+std::array<double, 3> positionLookingAt(const std::array<double, 3>& point, double yaw, double pitch,
+                                        double distance);

@@ -1,6 +1,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <iostream>
 
 #include "BSP.h"
 #include "CameraMotion.h"
@@ -139,6 +140,11 @@ void Renderer::handleInput() {
         case SDLK_i: panelKey(overlayVisible, overlayPage, 1); break;
         case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;
         case SDLK_F2: panelKey(overlayVisible, overlayPage, 3); break;
+        case SDLK_F3: panelKey(overlayVisible, overlayPage, 4); break;
+        case SDLK_n: showMarkers = !showMarkers; break;
+        case SDLK_j: stepEntity(false); break;
+        case SDLK_k: stepEntity(true); break;
+        case SDLK_o: std::cout << cameraArgument(cameraPos, cameraYaw, cameraPitch) << std::endl; break;
         case SDLK_HOME: fitLevel(); break;
         case SDLK_TAB: stepSpawn((event.key.keysym.mod & KMOD_SHIFT) != 0); break;
         case SDLK_EQUALS:
@@ -152,7 +158,11 @@ void Renderer::handleInput() {
     }
 
     // Without a window there is no pointer to read.
-    if (!mouseLook || !surfaceHasPointer()) return;
+    if (!surfaceHasPointer()) return;
+    if (!mouseLook) {
+        SDL_GetMouseState(&pointer[0], &pointer[1]);
+        return;
+    }
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);

@@ -32,26 +32,36 @@ void forEachDrawnGroup(const BSP& level, bool single, std::uint32_t selected, Vi
         if (wholeTriangles(group)) visit(group);
 }
 
-// Calls corners(v0, v1, v2) for each of the group's triangles that lies wholly
-// inside the level. Corner numbers are offset by the group's first vertex in
-// unsigned 32-bit arithmetic, as the file's readers expect.
-template <typename Corners>
-void forEachTriangle(const BSP& level, const TextureGroup& group, Corners corners) {
+// Calls visit(position, at) for each of the group's triangles that lies
+// wholly inside the level: its position in the level's triangles and its
+// corners' positions in the level's vertices. Corner numbers are offset by
+// the group's first vertex in unsigned 32-bit arithmetic, as the file's
+// readers expect.
+template <typename Visit>
+void forEachTrianglePosition(const BSP& level, const TextureGroup& group, Visit visit) {
     const std::size_t first = group.firstIndex / 3;
     const std::size_t count = group.indexCount / 3;
     for (std::size_t t = 0; t < count; ++t) {
         const std::size_t position = first + t;
         if (position >= level.triangles.size()) return;
         const Triangle& triangle = level.triangles[position];
-        const Vertex* vertex[3];
+        std::array<std::uint32_t, 3> at{};
         bool inside = true;
         for (std::size_t k = 0; k < 3; ++k) {
-            const std::uint32_t at = group.firstVertex + triangle.corners[k];
-            inside = inside && at < level.vertices.size();
-            vertex[k] = inside ? &level.vertices[at] : nullptr;
+            at[k] = group.firstVertex + triangle.corners[k];
+            inside = inside && at[k] < level.vertices.size();
         }
-        if (inside) corners(*vertex[0], *vertex[1], *vertex[2]);
+        if (inside) visit(position, at);
     }
+}
+
+// Calls corners(v0, v1, v2) for each of the group's triangles that lies
+// wholly inside the level.
+template <typename Corners>
+void forEachTriangle(const BSP& level, const TextureGroup& group, Corners corners) {
+    forEachTrianglePosition(level, group, [&](std::size_t, const std::array<std::uint32_t, 3>& at) {
+        corners(level.vertices[at[0]], level.vertices[at[1]], level.vertices[at[2]]);
+    });
 }
 
 inline bool planeValuesFinite(const Plane& plane) {

@@ -59,6 +59,13 @@ void Renderer::drawFrame() {
               cameraPos[1] + direction[1], cameraPos[2] + direction[2], 0.0, 0.0, 1.0);
     glDisable(GL_TEXTURE_2D);
 
+    // Page 3 tells what lies under the pixel pointed at, as this frame shows it.
+    const bool pointingShown = overlayVisible && overlayPage == 3;
+    if (pointingShown) {
+        const std::array<int, 2> pixel = pointedPixel();
+        pointing = pointAt(pixel[0], pixel[1]);
+    }
+
     setFrameState(renderMode, look);
 
     if (drawPath != DrawPath::buffered || !geometry.draw(*this)) {
@@ -67,6 +74,8 @@ void Renderer::drawFrame() {
         if (showWireframe) drawWireframe();
         if (showCornerPoints) drawCornerPoints();
     }
+    drawMarkers();
+    if (pointingShown) drawPointedTriangle();
 
     setupOrthographic();
     glLoadIdentity();
@@ -76,5 +85,8 @@ void Renderer::drawFrame() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_DEPTH_TEST);
 
+    if (showMarkers) drawLabels();
     if (overlayVisible) drawPanel();
+    // Over the panel, which may reach over the window's centre.
+    if (pointingShown) drawCrosshair();
 }

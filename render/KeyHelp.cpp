@@ -42,9 +42,12 @@ const std::vector<KeyHelp> keyHelp = {
     {"r", "reset the view", nullptr},
     {"Home", "fit the level in view", nullptr},
     {"Tab, Shift+Tab", "next, previous spawn", nullptr},
+    {"n", "entity markers", [](const PanelState& s) { return onOff(s.showMarkers); }},
+    {"j, k", "next, previous entity", nullptr},
+    {"o", "print the camera", nullptr},
     {"=, - (keypad)", "fly speed x 2, / 2", nullptr},
     {"Print Screen", "save a screenshot", nullptr},
     {"F5", "read the level again", nullptr},
-    {"i, F1, F2", "panel pages", nullptr},
+    {"i, F1, F2, F3", "panel pages", nullptr},
     {"Escape", "quit", nullptr},
 };

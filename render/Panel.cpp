@@ -19,6 +19,8 @@ void quad(float left, float top, float right, float bottom, float sLeft, float t
     glVertex2f(left, bottom);
 }
 
+}  // namespace
+
 void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, const GlyphAtlas& atlas) {
     const float sTexel = 1.0f / static_cast<float>(atlas.textureWidth);
     const float tTexel = 1.0f / static_cast<float>(atlas.textureHeight);
@@ -42,7 +44,14 @@ void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, 
     glEnd();
 }
 
-}  // namespace
+const GlyphAtlas& panelGlyphs(PanelCache& panel, unsigned int background) {
+    if (!panel.atlasMade) {
+        panel.atlas = loadGlyphAtlas(panelTextPixels);
+        panel.atlasMade = true;
+        glBindTexture(GL_TEXTURE_2D, background);
+    }
+    return panel.atlas;
+}
 
 PanelState Renderer::panelState() const {
     PanelState state;
@@ -76,6 +85,9 @@ PanelState Renderer::panelState() const {
     state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
     state.selectedGroup = selectedGroup;
     state.selectedPlane = selectedPlane;
+    state.showMarkers = showMarkers;
+    state.pointing = pointing;
+    state.selectedEntity = selectedEntity;
     return state;
 }
 
@@ -84,11 +96,7 @@ PanelState Renderer::panelState() const {
 // its start.
 void Renderer::drawPanel() {
     const GLuint background = textures["text_background"];
-    if (!panel.atlasMade) {
-        panel.atlas = loadGlyphAtlas(panelTextPixels);
-        panel.atlasMade = true;
-        glBindTexture(GL_TEXTURE_2D, background);
-    }
+    panelGlyphs(panel, background);
     if (!panel.boundsKnown) {
         panel.bounds = Qor::levelBounds(*level);
         panel.boundsKnown = true;

@@ -8,6 +8,7 @@
 
 #include "BSP.h"
 #include "ByteReader.h"
+#include "EntityMarkers.h"
 #include "GeometryWalk.h"
 #include "KeyHelp.h"
 #include "LevelFormat.h"
@@ -156,6 +157,21 @@ void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
     });
 }
 
+// What the pointing row says of a hit.
+std::string pointingText(const PanelState& s) {
+    const Hit& hit = s.pointing;
+    const std::string at = ", at " + point(hit.point[0], hit.point[1], hit.point[2]) + ", " +
+                           oneDecimal(hit.distance) + " units";
+    switch (hit.kind) {
+    case Hit::Kind::surface:
+        return "group " + count(hit.group) + ", triangle " + count(hit.triangle) + ", material '" +
+               hitMaterialName(*s.level, hit) + "'" + at;
+    case Hit::Kind::entity: return "entity " + count(hit.entity + 1) + " '" + hitClassname(*s.level, hit) + "'" + at;
+    case Hit::Kind::nothing: break;
+    }
+    return "nothing";
+}
+
 std::vector<std::string> viewPage(const PanelState& s) {
     std::vector<Row> rows = {
         {"position", point(s.cameraPos[0], s.cameraPos[1], s.cameraPos[2])},
@@ -170,10 +186,30 @@ std::vector<std::string> viewPage(const PanelState& s) {
         {"fill alpha", plainNumber(s.fillAlpha)},
         {"frames per second", plainNumber(s.framesPerSecond)},
         {"frame time", plainNumber(s.millisecondsPerFrame) + " ms"},
+        {"pointing at", pointingText(s)},
     };
     addGroupRows(s, rows);
     addPlaneRows(s, rows);
     return aligned("View  (F2 hides it; i level, F1 keys)", rows);
+}
+
+// The selected entity's pairs in file order, after its number and distance;
+// before any selection, how many entities there are.
+std::vector<std::string> entityPage(const PanelState& s) {
+    const std::string title = "Entity  (F3 hides it; j, k next, previous)";
+    const auto& entities = s.level->entities;
+    if (s.selectedEntity < 0 || static_cast<std::uint64_t>(s.selectedEntity) >= entities.size())
+        return aligned(title, {{"entities", count(entities.size())},
+                               {"with an origin", count(Qor::entityMarkers(*s.level).size())}});
+    const auto selected = static_cast<std::size_t>(s.selectedEntity);
+    const Qor::Entity& entity = entities[selected];
+    const std::optional<std::array<double, 3>> origin = Qor::entityOrigin(entity);
+    std::vector<Row> rows = {
+        {"entity", count(selected + 1) + " of " + count(entities.size())},
+        {"distance", origin ? oneDecimal(distanceBetween(s.cameraPos, *origin)) + " units" : "none: it has no origin"},
+    };
+    for (const auto& [key, value] : entity.pairs) rows.push_back({Qor::printableText(key), Qor::printableText(value)});
+    return aligned(title, rows);
 }
 
 }  // namespace
@@ -184,6 +220,7 @@ std::vector<std::string> panelPage(std::int32_t page, const PanelState& state) {
     case 1: return levelPage(state);
     case 2: return keysPage(state);
     case 3: return viewPage(state);
+    case 4: return entityPage(state);
     default: return {};
     }
 }

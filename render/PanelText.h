@@ -9,6 +9,7 @@
 
 #include "Bounds.h"
 #include "Look.h"
+#include "Pointing.h"
 
 // What the panel's pages show, gathered from the viewer each frame the panel
 // is drawn, so that the pages are built (and checked) without a window.
@@ -32,6 +33,7 @@ struct PanelState {
     bool singlePlane = false;
     bool singleGroup = false;
     bool mouseLook = true;
+    bool showMarkers = false;
 
     // The view page.
     std::array<double, 3> cameraPos{0.0, 0.0, 0.0};
@@ -48,11 +50,15 @@ struct PanelState {
     double millisecondsPerFrame = 0.0;
     std::uint32_t selectedGroup = 0;
     std::uint32_t selectedPlane = 0;
+    Hit pointing;
+
+    // The entity page: a position in the level's entities, or -1.
+    std::int64_t selectedEntity = -1;
 };
 
-// The lines of panel page 1 (the level), 2 (the keys) or 3 (the view): a
-// title, then rows whose values start in one column. Any other page, or a
-// state without a level, has none.
+// The lines of panel page 1 (the level), 2 (the keys), 3 (the view) or 4
+// (the entity): a title, then rows whose values start in one column. Any
+// other page, or a state without a level, has none.
 std::vector<std::string> panelPage(std::int32_t page, const PanelState& state);
 
 // A number in plain digits, rounded to four significant digits but never to

@@ -8,7 +8,7 @@ packages=(
   g++ cmake make clang libclang-rt-14-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsdl1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev libcli11-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libembree-dev
   pkg-config libsdl-ttf2.0-dev libfontconfig-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick
   libegl-dev libegl-mesa0

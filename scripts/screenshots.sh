@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the README's pictures again from the current build: the demo level
 # with the panel's level page shown, written to docs/panel.png, and the demo
-# level in each look, 640 x 480, written to docs/look-LOOK.png. BUILD_DIR
+# level in each look, 640 x 480, written to docs/look-LOOK.png, and its entity
+# markers and labels, written to docs/markers.png. BUILD_DIR
 # chooses the build directory (default: build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,3 +25,7 @@ for look in classic shaded baked normals; do
     "$build/demo.d3dbsp" >/dev/null
   echo "Wrote docs/look-$look.png"
 done
+
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$build/orvandel" --settings "$build/screenshot-window.txt" \
+  --camera=-60,-260,110,8,-8 --entities --frames 1 --screenshot docs/markers.png "$build/demo.d3dbsp" >/dev/null
+echo "Wrote docs/markers.png"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <charconv>
 #include <cstdlib>
 #include <vector>
 
@@ -29,6 +30,28 @@ bool parseSpawnNumber(const std::string& text, std::size_t& number) {
     return true;
 }
 
+// The shortest plain digits that read back as exactly the value.
+std::string shortestText(double value) {
+    char text[400];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    return std::string(text, written.ptr);
+}
+
+// Degrees whose conversion gives exactly these radians: the nearest degrees
+// may miss them by the rounding of the conversion, so their neighbours are
+// tried too, nearest first.
+std::string degreesText(double radians, double (*fromDegrees)(double)) {
+    const double degrees = radians / radiansPerDegree;
+    double candidate[2] = {degrees, degrees};
+    for (int step = 0; step < 64; ++step)
+        for (double& tried : candidate) {
+            const std::string text = shortestText(tried);
+            if (fromDegrees(std::strtod(text.c_str(), nullptr)) == radians) return text;
+            tried = std::nextafter(tried, &tried == &candidate[0] ? -HUGE_VAL : HUGE_VAL);
+        }
+    return shortestText(degrees);
+}
+
 std::vector<std::string> splitAtCommas(const std::string& text) {
     std::vector<std::string> parts(1);
     for (const char c : text) {
@@ -45,6 +68,12 @@ std::vector<std::string> splitAtCommas(const std::string& text) {
 double yawFromDegrees(double degrees) { return degrees * radiansPerDegree; }
 
 double pitchFromDegrees(double degrees) { return std::clamp(degrees * radiansPerDegree, -pitchLimit, pitchLimit); }
+
+std::string cameraArgument(const std::array<double, 3>& position, double yaw, double pitch) {
+    return "--camera " + shortestText(position[0]) + ',' + shortestText(position[1]) + ',' +
+           shortestText(position[2]) + ',' + degreesText(yaw, yawFromDegrees) + ',' +
+           degreesText(pitch, pitchFromDegrees);
+}
 
 bool parseCameraRequest(const std::string& text, CameraRequest& request) {
     CameraRequest read;

@@ -28,3 +28,7 @@ bool parseCameraRequest(const std::string& text, CameraRequest& request);
 // Radians from degrees, with the pitch held within the limit.
 double yawFromDegrees(double degrees);
 double pitchFromDegrees(double degrees);
+
+// The --camera argument that puts the camera back exactly there: the fewest
+// digits that read back to the same numbers.
+std::string cameraArgument(const std::array<double, 3>& position, double yaw, double pitch);

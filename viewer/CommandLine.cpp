@@ -25,7 +25,12 @@ std::string checkFrameCount(std::string& text) {
 }
 
 std::string checkPanelPage(std::string& text) {
-    return text == "1" || text == "2" || text == "3" ? "" : "expected 1, 2 or 3, not '" + text + "'";
+    return text == "1" || text == "2" || text == "3" || text == "4" ? ""
+                                                                    : "expected 1, 2, 3 or 4, not '" + text + "'";
+}
+
+std::string checkPixel(std::string& text) {
+    return parsePixel(text) ? "" : "expected X,Y, two whole numbers from 0, not '" + text + "'";
 }
 
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
@@ -107,6 +112,7 @@ struct Options {
     bool noWatch = false;
     std::string camera;
     std::string drawPath = "buffered";
+    std::string pick;
     std::string look = "classic";
     std::string size;
     std::string exportScale;
@@ -138,7 +144,7 @@ struct Options {
             ->check(CLI::Validator(checkFileName, ""));
         app.add_option("--panel", line.panelPage,
                        "start with panel page N shown: 1 the level, 2 the keys,\n"
-                       "3 the view (the keys i, F1 and F2)")
+                       "3 the view, 4 the entity (the keys i, F1, F2 and F3)")
             ->type_name("N")
             ->check(CLI::Validator(checkPanelPage, ""));
         app.add_option("--camera", camera,
@@ -148,6 +154,13 @@ struct Options {
                        "'spawn:N': at the level's first or N-th spawn point")
             ->type_name("WHERE")
             ->check(CLI::Validator(checkCamera, ""));
+        app.add_flag("--entities", line.entities, "start with the entity markers shown (the key n)")
+            ->disable_flag_override();
+        app.add_option("--pick", pick,
+                       "when the viewer ends, print what lies under pixel X,Y\n"
+                       "(from the window's top-left corner) in the last frame")
+            ->type_name("X,Y")
+            ->check(CLI::Validator(checkPixel, ""));
         app.add_flag("--no-watch", noWatch,
                      "do not read the level again when its file changes\n"
                      "(F5 still does)")
@@ -195,8 +208,8 @@ struct Options {
             "Without LEVEL the built-in level path is used.\n"
             "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
             "the window (or offscreen buffer), the screenshot or the export fails, 2 on a\n"
-            "command-line error or a window size (--size or the settings file's) outside\n"
-            "1 to 16384.\n");
+            "command-line error, a window size (--size or the settings file's) outside\n"
+            "1 to 16384, or a --pick pixel outside the window.\n");
     }
 };
 
@@ -233,10 +246,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     }
 
     if (!options.camera.empty()) parseCameraRequest(options.camera, line.camera);
+    if (!options.pick.empty()) line.pick = parsePixel(options.pick);
     line.watch = !options.noWatch;
     if (options.operands.size() > 1) return usageError("extra operand '" + options.operands[1] + "'");
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
+    if (line.pick && options.info) return usageError("option '--pick' needs a window, not '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     line.look = parseLook(options.look).value_or(Look::classic);
     if (!options.size.empty()) parseSize(options.size, line.size.emplace());
@@ -250,12 +265,27 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         return usageError("option '--export-scale' needs '--export'");
     if (!line.exportPath.empty()) {
         if (options.info) return usageError("options '--export' and '--info' cannot be used together");
+        if (line.pick) return usageError("option '--pick' needs a window, not '--export'");
         if (line.levelPath.empty()) return usageError("option '--export' needs a level file");
         line.action = CommandLine::Action::exportLevel;
         line.exportFormat = *exportFormatOf(line.exportPath);
         if (!options.exportScale.empty()) parseScale(options.exportScale, line.exportScale);
     }
     return line;
+}
+
+std::optional<std::array<int, 2>> parsePixel(const std::string& text) {
+    const std::size_t comma = text.find(',');
+    if (comma == std::string::npos) return std::nullopt;
+    std::array<int, 2> pixel{};
+    const std::string parts[2] = {text.substr(0, comma), text.substr(comma + 1)};
+    for (std::size_t k = 0; k < 2; ++k) {
+        const std::string& part = parts[k];
+        if (part.empty() || part.size() > 9 || part.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        pixel[k] = std::stoi(part);
+    }
+    return pixel;
 }
 
 std::string usageText() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@ struct CommandLine {
     std::uint64_t frames = 0;
     std::string screenshotPath;
     std::string settingsPath;
-    // The panel page shown from the start, 1 to 3, as if its key had been
+    // The panel page shown from the start, 1 to 4, as if its key had been
     // pressed once; 0 shows none.
     std::int32_t panelPage = 0;
     CameraRequest camera;
@@ -37,6 +38,12 @@ struct CommandLine {
     ExportFormat exportFormat = ExportFormat::glb;
     double exportScale = 1.0;
     Look look = Look::classic;
+    // Entity markers shown from the start.
+    bool entities = false;
+    // The pixel, from the window's top-left corner, whose pick line is printed
+    // when the viewer ends; whether it lies inside the window is known only
+    // once the window's size is.
+    std::optional<std::array<int, 2>> pick;
     // Frames drawn into a buffer in memory instead of a window: no display.
     bool offscreen = false;
     // The window's (or buffer's) size; it wins over the settings file's.
@@ -47,6 +54,9 @@ struct CommandLine {
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// Reads "X,Y": two whole numbers from 0, as --pick takes them.
+std::optional<std::array<int, 2>> parsePixel(const std::string& text);
 
 // The text --help prints.
 std::string usageText();

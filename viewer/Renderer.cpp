@@ -34,6 +34,8 @@ Renderer::~Renderer() = default;
 void Renderer::setLevel(Qor::BSP* shown) {
     level = shown;
     panel.boundsKnown = false;
+    pickScene.release();
+    markers = level != nullptr ? Qor::entityMarkers(*level) : std::vector<Qor::Marker>();
     geometry.release();
     if (level != nullptr && drawPath == DrawPath::buffered && glContextReady())
         geometry.build(*level, fillAlpha, look);

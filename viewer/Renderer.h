@@ -11,6 +11,7 @@
 #include "GeometryBuffers.h"
 #include "Look.h"
 #include "Panel.h"
+#include "Pointing.h"
 #include "ScreenSize.h"
 #include "Surface.h"
 
@@ -55,6 +56,9 @@ public:
     bool goToSpawn(std::size_t index);
     // Tab and Shift+Tab: the next or previous spawn point, round the list.
     void stepSpawn(bool backward);
+    // j and k: the next or previous entity with an origin, round the list,
+    // looked at from a little above.
+    void stepEntity(bool backward);
 
     // Frame composition and the geometry passes (render/).
     void resetView();
@@ -67,6 +71,19 @@ public:
     void drawCornerPoints();
     void drawPanel();
     PanelState panelState() const;
+    // Entity markers and their labels, and what page 3 points at
+    // (render/Markers.cpp).
+    void drawMarkers();
+    void drawLabels();
+    void drawPointedTriangle();
+    void drawCrosshair();
+
+    // What lies under pixel (x, y) of the window, from its top-left corner,
+    // for the camera and settings as they are (viewer/Pointing.cpp).
+    Hit pointAt(int x, int y);
+    // The pixel pointed at: the window's centre while mouse look is on, else
+    // the pointer's.
+    std::array<int, 2> pointedPixel() const;
 
     Qor::BSP* level = nullptr;
     std::string basePath;
@@ -110,6 +127,18 @@ public:
     std::int64_t spawnCursor = -1;
     // Set by the screenshot key, done at the end of that frame.
     bool screenshotRequested = false;
+
+    // Entity markers (the n key); the selected entity, a position in the
+    // level's entities, or -1 before j or k.
+    bool showMarkers = false;
+    std::int64_t selectedEntity = -1;
+    std::vector<Qor::Marker> markers;  // the level's, made by setLevel
+    // The pointer's pixel at the last input pass while mouse look was off.
+    std::array<int, 2> pointer{0, 0};
+    // The level's triangles for pointing, built on first need, dropped by
+    // setLevel; and what page 3 points at this frame.
+    PickScene pickScene;
+    Hit pointing;
 
     // The file the level came from, read again by F5 and, while watchLevel
     // is set, when it has changed on disk. Null when the level came from

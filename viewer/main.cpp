@@ -10,6 +10,7 @@
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
+#include "Pointing.h"
 #include "Renderer.h"
 #include "Settings.h"
 
@@ -46,6 +47,11 @@ int view(const CommandLine& line) {
                                        screen);
         return 2;
     }
+    if (line.pick && ((*line.pick)[0] >= screen.first || (*line.pick)[1] >= screen.second)) {
+        std::cerr << "orvandel: --pick: pixel '" << (*line.pick)[0] << ',' << (*line.pick)[1]
+                  << "' lies outside the window of '" << screen.first << "' by '" << screen.second << "' pixels\n";
+        return 2;
+    }
     Renderer renderer(builtInBasePath, screen, fullscreen,
                       line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
     renderer.drawPath = line.drawPath;
@@ -56,6 +62,8 @@ int view(const CommandLine& line) {
         renderer.overlayPage = line.panelPage;
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
+    renderer.showMarkers = line.entities;
+    std::string picked;
     {
         LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
         renderer.setLevel(file.level());
@@ -63,6 +71,10 @@ int view(const CommandLine& line) {
         renderer.watchLevel = line.watch;
         renderer.placeCamera(line.camera);
         renderer.run();
+        if (line.pick) {
+            const auto [x, y] = *line.pick;
+            picked = pickLine(x, y, renderer.pointAt(x, y), *renderer.level);
+        }
     }
 
     int status = 0;
@@ -71,6 +83,7 @@ int view(const CommandLine& line) {
         std::cerr << "ERROR: Could not write screenshot file '" << line.screenshotPath << "'.\n";
         status = 1;
     }
+    if (!picked.empty()) std::cout << picked << std::endl;
     if (line.frames != 0) {
         const double meanMs = renderer.runSeconds * 1000.0 / static_cast<double>(renderer.framesRun);
         std::printf("frames: %llu mean_ms: %.3f\n", static_cast<unsigned long long>(renderer.framesRun),

@@ -59,9 +59,9 @@ TEST(InfoCommand, ShowsTheDemosMaterialsEntitiesAndSpawnPoints) {
     const std::string path = tempPath("demo.d3dbsp");
     ASSERT_EQ(runProcess({mklevelBinary(), "demo", path}).exitStatus, 0);
     const auto text = runProcess({viewerBinary(), "--info", path});
-    EXPECT_THAT(text.out, HasSubstr("\nbounds: -640 80 -60 640 1640 580\nmaterials: 12\nentities: 5\n\n"));
+    EXPECT_THAT(text.out, HasSubstr("\nbounds: -640 80 -60 640 1640 580\nmaterials: 12\nentities: 7\n\n"));
     EXPECT_THAT(text.out, HasSubstr("         864          12  materials\n"));
-    EXPECT_THAT(text.out, HasSubstr("           5  entities\n"));
+    EXPECT_THAT(text.out, HasSubstr("           7  entities\n"));
 
     ProcessResult run;
     const Json json = infoJson(path, &run);
@@ -73,7 +73,7 @@ TEST(InfoCommand, ShowsTheDemosMaterialsEntitiesAndSpawnPoints) {
     EXPECT_EQ(keys, (std::vector<std::string>{"file", "size", "version", "lumps", "planes", "textureGroups", "vertices",
                                               "triangles", "bounds", "materials", "entities", "spawnPoints",
                                               "messages"}));
-    EXPECT_EQ(json["lumps"][37]["records"], 5);
+    EXPECT_EQ(json["lumps"][37]["records"], 7);
     EXPECT_EQ(json["materials"][1], Json::parse(R"({"index": 1, "name": "demo/street_tiles_a", "surfaceFlags": 0,
                                                     "contentFlags": 1, "groups": 3, "triangles": 48})"));
     EXPECT_EQ(json["entities"][1],

@@ -228,13 +228,16 @@ Qor::LevelContents demoScene() {
     for (const char* name : materialNames) level.materials.push_back(Qor::Material{name, 0, 1});
 
     // A start at the origin facing up the street, a second by the right-hand
-    // buildings looking up at the tower, and two lights.
+    // buildings looking up at the tower, two lights, something to pick up on
+    // the street and a named point under the arch, in front of the tower.
     level.entities = {
         {{{"classname", "worldspawn"}, {"message", "Orvandel demo street"}, {"ambient", "12"}}},
         {{{"classname", "info_player_start"}, {"origin", "0 -40 0"}, {"angle", "90"}}},
         {{{"classname", "info_player_deathmatch"}, {"origin", "400 200 40"}, {"angles", "-12 106.3 0"}}},
         {{{"classname", "light"}, {"origin", "0 700 200"}, {"light", "400"}, {"_color", "1 0.85 0.6"}}},
         {{{"classname", "light"}, {"origin", "0 1570 700"}, {"light", "600"}}},
+        {{{"classname", "item_health"}, {"origin", "-120 420 -44"}, {"count", "25"}}},
+        {{{"classname", "target_position"}, {"targetname", "arch_view"}, {"origin", "0 760 40"}}},
     };
     return level;
 }
