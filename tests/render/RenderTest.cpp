@@ -405,10 +405,12 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
 
 // A wall seen from the camera's bearing (0 head-on), storing a normal, or
 // zeros (its corners' order then says -y or, clockwise, +y), and a colour:
-// the look's colour at the centre. Shaded lights by the eye: a wall shows its
-// colour where it faces the eye, darker at a slant but never black, the same
-// from behind and whichever way its corners run, as compilers wind them
-// either way. Baked and normals are unlit.
+// the look's colour at the centre. Shaded lights by the eye, in OpenGL, so
+// the light goes with the camera however the arrays were made: a wall shows
+// its colour where it faces the eye, darker at a slant but never black, the
+// same from behind and whichever way its corners run, as compilers wind them
+// either way. Baked and normals are unlit; a stored normal wins over the
+// triangle's own.
 TEST_F(Render, EachLookColoursSurfacesByWhatTheirVerticesStoreShadedLitByTheEye) {
     const double slant = 80.0 * M_PI / 180.0;
     const Qor::Direction facing{0, -1, 0};
@@ -439,6 +441,8 @@ TEST_F(Render, EachLookColoursSurfacesByWhatTheirVerticesStoreShadedLitByTheEye)
         addTriangle(contents, 0, 0, 60, 100, {0, 0, 0, 255, stored, colour}, clockwise);
         show(contents);
         renderer.look = look;
+        lookAt({0, 100, 0}, 0, 100);
+        frame();  // the arrays, made head-on: only the light may follow the camera
         lookAt({0, 100, 0}, bearing, 100);
         EXPECT_THAT(frame()[pixelOf(0, 0)], IsColour(seen, 2));
     }
