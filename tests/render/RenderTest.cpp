@@ -14,13 +14,16 @@
 
 #include "BSP.h"
 #include "DrawingTables.h"
-#include "MalformedLevels.h"
+#include "MaterialColours.h"
+#include "Normals.h"
 #include "Renderer.h"
 #include "TestSupport.h"
+#include "ViewRay.h"
 
 // Real windows with GL contexts, levels written by the level writer and
 // frames drawn as the run loop draws them, read back before the swap. The
-// camera starts at the origin looking along +y, z up.
+// camera starts at the origin looking along +y, z up; a 45-degree view in a
+// square window.
 
 namespace {
 
@@ -30,55 +33,83 @@ using ::testing::FloatEq;
 using ::testing::MatchesRegex;
 using ::testing::Pointwise;
 
-using Pixel = std::array<std::uint8_t, 3>;  // red, green, blue
-constexpr int windowSize = 200;  // square, so the aspect is 1
-const Pixel black{0, 0, 0};
+using Pixel = std::array<std::uint8_t, 4>;  // red, green, blue, alpha
+using Rgb = std::array<int, 3>;
+constexpr int windowSize = 200;
+const Rgb black{0, 0, 0};
+const Rgb red{255, 0, 0};
 
-MATCHER_P(ShowsColour, wanted, "") {
-    return std::abs(arg[0] - wanted[0]) <= 1 && std::abs(arg[1] - wanted[1]) <= 1 &&
-           std::abs(arg[2] - wanted[2]) <= 1;
+MATCHER_P2(IsColour, wanted, tolerance, "") {
+    for (std::size_t k = 0; k < 3; ++k)
+        if (std::abs(arg[k] - wanted[k]) > tolerance) return false;
+    return true;
 }
 
-// Where (x, distance, z) shows, counted from the bottom row as glReadPixels
-// counts; the vertical field of view is 45 degrees.
+template <class Bytes>
+Rgb rgbOf(const Bytes& bytes) {
+    return {bytes[0], bytes[1], bytes[2]};
+}
+
+Rgb scaled(const Rgb& colour, double factor) {
+    Rgb out{};
+    for (std::size_t k = 0; k < 3; ++k) out[k] = static_cast<int>(std::lround(colour[k] * factor));
+    return out;
+}
+
+std::size_t litPixels(const std::vector<Pixel>& pixels) {
+    return static_cast<std::size_t>(
+        std::count_if(pixels.begin(), pixels.end(), [](const Pixel& p) { return rgbOf(p) != black; }));
+}
+
+// Where (x, distance, z) shows from the start, counted from the bottom row as
+// glReadPixels counts.
 std::size_t pixelOf(float x, float z, float distance = 100) {
     const double halfExtent = distance * std::tan(22.5 * M_PI / 180.0);
     auto toPixel = [](double ndc) { return static_cast<int>(std::floor((ndc + 1.0) * windowSize / 2.0)); };
     return static_cast<std::size_t>(toPixel(z / halfExtent) * windowSize + toPixel(x / halfExtent));
 }
 
-// One group owning one triangle centred on (x, distance, 0), reaching `half`
-// to either side and up and down.
+// One group owning one upright triangle centred on (x, distance, 0),
+// reaching `half` to either side and up and down, its corners otherwise as
+// `like` and counter-clockwise seen from the start (so its face normal is
+// -y), or the other way round.
 void addTriangle(Qor::LevelContents& level, std::uint32_t texture, float x, float half, float distance,
-                 std::uint8_t alpha = 255) {
+                 const Qor::Vertex& like = {}, bool clockwise = false) {
     const auto first = static_cast<std::uint32_t>(level.vertices.size());
-    level.vertices.insert(level.vertices.end(), {{x - half, distance, -half, alpha},
-                                                 {x + half, distance, -half, alpha},
-                                                 {x, distance, half, alpha}});
+    for (const auto& [cx, cz] : {std::pair(x - half, -half), std::pair(x + half, -half), std::pair(x, half)}) {
+        Qor::Vertex& corner = level.vertices.emplace_back(like);
+        std::tie(corner.x, corner.y, corner.z) = std::tie(cx, distance, cz);
+    }
     const auto firstIndex = static_cast<std::uint32_t>(3 * level.triangles.size());
     level.textureGroups.push_back({texture, 0, first + 3, firstIndex, 3});
-    level.triangles.push_back(Qor::Triangle{{first, first + 1, first + 2}});
+    level.triangles.push_back(clockwise ? Qor::Triangle{{first, first + 2, first + 1}}
+                                        : Qor::Triangle{{first, first + 1, first + 2}});
 }
 
 class Render : public ::testing::Test {
 protected:
     ~Render() override { shutdownVideo(); }
 
-    // Shows the level with the fill, and the outlines and corners, on or off
-    // and draws one frame.
-    void draw(const Qor::LevelContents& contents, bool filled, bool outlined) {
-        level = std::make_unique<Qor::BSP>("", testsupport::writeLevel("shown.d3dbsp", contents).c_str());
+    void show(const Qor::LevelContents& contents) { show(testsupport::writeLevel("shown.d3dbsp", contents)); }
+
+    void show(const std::string& path) {
+        level = std::make_unique<Qor::BSP>("", path.c_str());
         renderer.setLevel(level.get());
-        renderer.showFilled = filled;
-        renderer.showWireframe = renderer.showCornerPoints = outlined;
+    }
+
+    // One frame on the renderer's drawing path, rows from the bottom.
+    std::vector<Pixel> frame() {
         clearFrame();
         renderer.drawFrame();
-        glReadPixels(0, 0, windowSize, windowSize, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        std::vector<Pixel> pixels(windowSize * windowSize);
+        glReadPixels(0, 0, windowSize, windowSize, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
     }
 
     // What every frame leaves for the next, as the GL set-up does for the
     // first: pixel coordinates with the origin at the top left, white, the one
-    // texture, blending and no depth test, no vertex array and no buffer.
+    // texture, blending and no depth test, nothing of a look's own state, no
+    // array and no buffer.
     void expectScreenSpaceState(GLenum blendDestination,
                                 std::vector<std::pair<GLenum, std::vector<GLfloat>>> states = {}) const {
         const GLfloat w = 2.0f / windowSize;
@@ -89,9 +120,11 @@ protected:
             {GL_TEXTURE_BINDING_2D, {static_cast<GLfloat>(renderer.textures.at("text_background"))}},
             {GL_BLEND, {GL_TRUE}}, {GL_BLEND_SRC, {GL_SRC_ALPHA}},
             {GL_BLEND_DST, {static_cast<GLfloat>(blendDestination)}}, {GL_DEPTH_TEST, {GL_FALSE}},
+            {GL_LIGHTING, {GL_FALSE}}, {GL_LIGHT0, {GL_FALSE}}, {GL_LIGHT1, {GL_FALSE}},
+            {GL_COLOR_MATERIAL, {GL_FALSE}}, {GL_POLYGON_OFFSET_FILL, {GL_FALSE}}, {GL_NORMAL_ARRAY, {GL_FALSE}},
             {GL_VERTEX_ARRAY, {GL_FALSE}}, {GL_COLOR_ARRAY, {GL_FALSE}}, {GL_ARRAY_BUFFER_BINDING, {0}},
             {GL_ELEMENT_ARRAY_BUFFER_BINDING, {0}}, {GL_VERTEX_ARRAY_BUFFER_BINDING, {0}},
-            {GL_COLOR_ARRAY_BUFFER_BINDING, {0}}});
+            {GL_COLOR_ARRAY_BUFFER_BINDING, {0}}, {GL_NORMAL_ARRAY_BUFFER_BINDING, {0}}});
         for (const auto& [name, wanted] : states) {
             GLfloat actual[16] = {};
             glGetFloatv(name, actual);
@@ -100,41 +133,35 @@ protected:
         }
     }
 
-    void show(const std::string& path) {
-        level = std::make_unique<Qor::BSP>("", path.c_str());
-        renderer.setLevel(level.get());
-    }
-
     // The same frame drawn by the glBegin/glEnd passes and from the arrays
     // must be the same, byte for byte; the arrays' frame is returned.
-    std::vector<std::uint8_t> expectSameFrame() {
-        std::vector<std::uint8_t> frames[2];
+    std::vector<Pixel> expectSameFrame() {
+        std::vector<Pixel> frames[2];
         for (const DrawPath path : {DrawPath::immediate, DrawPath::buffered}) {
             renderer.drawPath = path;
-            clearFrame();
-            renderer.drawFrame();
-            std::vector<std::uint8_t>& rgba = frames[path == DrawPath::buffered];
-            rgba.resize(windowSize * windowSize * 4);
-            glReadPixels(0, 0, windowSize, windowSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+            frames[path == DrawPath::buffered] = frame();
+            expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
         }
-        const auto pixel = (std::mismatch(frames[0].begin(), frames[0].end(), frames[1].begin()).first -
-                            frames[0].begin()) / 4;
+        const auto pixel = std::mismatch(frames[0].begin(), frames[0].end(), frames[1].begin()).first -
+                           frames[0].begin();
         EXPECT_EQ(pixel, windowSize * windowSize) << "first difference in column " << pixel % windowSize
                                                   << ", row " << pixel / windowSize << " from the bottom";
-        expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
         return frames[1];
     }
 
-    void setSizes(float pointSize, float lineWidth) {
-        renderer.pointSize = pointSize;
-        renderer.lineWidth = lineWidth;
-        glPointSize(pointSize);
-        glLineWidth(lineWidth);
+    // The camera `distance` from `target` on the side the horizontal
+    // direction `bearing` (radians; 0 along -y, growing toward +x) points to,
+    // looking back at it.
+    void lookAt(const std::array<double, 3>& target, double bearing, double distance) {
+        renderer.cameraPos = {target[0] + distance * std::sin(bearing), target[1] - distance * std::cos(bearing),
+                              target[2]};
+        renderer.cameraYaw = -bearing;
+        renderer.cameraPitch = 0.0;
     }
 
+    bool displayHeld = testsupport::holdDisplay();
     Renderer renderer{"", {windowSize, windowSize}};
     std::unique_ptr<Qor::BSP> level;
-    std::vector<Pixel> pixels = std::vector<Pixel>(windowSize * windowSize);
 };
 
 TEST_F(Render, StartsInScreenSpaceWithAdditiveBlendingUnderTheProgramsCaption) {
@@ -145,40 +172,81 @@ TEST_F(Render, StartsInScreenSpaceWithAdditiveBlendingUnderTheProgramsCaption) {
     EXPECT_STREQ(caption, "Orvandel - by Tolvane & Drelvik");
 }
 
-// Red is texture 0 and green texture 1; the red triangle is the near one.
-// Triangles of 0.3 times their distance look alike at any distance.
-TEST_F(Render, EachModeCombinesTheFillItsOwnWayAndLeavesScreenSpaceState) {
-    using Triangles = std::vector<std::pair<std::uint32_t, float>>;  // texture, distance, in drawing order
-    const std::tuple<std::uint32_t, Triangles, std::uint8_t, double, Pixel> cases[] = {
-        {0, {{0, 100}, {1, 200}}, 255, 1.0, {255, 0, 0}},  // the near one hides the far one
-        {1, {{0, 100}, {1, 200}}, 255, 1.0, {0, 255, 0}},    // the later one covers the earlier
-        {2, {{0, 100}, {1, 200}}, 255, 1.0, {255, 255, 0}},  // they add up
-        {1, {{0, 100}}, 51, 0.5, {26, 0, 0}},                // weighed by vertex alpha times fill alpha
-        {2, {{0, 100}}, 128, 0.4, {51, 0, 0}},
-        {0, {{18, 100}}, 0, 0.0, {255, 128, 0}},             // opaque, in entry 6 of the 12 colours: orange
-    };
-    for (const auto& [mode, triangles, vertexAlpha, fillAlpha, middle] : cases) {
-        SCOPED_TRACE(::testing::Message() << "mode " << mode << ", fill alpha " << fillAlpha);
+// Texture 0 is red and baked red, texture 1 green and baked green; the red
+// triangle is the near one, drawn first. Triangles of 0.3 times their
+// distance look alike at any distance. Classic combines the fills by its
+// render mode; the other looks are opaque with a depth test whatever the
+// mode and the fill alpha: without it the far one, drawn over the near one,
+// would show or add up.
+TEST_F(Render, EachModeCombinesTheFillItsOwnWayAndTheOpaqueLooksHideFarSurfacesInAny) {
+    const Rgb shadedRed = rgbOf(Qor::unnamedTextureColour(0));
+    const std::vector<std::pair<std::uint32_t, float>> both = {{0, 100}, {1, 200}};  // texture, distance
+    const std::tuple<Look, std::uint32_t, std::vector<std::pair<std::uint32_t, float>>, std::uint8_t, double, Rgb>
+        cases[] = {
+            {Look::classic, 0, both, 255, 1.0, red},             // the near one hides the far one
+            {Look::classic, 1, both, 255, 1.0, {0, 255, 0}},     // the later one covers the earlier
+            {Look::classic, 2, both, 255, 1.0, {255, 255, 0}},   // they add up
+            {Look::classic, 1, {{0, 100}}, 51, 0.5, {26, 0, 0}},  // weighed by vertex alpha times fill alpha
+            {Look::classic, 2, {{0, 100}}, 128, 0.4, {51, 0, 0}},
+            {Look::classic, 0, {{18, 100}}, 0, 0.0, {255, 128, 0}},  // opaque, in entry 6 of the 12 colours: orange
+            {Look::shaded, 1, both, 51, 0.5, shadedRed},          {Look::shaded, 2, both, 255, 0.0, shadedRed},
+            {Look::baked, 1, both, 255, 2.0, {250, 10, 10}},      {Look::baked, 2, both, 128, 0.1, {250, 10, 10}},
+            {Look::normals, 2, both, 255, 0.3, {128, 0, 128}},
+        };
+    renderer.showWireframe = renderer.showCornerPoints = false;
+    for (const auto& [look, mode, triangles, vertexAlpha, fillAlpha, middle] : cases) {
+        SCOPED_TRACE(::testing::Message() << lookName(look) << ", mode " << mode << ", fill alpha " << fillAlpha);
         Qor::LevelContents contents;
-        for (const auto& [texture, distance] : triangles)
-            addTriangle(contents, texture, 0, 0.3f * distance, distance, vertexAlpha);
+        for (const auto& [texture, distance] : triangles) {
+            const std::array<std::uint8_t, 3> baked = texture == 0 ? std::array<std::uint8_t, 3>{250, 10, 10}
+                                                                   : std::array<std::uint8_t, 3>{10, 250, 10};
+            addTriangle(contents, texture, 0, 0.3f * distance, distance, {0, 0, 0, vertexAlpha, {}, baked});
+        }
+        show(contents);
+        renderer.look = look;
         renderer.renderMode = mode;
         renderer.fillAlpha = fillAlpha;
-        draw(contents, true, false);
-        EXPECT_THAT(pixels[pixelOf(0, 0)], ShowsColour(middle));
+        EXPECT_THAT(frame()[pixelOf(0, 0)], IsColour(middle, 1));
         expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
     }
 }
 
-// Texture 6 fills in orange; its outline and corners take entry 0, red.
-TEST_F(Render, OutlinesAndCornersTakeTheColourSixEntriesOn) {
+// Texture 6 fills in orange; its outlines and corners take entry 0, red.
+// Four triangles of a floor seen at a slant: in every look but classic the
+// surfaces are drawn under their outlines, and every pixel the outlines and
+// corners light on their own keeps their colour over the surfaces. (The floor
+// lies inside the view: where the view's sides cut a line and a triangle,
+// the two cuts' depths can differ by more than any offset.)
+TEST_F(Render, OutlinesAndCornersTakeTheColourSixEntriesOnAndShowWholeOverSurfaces) {
     Qor::LevelContents contents;
-    addTriangle(contents, 6, 0, 30, 100);
+    for (int k = 0; k < 4; ++k) {
+        const float x = -36.0f + 18.0f * static_cast<float>(k);
+        const auto first = static_cast<std::uint32_t>(contents.vertices.size());
+        contents.vertices.insert(contents.vertices.end(), {{x, 100, -40}, {x + 18, 100, -40}, {x + 9, 300, -40}});
+        contents.textureGroups.push_back({6, first, 3, static_cast<std::uint32_t>(3 * k), 3});
+        contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+    }
+    show(contents);
     renderer.renderMode = 0;  // opaque, so smoothed edges keep their colour
-    draw(contents, false, true);
-    EXPECT_THAT(pixels, Each(AnyOf(black, ShowsColour(Pixel{255, 0, 0}))));
-    EXPECT_GT(std::count_if(pixels.begin(), pixels.end(), [](const Pixel& p) { return p != black; }), 100);
-    EXPECT_EQ(pixels[pixelOf(0, 0)], black);
+    renderer.cameraPitch = -0.3;
+    for (const Look look : {Look::classic, Look::shaded, Look::baked, Look::normals}) {
+        SCOPED_TRACE(lookName(look));
+        renderer.look = look;
+        renderer.showFilled = false;
+        const std::vector<Pixel> lines = frame();
+        EXPECT_THAT(lines, Each(AnyOf(IsColour(black, 0), IsColour(red, 1))));
+        renderer.showFilled = true;
+        const std::vector<Pixel> over = frame();
+        std::size_t outlined = 0;
+        std::size_t kept = 0;
+        for (std::size_t at = 0; at < lines.size(); ++at) {
+            if (rgbOf(lines[at]) != red) continue;
+            ++outlined;
+            kept += rgbOf(over[at]) == red;
+        }
+        EXPECT_GT(outlined, 500u);
+        EXPECT_TRUE(look == Look::classic || kept == outlined) << kept << " of " << outlined << " kept";
+    }
 }
 
 Qor::TextureGroup groupOf(std::uint32_t firstIndex, std::uint32_t indexCount, std::uint32_t firstVertex = 0) {
@@ -225,46 +293,53 @@ TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsP
                                               << single << ", selected " << selected << ", " << lit);
             renderer.drawPath = path;
             contents.textureGroups = groups;
+            renderer.showFilled = renderer.showWireframe = renderer.showCornerPoints = on;
             renderer.showPlanePoints = on && !single;
             renderer.singleGroup = renderer.singlePlane = single;
             renderer.selectedGroup = renderer.selectedPlane = selected;
-            draw(contents, on, on);
+            show(contents);
+            const std::vector<Pixel> pixels = frame();
             std::string shown;  // each probe's number if its pixel is lit
             for (std::size_t k = 0; k < probes.size(); ++k)
-                shown += pixels[probes[k]] != black ? std::to_string(k) : "-";
+                shown += rgbOf(pixels[probes[k]]) != black ? std::to_string(k) : "-";
             EXPECT_EQ(shown, lit);
             // All black, unless some probe is lit.
-            EXPECT_EQ(pixels == std::vector<Pixel>(pixels.size()), lit == "------");
+            EXPECT_EQ(litPixels(pixels) == 0, lit == "------");
         }
 }
 
-std::size_t litPixels(const std::vector<std::uint8_t>& rgba) {
-    std::size_t lit = 0;
-    for (std::size_t at = 0; at < rgba.size(); at += 4) lit += rgba[at] != 0 || rgba[at + 1] != 0 || rgba[at + 2] != 0;
-    return lit;
-}
-
 // The arrays draw what the glBegin/glEnd passes draw, from buffer objects and
-// from client arrays alike. Consecutive views change the fill alpha among
-// other things, so each arrays frame also shows a change of alpha at once.
-TEST_F(Render, ArraysDrawEveryViewOfEveryLevelAsTheImmediatePassesDo) {
+// from client arrays alike, in every look, from the start and from where the
+// whole level shows. Consecutive views change the fill alpha among other
+// things, so each arrays frame also shows a change of alpha at once; outside
+// classic it must change nothing.
+TEST_F(Render, ArraysDrawEveryViewOfEveryLevelInEveryLookAsTheImmediatePassesDo) {
     const TableView views[] = {
         {2, "fwc", -1, -1, 1, 1, 0.1},     {0, "pfwc", -1, -1, 3.5f, 2.5f, 0.5}, {1, "f", -1, -1, 1, 1, 0.2},
-        {1, "f", -1, -1, 1, 1, 0.73},      {1, "w", -1, -1, 1, 1, 0.73},      {0, "c", -1, -1, 10, 1, 0.73},        {2, "wc", -1, -1, 10, 10, 1.5},
-        {1, "fc", 1, -1, 2, 1, -0.004},    {0, "fw", 0, 1, 1, 4, 0.3},           {2, "p", -1, -1, 6, 1, 0.3},
-        {1, "pfwc", 3, 0, 1.5f, 1.5f, 0},  {2, "f", -1, -1, 1, 1, 2},            {0, "", -1, -1, 1, 1, 2},
+        {1, "f", -1, -1, 1, 1, 0.73},      {1, "w", -1, -1, 1, 1, 0.73},      {0, "c", -1, -1, 10, 1, 0.73},
+        {2, "wc", -1, -1, 10, 10, 1.5},    {1, "fc", 1, -1, 2, 1, -0.004},    {0, "fw", 0, 1, 1, 4, 0.3},
+        {2, "p", -1, -1, 6, 1, 0.3},       {1, "pfwc", 3, 0, 1.5f, 1.5f, 0},  {2, "f", -1, -1, 1, 1, 2},
+        {0, "", -1, -1, 1, 1, 2},
     };
     const std::vector<std::pair<std::string, std::string>> levels = tableLevels();
     for (const bool bufferObjects : {true, false}) {
         renderer.geometry.onlyOpenGl11 = !bufferObjects;
         for (const auto& [name, path] : levels) {
             show(path);
-            for (const TableView& view : views) {
-                SCOPED_TRACE(::testing::Message() << name << (bufferObjects ? "" : ", client arrays") << ", mode "
-                                                  << view.mode << " '" << view.passes << "', group " << view.group
-                                                  << ", plane " << view.plane << ", alpha " << view.fillAlpha);
-                applyView(renderer, view);
-                expectSameFrame();
+            for (const bool fitted : {false, true}) {
+                if (fitted) renderer.fitLevel();
+                else lookAt({0, 100, 0}, 0, 100);  // the start
+                for (const Look look : {Look::classic, Look::shaded, Look::baked, Look::normals})
+                    for (const TableView& view : views) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << name << (bufferObjects ? "" : ", client arrays") << (fitted ? ", fitted" : "")
+                                     << ", " << lookName(look) << ", mode " << view.mode << " '" << view.passes
+                                     << "', group " << view.group << ", plane " << view.plane << ", alpha "
+                                     << view.fillAlpha);
+                        renderer.look = look;
+                        applyView(renderer, view);
+                        expectSameFrame();
+                    }
             }
         }
     }
@@ -275,22 +350,15 @@ TEST_F(Render, ArraysDrawEveryViewOfEveryLevelAsTheImmediatePassesDo) {
 // distance along the view.
 void addTriangleSeenAt(Qor::LevelContents& level, const Renderer& camera, double column, double row,
                        double distance, std::uint32_t texture) {
-    using Vector = std::array<double, 3>;
-    const double cp = std::cos(camera.cameraPitch);
-    const Vector forward = {cp * std::sin(camera.cameraYaw), cp * std::cos(camera.cameraYaw),
-                            std::sin(camera.cameraPitch)};
-    const double flat = std::hypot(forward[0], forward[1]);
-    const Vector side = {forward[1] / flat, -forward[0] / flat, 0};
-    const Vector up = {side[1] * forward[2], -side[0] * forward[2], side[0] * forward[1] - side[1] * forward[0]};
-    const double pixel = 2 * distance * std::tan(22.5 * M_PI / 180.0) / windowSize;
+    const ViewBasis view = viewBasis(camera.cameraPos, camera.cameraYaw, camera.cameraPitch, windowSize, windowSize);
+    const double pixel = 2 * distance * view.halfHeight / windowSize;
     auto at = [&](double x, double y) {
-        const double across = (x - windowSize / 2.0) * pixel;
-        const double above = (y - windowSize / 2.0) * pixel;
-        Qor::Vertex v;
-        v.x = static_cast<float>(camera.cameraPos[0] + distance * forward[0] + across * side[0] + above * up[0]);
-        v.y = static_cast<float>(camera.cameraPos[1] + distance * forward[1] + across * side[1] + above * up[1]);
-        v.z = static_cast<float>(camera.cameraPos[2] + distance * forward[2] + across * side[2] + above * up[2]);
-        return v;
+        std::array<float, 3> point{};
+        for (std::size_t k = 0; k < 3; ++k)
+            point[k] = static_cast<float>(view.eye[k] + distance * view.forward[k] +
+                                          (x - windowSize / 2.0) * pixel * view.right[k] +
+                                          (y - windowSize / 2.0) * pixel * view.up[k]);
+        return Qor::Vertex{point[0], point[1], point[2]};
     };
     const auto first = static_cast<std::uint32_t>(level.vertices.size());
     level.vertices.insert(level.vertices.end(), {at(column - 1, row - 1), at(column + 1, row - 1), at(column, row + 1)});
@@ -304,7 +372,7 @@ void addTriangleSeenAt(Qor::LevelContents& level, const Renderer& camera, double
 // distances, where OpenGL's rounding still draws a little past the far one.
 // Culling sends fewer triangles and never changes a pixel.
 TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
-    setSizes(10, 10);
+    applyView(renderer, {2, "fwc", -1, -1, 10, 10, 0.1});
     const std::tuple<std::array<double, 3>, double, double> cameras[] = {
         {{0, 0, 0}, 0, 0}, {{30, -70, 20}, 0.7, 0.3}, {{-200, 150, -90}, 2.5, -1.4}, {{10, 10, 10}, -1.2, 1.5},
     };
@@ -324,7 +392,7 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
             }
         for (const double distance : {9.9, 10.0, 10.1, 9999.9, 10000.1, 10040.0, 12000.0})
             addTriangleSeenAt(contents, renderer, 60, 140, distance, texture++);
-        show(testsupport::writeLevel("edges.d3dbsp", contents));
+        show(contents);
         for (const std::uint32_t mode : {0u, 1u, 2u}) {
             SCOPED_TRACE(::testing::Message() << "yaw " << yaw << ", pitch " << pitch << ", mode " << mode);
             renderer.renderMode = mode;
@@ -335,27 +403,128 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
     }
 }
 
-// A new level between two frames replaces every array of the old one, and a
-// level too large for the arrays is drawn the immediate way, with a warning.
-TEST_F(Render, ANewLevelReplacesTheArraysOfTheOldOne) {
-    const std::string demo = generatedLevel({"demo"});
-    const std::string small = testsupport::writeTemp("small.d3dbsp", Qor::malformedLevels()[0].bytes);
-    const std::string bench = generatedLevel({"bench", "--triangles", "900"});
-    renderer.singleGroup = true;
-    renderer.selectedGroup = 5;
-    for (const std::string& path : {demo, small, demo, bench}) {
-        SCOPED_TRACE(path);
-        show(path);
-        expectSameFrame();
+// A wall seen from the camera's bearing (0 head-on), storing a normal, or
+// zeros (its corners' order then says -y or, clockwise, +y), and a colour:
+// the look's colour at the centre. Shaded lights by the eye, in OpenGL, so
+// the light goes with the camera however the arrays were made: a wall shows
+// its colour where it faces the eye, darker at a slant but never black, the
+// same from behind and whichever way its corners run, as compilers wind them
+// either way. Baked and normals are unlit; a stored normal wins over the
+// triangle's own.
+TEST_F(Render, EachLookColoursSurfacesByWhatTheirVerticesStoreShadedLitByTheEye) {
+    const double slant = 80.0 * M_PI / 180.0;
+    const Qor::Direction facing{0, -1, 0};
+    const Qor::Direction slanted{0.6f, -0.8f, 0.0f};
+    const Qor::Direction none{};
+    const Qor::Rgb white{255, 255, 255};
+    const Rgb own = rgbOf(Qor::unnamedTextureColour(0));
+    auto lit = [&](double cosine) { return scaled(own, 0.35 + 0.65 * cosine); };
+    const std::tuple<Look, Qor::Direction, Qor::Rgb, bool, double, Rgb> cases[] = {
+        // look, stored normal, stored colour, clockwise, the camera's bearing, seen
+        {Look::shaded, facing, white, false, 0, own},
+        {Look::shaded, facing, white, false, slant, lit(std::cos(slant))},
+        {Look::shaded, facing, white, false, M_PI, own},
+        {Look::shaded, facing, white, false, M_PI + slant, lit(std::cos(slant))},
+        {Look::shaded, slanted, white, false, 0, lit(0.8)},
+        {Look::shaded, slanted, white, true, 0, lit(0.8)},
+        {Look::normals, none, white, false, 0, {128, 0, 128}},
+        {Look::normals, none, white, true, 0, {128, 255, 128}},
+        {Look::normals, {0, 0, 1}, white, false, 0, {128, 128, 255}},  // stored as a floor's
+        {Look::baked, slanted, {200, 40, 90}, false, 0, {200, 40, 90}},
+        {Look::baked, none, {12, 250, 128}, true, 0, {12, 250, 128}},
+    };
+    renderer.showWireframe = renderer.showCornerPoints = false;
+    for (const auto& [look, stored, colour, clockwise, bearing, seen] : cases) {
+        SCOPED_TRACE(::testing::Message() << lookName(look) << ", bearing " << bearing
+                                          << (clockwise ? ", clockwise" : ""));
+        Qor::LevelContents contents;
+        addTriangle(contents, 0, 0, 60, 100, {0, 0, 0, 255, stored, colour}, clockwise);
+        show(contents);
+        renderer.look = look;
+        lookAt({0, 100, 0}, 0, 100);
+        frame();  // the arrays, made head-on: only the light may follow the camera
+        lookAt({0, 100, 0}, bearing, 100);
+        EXPECT_THAT(frame()[pixelOf(0, 0)], IsColour(seen, 2));
     }
-    renderer.geometry.byteLimit = 1000;
+}
+
+// Groups of one material share its colour, in any level; each material has
+// its own, and a texture without one takes the colour of its index.
+TEST_F(Render, ShadedSurfacesTakeTheirMaterialsColourWhateverTheLevel) {
+    const std::vector<float> across = {-30, -10, 10, 30};
+    auto shown = [&](std::vector<std::uint32_t> textures, std::vector<std::string> names) {
+        Qor::LevelContents contents;
+        for (std::size_t k = 0; k < textures.size(); ++k) addTriangle(contents, textures[k], across[k], 6, 100);
+        for (std::string& name : names) contents.materials.push_back({std::move(name), 0, 1});
+        show(contents);
+        const std::vector<Pixel> pixels = frame();
+        std::vector<Rgb> colours;
+        for (const float x : across) colours.push_back(rgbOf(pixels[pixelOf(x, 0)]));
+        return colours;
+    };
+    renderer.look = Look::shaded;
+    renderer.showWireframe = renderer.showCornerPoints = false;
+    const std::vector<Rgb> first = shown({0, 1, 2, 7}, {"brick", "brick", "stone"});
+    EXPECT_THAT(first[0], IsColour(rgbOf(Qor::materialColour("brick")), 1));
+    EXPECT_EQ(first[1], first[0]);
+    EXPECT_THAT(first[2], IsColour(rgbOf(Qor::materialColour("stone")), 1));
+    EXPECT_NE(first[2], first[0]);
+    EXPECT_THAT(first[3], IsColour(rgbOf(Qor::unnamedTextureColour(7)), 1));
+    const std::vector<Rgb> second = shown({2, 0, 1, 3}, {"moss", "stone", "brick"});
+    EXPECT_EQ(second[0], first[0]) << "brick, now texture 2 of another level";
+    EXPECT_EQ(second[2], first[2]) << "stone, now texture 1";
+}
+
+std::string arraysWarning(const std::string& bytes) {
+    return "WARNING: The level's vertex arrays do not fit in memory, so it is drawn without them, more slowly; "
+           "bytes needed: '" + bytes + "'\\.\n";
+}
+
+// Staying in classic costs nothing; a look's arrays come the first time it
+// is drawn with its fills, stay for the level, and go with it: a new level
+// comes with the arrays of the look in use. Arrays that would pass the limit,
+// a look's or classic's own, leave the level to the glBegin/glEnd passes,
+// with a warning.
+TEST_F(Render, ALooksArraysAreMadeTheFirstTimeItsFillsAreDrawnAndGoWithTheLevel) {
+    const std::string path = generatedLevel({"bench", "--triangles", "900"});
+    show(path);
+    const std::size_t classic = renderer.geometry.bytes();
+    frame();
+    EXPECT_EQ(renderer.geometry.bytes(), classic);
+    const std::size_t corners = 3 * 900;
+    const std::tuple<Look, bool, std::size_t> steps[] = {
+        {Look::shaded, false, 0},                            // fills off: nothing needs them yet
+        {Look::shaded, true, corners * 6 * sizeof(float)},   // colours and normals
+        {Look::baked, true, corners * 3 * sizeof(float)},    // colours only
+        {Look::shaded, true, 0},                             // kept
+        {Look::classic, true, 0},
+        {Look::normals, true, corners * 3 * sizeof(float)},
+    };
+    std::size_t expected = classic;
+    for (const auto& [look, filled, added] : steps) {
+        renderer.look = look;
+        renderer.showFilled = filled;
+        frame();
+        expected += added;
+        EXPECT_EQ(renderer.geometry.bytes(), expected) << lookName(look) << (filled ? "" : ", fills off");
+    }
+    show(path);
+    EXPECT_EQ(renderer.geometry.bytes(), classic + corners * 3 * sizeof(float)) << "normals, in use";
+    renderer.look = Look::classic;
+    show(path);
+    EXPECT_EQ(renderer.geometry.bytes(), classic);
     testing::internal::CaptureStderr();
-    show(demo);
-    expectSameFrame();
-    EXPECT_THAT(testing::internal::GetCapturedStderr(),
-                MatchesRegex("WARNING: The level's vertex arrays do not fit in memory, so it is drawn without "
-                             "them, more slowly; bytes needed: '[0-9]+'\\.\n"));
+    renderer.geometry.byteLimit = classic + 1;
+    renderer.look = Look::baked;
+    EXPECT_GT(litPixels(expectSameFrame()), 0u);
     EXPECT_EQ(renderer.geometry.bytes(), 0u);
+    renderer.geometry.byteLimit = 1000;
+    show(path);
+    EXPECT_GT(litPixels(expectSameFrame()), 0u);
+    EXPECT_EQ(renderer.geometry.bytes(), 0u);
+    EXPECT_THAT(testing::internal::GetCapturedStderr(),
+                MatchesRegex(arraysWarning(std::to_string(classic + corners * 3 * sizeof(float))) +
+                             arraysWarning("[0-9]+")));
 }
 
 }  // namespace
