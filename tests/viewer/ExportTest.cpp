@@ -1,0 +1,532 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <tiny_gltf.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "BSP.h"
+#include "CommandLine.h"
+#include "EntityRules.h"
+#include "ExportGeometry.h"
+#include "GeometryWalk.h"
+#include "Normals.h"
+#include "TestSupport.h"
+
+// --export and the geometry it writes: what the level draws, grouped by
+// material, each corner with its normal and colour, vertices shared where
+// they agree. Each file is read back with a reader of its own format and
+// held against the level it came from.
+
+namespace {
+
+using namespace testsupport;
+using ::testing::DoubleNear;
+using ::testing::Pointwise;
+
+std::string readAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Whether an export left files of its own behind, which a finished one,
+// good or failed, never does.
+bool stagingLeftOver() {
+    for (const auto& entry : std::filesystem::directory_iterator(tempPath("")))
+        if (entry.path().filename().string().rfind(".orvandel-export-", 0) == 0) return true;
+    return false;
+}
+
+ProcessResult exportLevel(const std::string& level, const std::string& out, std::vector<std::string> more = {}) {
+    std::vector<std::string> argv = {viewerBinary(), "--export", out, level};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return runProcess(argv);
+}
+
+Qor::Vertex vertex(float x, float y, float z, Qor::Direction normal = {}, Qor::Rgb colour = {255, 255, 255},
+                   std::uint8_t alpha = 255) {
+    return Qor::Vertex{x, y, z, alpha, normal, colour};
+}
+
+Qor::TextureGroup group(std::uint32_t texture, std::size_t firstVertex, std::size_t firstIndex, std::size_t indexCount) {
+    return Qor::TextureGroup{texture, static_cast<std::uint32_t>(firstVertex), 0, static_cast<std::uint32_t>(firstIndex),
+                             static_cast<std::uint32_t>(indexCount)};
+}
+
+std::array<float, 3> position(const Qor::Vertex& v) { return {v.x, v.y, v.z}; }
+
+// A corner as the shaded look draws it: position, normal, and colour with alpha.
+using Corner = std::tuple<std::array<float, 3>, Qor::Direction, std::array<std::uint8_t, 4>>;
+// Each texture drawn, in texture order, with its corners three to a triangle.
+using Corners = std::vector<std::pair<std::uint32_t, std::vector<Corner>>>;
+
+// The corners the filled pass draws.
+Corners drawnCorners(const Qor::BSP& level) {
+    std::map<std::uint32_t, std::vector<Corner>> byTexture;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            const auto normals = Qor::cornerNormals(a, b, c);
+            std::size_t k = 0;
+            for (const Qor::Vertex* v : {&a, &b, &c})
+                byTexture[group.texture].emplace_back(position(*v), normals[k++],
+                                                      std::array<std::uint8_t, 4>{v->colour[0], v->colour[1], v->colour[2], v->alpha});
+        });
+    });
+    return {byTexture.begin(), byTexture.end()};
+}
+
+// The corners an export's geometry holds, each through its index.
+Corners exportedCorners(const ExportGeometry& geometry) {
+    Corners out;
+    for (const ExportPrimitive& primitive : geometry.primitives) {
+        out.emplace_back(primitive.texture, std::vector<Corner>{});
+        for (std::size_t k = 0; k < primitive.indexCount; ++k) {
+            const ExportVertex v = geometry.vertex(primitive.firstVertex + geometry.index(primitive, k));
+            out.back().second.emplace_back(v.position, v.normal, v.colour);
+        }
+    }
+    return out;
+}
+
+TEST(ExportGeometry, HoldsWhatTheFilledPassDrawsOnePrimitivePerTextureInTextureOrder) {
+    Qor::LevelContents level;
+    for (int k = 0; k < 6; ++k) level.vertices.push_back(vertex(float(k), float(k * k), 1.0f, {0, 0, 1}));
+    level.vertices[5].y = NAN;
+    level.triangles = {{{0, 1, 2}}, {{1, 2, 3}}, {{0, 2, 4}}, {{0, 1, 5}}, {{0, 1, 9}}, {{2, 3, 4}}};
+    level.textureGroups = {
+        group(7, 0, 0, 6),    // two triangles
+        group(2, 0, 6, 3),    // one
+        group(7, 0, 9, 6),    // one with a corner that is not finite, one past the vertices
+        group(3, 0, 15, 3),   // the last triangle
+        group(5, 0, 1, 3),    // not whole triangles: never drawn
+        group(9, 0, 18, 3),   // past the triangles: nothing
+        group(2, 2, 15, 3),   // the last triangle again, its corners two further on: past the vertices
+    };
+    const Qor::BSP loaded("", writeLevel("drawn.d3dbsp", level).c_str());
+    const auto c = [&](std::uint32_t k) { return Corner{position(loaded.vertices[k]), {0, 0, 1}, {255, 255, 255, 255}}; };
+    EXPECT_EQ(exportedCorners(exportGeometry(loaded)),
+              (Corners{{2, {c(0), c(2), c(4)}}, {3, {c(2), c(3), c(4)}}, {7, {c(0), c(1), c(2), c(1), c(2), c(3)}}}));
+}
+
+TEST(ExportGeometry, SharesAVertexExactlyWherePositionNormalAndColourAgree) {
+    const Qor::Direction up{0, 0, 1};
+    const std::tuple<const char*, std::vector<Qor::Vertex>, std::vector<Qor::Triangle>, std::size_t> cases[] = {
+        {"a flat quad without normals: both faces face up alike",
+         {vertex(0, 0, 0), vertex(2, 0, 0), vertex(2, 2, 0), vertex(0, 2, 0)}, {{{0, 1, 2}}, {{0, 2, 3}}}, 4},
+        {"a ridge without normals: the shared edge once for each face",
+         {vertex(0, 0, 0), vertex(1, 0, 1), vertex(1, 1, 1), vertex(2, 0, 0)}, {{{0, 1, 2}}, {{1, 3, 2}}}, 6},
+        {"a ridge whose edge stores a normal: only the corners without one differ",
+         {vertex(0, 0, 0), vertex(1, 0, 1, up), vertex(1, 1, 1, up), vertex(2, 0, 0)}, {{{0, 1, 2}}, {{1, 3, 2}}}, 4},
+        {"two level vertices alike in everything: one",
+         {vertex(0, 0, 0, up), vertex(1, 0, 0, up), vertex(0, 1, 0, up), vertex(1, 0, 0, up), vertex(1, 1, 0, up)},
+         {{{0, 1, 2}}, {{2, 3, 4}}}, 4},
+        {"alike but for the alpha: two",
+         {vertex(0, 0, 0, up), vertex(1, 0, 0, up), vertex(0, 1, 0, up), vertex(1, 0, 0, up, {255, 255, 255}, 7),
+          vertex(1, 1, 0, up)},
+         {{{0, 1, 2}}, {{2, 3, 4}}}, 5},
+    };
+    for (const auto& [what, vertices, triangles, shared] : cases) {
+        SCOPED_TRACE(what);
+        Qor::LevelContents level;
+        level.vertices = vertices;
+        level.triangles = triangles;
+        level.textureGroups = {group(0, 0, 0, 3 * triangles.size())};
+        const Qor::BSP loaded("", writeLevel("shared.d3dbsp", level).c_str());
+        const ExportGeometry geometry = exportGeometry(loaded);
+        EXPECT_EQ(geometry.vertexCount(), shared);
+        // Each corner still is its level vertex, with the normal the shaded look gives it.
+        EXPECT_EQ(exportedCorners(geometry), drawnCorners(loaded));
+    }
+}
+
+TEST(ExportGeometry, BuildsALargeLevelInTwoRunsWithIndicesIn16BitsWhileTheyFit) {
+    // glTF keeps the index 65535 for restarting strips, so 16 bits number at
+    // most 65534 vertices. Texture 1 takes as many as 16 bits allow, or one
+    // more, in the most corners a group holds; each other texture a strip of
+    // its own length, so that no two primitives' indices are alike, and
+    // enough of them to be built in two runs.
+    for (const std::uint32_t wide : {65534u, 65535u}) {
+        SCOPED_TRACE(wide);
+        Qor::LevelContents contents;
+        for (std::uint32_t texture = 0; texture < 200; ++texture) {
+            const std::uint32_t triangles = texture == 1 ? 21845 : 300 + 7 * texture;
+            contents.textureGroups.push_back(group(texture, contents.vertices.size(), 3 * contents.triangles.size(), 3 * triangles));
+            for (std::uint32_t i = 0; i < (texture == 1 ? wide : triangles + 2); ++i)
+                contents.vertices.push_back(vertex(float(texture), float(i), float(i * i % 7), {0, 0, 1}));
+            for (std::uint32_t i = 0; i < triangles; ++i)
+                contents.triangles.push_back(texture == 1 ? Qor::Triangle{{3 * i, 3 * i + 1, std::min(3 * i + 2, wide - 1)}}
+                                                          : Qor::Triangle{{i, i + 1 + i % 2, i + 2 - i % 2}});
+        }
+        const Qor::BSP level("", writeLevel("large.d3dbsp", contents).c_str());
+        const ExportGeometry geometry = exportGeometry(level);
+        ASSERT_EQ(geometry.primitives.size(), 200u);
+        EXPECT_EQ(geometry.primitives[1].vertexCount, wide);
+        for (const ExportPrimitive& primitive : geometry.primitives) {
+            EXPECT_EQ(primitive.shortIndices, primitive.texture != 1 || wide == 65534) << primitive.texture;
+            EXPECT_EQ(primitive.indexOffset % 4, 0u) << primitive.texture;
+        }
+        EXPECT_EQ(exportedCorners(geometry), drawnCorners(level));
+    }
+}
+
+// Three materials (one named in bytes that are not UTF-8), a texture with no
+// material, normals stored and not, and entities of every kind the export
+// tells apart.
+Qor::LevelContents fixture() {
+    Qor::LevelContents level;
+    level.vertices = {
+        vertex(0, 0, 0, {0, 0, 1}, {200, 10, 10}, 255),      vertex(64, 0, 0, {0, 0, 1}, {10, 200, 10}, 128),
+        vertex(64, 64, 0, {0, 0, 1}, {10, 10, 200}, 0),      vertex(0, 64, 0, {0, 0, 1}, {1, 2, 3}, 4),
+        vertex(0, 0, 0),                                     vertex(0, 64, 32),
+        vertex(0, 0, 32),                                    vertex(-8.5f, 3.25f, 1e6f, {0, 2, 0}, {7, 8, 9}, 10),
+        vertex(-8, 3, 1e6f, {0, 2, 0}, {7, 8, 9}, 10),       vertex(-8, 4, 1e6f, {0, 2, 0}, {7, 8, 9}, 10),
+    };
+    level.triangles = {{{0, 1, 2}}, {{0, 2, 3}}, {{0, 1, 2}}, {{0, 1, 2}}};
+    level.textureGroups = {
+        Qor::TextureGroup{2, 0, 4, 0, 6},  // the floor, normals stored
+        Qor::TextureGroup{1, 4, 3, 6, 3},  // a wall without normals
+        Qor::TextureGroup{9, 7, 3, 9, 3},  // no material 9
+    };
+    level.materials = {Qor::Material{"unused", 0, 0}, Qor::Material{"metal\xff", 1, 2},
+                       Qor::Material{"stone/floor", 3, 4}};
+    level.entities = {
+        {{{"classname", "worldspawn"}, {"message", "Caf\xe9 \xc3\xa9"}}},
+        {{{"classname", "info_player_start"}, {"origin", "10 20 30"}, {"angle", "90"}}},
+        {{{"classname", "info_player_deathmatch"}, {"targetname", "second"}, {"origin", "-5 0 8"},
+          {"angles", "-30 45 0"}}},
+        {{{"classname", "light"}, {"origin", "0 0 64"}, {"target", "a"}, {"light", "300"}, {"target", "b"},
+          {"target", "c"}}},
+        {{{"classname", "item_health"}, {"origin", "1.5 2 3"}, {"\xff", "v\xc3("}}},
+        {{{"classname", "trigger_once"}, {"model", "*1"}}},
+        {{{"classname", "info_null"}, {"origin", "1 2"}}},
+    };
+    return level;
+}
+
+// The fixture's textures drawn, as an export names them, with their flags.
+const std::map<std::uint32_t, std::tuple<std::string, int, int>> fixtureMaterials = {
+    {1, {"metal\xef\xbf\xbd", 1, 2}}, {2, {"stone/floor", 3, 4}}, {9, {"texture-9", 0, 0}}};
+
+tinygltf::Model loadGltf(const std::string& path) {
+    tinygltf::TinyGLTF reader;
+    tinygltf::Model model;
+    std::string error, warning;
+    const bool loaded = path.substr(path.size() - 4) == ".glb" ? reader.LoadBinaryFromFile(&model, &error, &warning, path)
+                                                               : reader.LoadASCIIFromFile(&model, &error, &warning, path);
+    EXPECT_TRUE(loaded) << error;
+    EXPECT_EQ(warning, "");
+    return model;
+}
+
+// Element i of an accessor, N components of type T, through its view's stride.
+template <typename T, std::size_t N>
+std::array<T, N> element(const tinygltf::Model& model, int accessor, std::size_t i) {
+    const tinygltf::Accessor& a = model.accessors.at(static_cast<std::size_t>(accessor));
+    const tinygltf::BufferView& view = model.bufferViews.at(static_cast<std::size_t>(a.bufferView));
+    const std::size_t stride = view.byteStride != 0 ? view.byteStride : sizeof(T) * N;
+    const auto& data = model.buffers.at(static_cast<std::size_t>(view.buffer)).data;
+    const std::size_t at = view.byteOffset + a.byteOffset + stride * i;
+    EXPECT_LE(at + sizeof(T) * N, data.size());
+    std::array<T, N> out{};
+    if (at + sizeof out <= data.size()) std::memcpy(out.data(), data.data() + at, sizeof out);
+    return out;
+}
+
+// The corners a glTF export's primitives hold, each through its index.
+Corners gltfCorners(const tinygltf::Model& model) {
+    Corners out;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives) {
+        const tinygltf::Material& material = model.materials.at(static_cast<std::size_t>(primitive.material));
+        out.emplace_back(material.extras.Get("texture").GetNumberAsInt(), std::vector<Corner>{});
+        EXPECT_EQ(primitive.mode, TINYGLTF_MODE_TRIANGLES);
+        const bool narrow = model.accessors.at(static_cast<std::size_t>(primitive.indices)).componentType ==
+                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT;
+        for (std::size_t k = 0; k < model.accessors[static_cast<std::size_t>(primitive.indices)].count; ++k) {
+            const std::uint32_t v = narrow ? element<std::uint16_t, 1>(model, primitive.indices, k)[0]
+                                           : element<std::uint32_t, 1>(model, primitive.indices, k)[0];
+            out.back().second.emplace_back(element<float, 3>(model, primitive.attributes.at("POSITION"), v),
+                                           element<float, 3>(model, primitive.attributes.at("NORMAL"), v),
+                                           element<std::uint8_t, 4>(model, primitive.attributes.at("COLOR_0"), v));
+        }
+    }
+    return out;
+}
+
+// Holds a glTF export of the fixture against the level it came from.
+void expectFixtureGltf(const tinygltf::Model& model, const Qor::BSP& level, double scale) {
+    EXPECT_EQ(gltfCorners(model), drawnCorners(level));
+    ASSERT_EQ(model.materials.size(), fixtureMaterials.size());
+    for (const tinygltf::Material& material : model.materials) {
+        const auto texture = static_cast<std::uint32_t>(material.extras.Get("texture").GetNumberAsInt());
+        SCOPED_TRACE(texture);
+        const auto& [name, surfaceFlags, contentFlags] = fixtureMaterials.at(texture);
+        EXPECT_EQ(material.name, name);
+        EXPECT_EQ(material.extras.Get("surfaceFlags").GetNumberAsInt(), surfaceFlags);
+        EXPECT_EQ(material.extras.Get("contentFlags").GetNumberAsInt(), contentFlags);
+        const std::array<double, 3> colour = linearColour(Qor::textureColour(level, texture));
+        EXPECT_THAT(material.pbrMetallicRoughness.baseColorFactor,
+                    Pointwise(DoubleNear(1e-12), std::vector<double>{colour[0], colour[1], colour[2], 1.0}));
+        EXPECT_EQ(material.pbrMetallicRoughness.metallicFactor, 0.0);
+        EXPECT_TRUE(material.doubleSided);
+    }
+    EXPECT_EQ(model.asset.generator, "orvandel 0.1.0");
+    EXPECT_EQ(model.asset.extras.Get("source").Get<std::string>(), "fixture.d3dbsp");
+    for (const auto& [key, count] : {std::pair<const char*, int>{"vertices", 10}, {"triangles", 4},
+                                     {"textureGroups", 3}, {"materials", 3}, {"entities", 7}, {"planes", 0}})
+        EXPECT_EQ(model.asset.extras.Get(key).GetNumberAsInt(), count) << key;
+
+    // One root, turning z up into y up and scaling; the geometry in level
+    // units and the placed entities beneath it.
+    ASSERT_EQ(model.scenes.size(), 1u);
+    EXPECT_EQ(model.scenes[0].nodes, std::vector<int>{0});
+    const tinygltf::Node& root = model.nodes[0];
+    EXPECT_EQ(root.name, "fixture");
+    EXPECT_THAT(root.rotation, Pointwise(DoubleNear(1e-15), std::vector<double>{-std::sqrt(0.5), 0, 0, std::sqrt(0.5)}));
+    EXPECT_EQ(root.scale, scale == 1.0 ? std::vector<double>{} : std::vector<double>(3, scale));
+    ASSERT_EQ(root.children.size(), 5u);
+    EXPECT_EQ(model.nodes[static_cast<std::size_t>(root.children[0])].mesh, 0);
+    const std::tuple<const char*, std::size_t, std::vector<double>> placed[] = {
+        {"info_player_start", 1, {10, 20, 30}},
+        {"info_player_deathmatch (second)", 2, {-5, 0, 8}},
+        {"light", 3, {0, 0, 64}},
+        {"item_health", 4, {1.5, 2, 3}},
+    };
+    for (std::size_t k = 0; k < std::size(placed); ++k) {
+        const auto& [name, entity, origin] = placed[k];
+        const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(root.children[k + 1])];
+        SCOPED_TRACE(name);
+        EXPECT_EQ(node.name, name);
+        EXPECT_EQ(node.translation, origin);
+        const Qor::Entity& source = level.entities[entity];
+        if (Qor::entityKind(source) == Qor::EntityKind::spawnPoint) {
+            // The node's +x axis, where an entity with no angle faces, turned to
+            // its facing: the first column of the rotation (x, y, z, w) as a matrix.
+            ASSERT_EQ(node.rotation.size(), 4u);
+            const double x = node.rotation[0], y = node.rotation[1], z = node.rotation[2], w = node.rotation[3];
+            EXPECT_THAT((std::array<double, 3>{1 - 2 * (y * y + z * z), 2 * (x * y + w * z), 2 * (x * z - w * y)}),
+                        Pointwise(DoubleNear(1e-12), Qor::facingDirection(Qor::entityFacing(source))));
+            EXPECT_GT(1 - 2 * (x * x + y * y), 0.0) << "its z axis stays upward";
+        } else {
+            EXPECT_TRUE(node.rotation.empty());
+        }
+    }
+    // Pairs in extras, a repeated key gathering its values, bytes that are not UTF-8 replaced.
+    const tinygltf::Value& light = model.nodes[static_cast<std::size_t>(root.children[3])].extras;
+    EXPECT_EQ(light.Keys(), (std::vector<std::string>{"classname", "light", "origin", "target"}));
+    ASSERT_EQ(light.Get("target").ArrayLen(), 3u);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(light.Get("target").Get(k).Get<std::string>(), std::string(1, "abc"[k]));
+    const tinygltf::Value& item = model.nodes[static_cast<std::size_t>(root.children[4])].extras;
+    EXPECT_EQ(item.Get("\xef\xbf\xbd").Get<std::string>(), "v\xef\xbf\xbd(");
+    EXPECT_EQ(item.Get("origin").Get<std::string>(), "1.5 2 3");
+    // Entities without an origin (or with one that is not three numbers) go to the scene.
+    const tinygltf::Value& unplaced = model.scenes[0].extras.Get("entities");
+    ASSERT_EQ(unplaced.ArrayLen(), 3u);
+    EXPECT_EQ(unplaced.Get(0).Get("message").Get<std::string>(), "Caf\xef\xbf\xbd \xc3\xa9");
+    EXPECT_EQ(unplaced.Get(1).Get("model").Get<std::string>(), "*1");
+    EXPECT_EQ(unplaced.Get(2).Get("origin").Get<std::string>(), "1 2");
+}
+
+TEST(ExportCommand, WritesGlbAndGltfWithItsBinThatReadBackAsTheLevelUprightAndScaled) {
+    const std::string levelPath = writeLevel("fixture.d3dbsp", fixture());
+    const Qor::BSP level("", levelPath.c_str());
+    const std::tuple<std::string, std::vector<std::string>, double> cases[] = {
+        {"fixture.glb", {}, 1.0},
+        {"my level.GLTF", {"--export-scale", "0.0254"}, 0.0254},
+    };
+    for (const auto& [name, options, scale] : cases) {
+        SCOPED_TRACE(name);
+        const ProcessResult run = exportLevel(levelPath, tempPath(name), options);
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.err + run.out, "");
+        EXPECT_FALSE(stagingLeftOver());
+        expectFixtureGltf(loadGltf(tempPath(name)), level, scale);
+    }
+    // The .gltf's buffer lies beside it, named after it, and holds what the .glb holds.
+    const tinygltf::Model gltf = loadGltf(tempPath("my level.GLTF"));
+    EXPECT_EQ(gltf.buffers.at(0).uri, "my%20level.bin");
+    EXPECT_EQ(readAll(tempPath("my level.bin")).size(), gltf.buffers[0].data.size());
+    EXPECT_TRUE(loadGltf(tempPath("fixture.glb")).buffers.at(0).data == gltf.buffers[0].data);
+}
+
+// What a Wavefront file holds, as a reader of the format sees it: its
+// material library, and each material's corners, without alpha.
+struct Obj {
+    std::string library;
+    std::vector<std::pair<std::string, std::vector<Corner>>> groups;
+};
+
+Obj readObj(const std::string& path) {
+    Obj obj;
+    std::vector<std::array<float, 6>> positions;  // x y z r g b
+    std::vector<Qor::Direction> normals;
+    std::istringstream lines(readAll(path));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string kind;
+        words >> kind;
+        if (kind == "mtllib") {
+            words >> obj.library;
+        } else if (kind == "v") {
+            positions.emplace_back();
+            for (float& value : positions.back()) words >> value;
+        } else if (kind == "vn") {
+            normals.emplace_back();
+            for (float& value : normals.back()) words >> value;
+        } else if (kind == "usemtl") {
+            obj.groups.emplace_back();
+            words >> obj.groups.back().first;
+        } else if (kind == "f") {
+            for (std::string corner; words >> corner;) {
+                const auto slashes = corner.find("//");
+                const auto& v = positions.at(std::stoul(corner.substr(0, slashes)) - 1);
+                const auto& n = normals.at(std::stoul(corner.substr(slashes + 2)) - 1);
+                std::array<std::uint8_t, 4> colour{};
+                for (std::size_t c = 0; c < 3; ++c) colour[c] = static_cast<std::uint8_t>(std::lround(v[3 + c] * 255));
+                obj.groups.back().second.emplace_back(std::array<float, 3>{v[0], v[1], v[2]}, n, colour);
+            }
+        }
+        EXPECT_FALSE(words.fail() && !words.eof()) << line;
+    }
+    return obj;
+}
+
+TEST(ExportCommand, WritesObjAndMtlTurnedUprightAndScaled) {
+    const std::string levelPath = writeLevel("obj.d3dbsp", fixture());
+    // The extension in any letter case, after a dot in a directory's name.
+    std::filesystem::create_directory(tempPath("out.d"));
+    ASSERT_EQ(exportLevel(levelPath, tempPath("out.d/level.Obj"), {"--export-scale=2.5"}).exitStatus, 0);
+    const Qor::BSP level("", levelPath.c_str());
+    // The drawn corners with z up turned to y up, positions scaled, normals
+    // not, and no alpha.
+    std::vector<std::pair<std::string, std::vector<Corner>>> expected;
+    for (auto [texture, corners] : drawnCorners(level)) {
+        for (auto& [p, n, colour] : corners) {
+            p = {p[0] * 2.5f, p[2] * 2.5f, -p[1] * 2.5f};
+            n = {n[0], n[2], -n[1]};
+            colour[3] = 0;
+        }
+        expected.emplace_back(std::get<0>(fixtureMaterials.at(texture)), corners);
+    }
+    const Obj obj = readObj(tempPath("out.d/level.Obj"));
+    EXPECT_EQ(obj.library, "level.mtl");
+    EXPECT_EQ(obj.groups, expected);
+
+    std::map<std::string, std::array<double, 3>> diffuse;
+    std::istringstream mtl(readAll(tempPath("out.d/level.mtl")));
+    for (std::string word, name; mtl >> word;) {
+        if (word == "newmtl") mtl >> name;
+        if (word == "Kd") mtl >> diffuse[name][0] >> diffuse[name][1] >> diffuse[name][2];
+    }
+    ASSERT_EQ(diffuse.size(), fixtureMaterials.size());
+    for (const auto& [texture, material] : fixtureMaterials)
+        EXPECT_THAT(diffuse[std::get<0>(material)],
+                    Pointwise(DoubleNear(1e-12), linearColour(Qor::textureColour(level, texture))));
+}
+
+// The validator below finds an empty level's .gltf valid.
+TEST(ExportCommand, WritesAnEmptySceneForALevelThatDrawsNothing) {
+    const std::string levelPath = writeLevel("nothing.d3dbsp", Qor::LevelContents{});
+    for (const char* name : {"nothing.glb", "nothing.obj"})
+        ASSERT_EQ(exportLevel(levelPath, tempPath(name)).exitStatus, 0) << name;
+    EXPECT_TRUE(loadGltf(tempPath("nothing.glb")).meshes.empty());
+    EXPECT_TRUE(readObj(tempPath("nothing.obj")).groups.empty());
+}
+
+TEST(ExportCommand, LeavesExistingFilesAsTheyWereWhenTheExportFails) {
+    const std::string bench = generatedLevel({"bench", "--triangles", "3000"});
+    const std::string missing = tempPath("missing.d3dbsp");
+    const std::string noDirectory = tempPath("no/such/dir/out.glb");
+    const std::string self = writeLevel("self.glb", fixture());
+    for (const char* name : {"taken.bin", "taken.obj"}) std::filesystem::create_directory(tempPath(name));
+    const auto cannotWrite = [](const std::string& path) { return "ERROR: Could not write export file '" + path + "'.\n"; };
+    // The level, the output, whether a file-size limit cuts it short as a
+    // full disk would, the files there before, which must stay as they were,
+    // and the message.
+    const std::tuple<std::string, std::string, bool, std::vector<std::string>, std::string> cases[] = {
+        {missing, tempPath("kept.glb"), false, {tempPath("kept.glb")},
+         "ERROR: Could not open input bsp file '" + missing + "'.\n"},
+        {bench, tempPath("cut.glb"), true, {tempPath("cut.glb")}, cannotWrite(tempPath("cut.glb"))},
+        {bench, tempPath("cut.gltf"), true, {tempPath("cut.gltf"), tempPath("cut.bin")}, cannotWrite(tempPath("cut.gltf"))},
+        {bench, tempPath("cut.obj"), true, {tempPath("cut.obj"), tempPath("cut.mtl")}, cannotWrite(tempPath("cut.obj"))},
+        {bench, tempPath("taken.gltf"), false, {tempPath("taken.gltf")}, cannotWrite(tempPath("taken.bin"))},
+        {bench, tempPath("taken.obj"), false, {tempPath("taken.mtl")}, cannotWrite(tempPath("taken.obj"))},
+        {bench, noDirectory, false, {}, cannotWrite(noDirectory)},
+        {self, self, false, {self}, "ERROR: Could not write export file over the level file '" + self + "'.\n"},
+    };
+    for (const auto& [level, out, limited, kept, error] : cases) {
+        SCOPED_TRACE(out);
+        std::map<std::string, std::string> before;
+        for (const std::string& path : kept) {
+            if (!std::filesystem::exists(path)) writeTemp(path.substr(tempPath("").size()), "old " + path);
+            before[path] = readAll(path);
+        }
+        // The limit cuts every file short: the program must notice, as no library call tells it.
+        std::vector<std::string> argv = {viewerBinary(), "--export", out, level};
+        if (limited) argv.insert(argv.begin(), {"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 16; exec \"$@\"", "sh"});
+        const ProcessResult run = runProcess(argv);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.err, error);
+        // Compared whole, and not printed: a file written in their place is large.
+        for (const auto& [path, bytes] : before) EXPECT_TRUE(readAll(path) == bytes) << path << " was changed";
+        EXPECT_FALSE(stagingLeftOver());
+    }
+    // Without the limit the same exports go through.
+    for (const char* name : {"cut.glb", "cut.gltf", "cut.obj"}) EXPECT_EQ(exportLevel(bench, tempPath(name)).exitStatus, 0);
+}
+
+// The forms it takes are those the exports above are run with.
+TEST(ExportCommand, RefusesMisuseAsAUsageError) {
+    std::vector<std::pair<std::vector<const char*>, std::string>> refused = {
+        {{"--export", "a.glb"}, "option '--export' needs a level file"},
+        {{"--export", "a.glb", "--info", "l"}, "options '--export' and '--info' cannot be used together"},
+        {{"--export-scale", "2", "l"}, "option '--export-scale' needs '--export'"},
+        {{"--export", "a.glb", "--export-scale=-1", "l"}, "--export-scale: expected a positive number, not '-1'"},
+    };
+    for (const char* name : {"a.fbx", "glb", "a.glb/b", ""})
+        refused.push_back({{"--export", name, "l"},
+                           "--export: expected a file name ending in .glb, .gltf or .obj, not '" + std::string(name) + "'"});
+    for (const char* scale : {"0", "inf", "nan", "1e999", "2m"})
+        refused.push_back({{"--export", "a.glb", "--export-scale", scale, "l"},
+                           "--export-scale: expected a positive number, not '" + std::string(scale) + "'"});
+    for (auto [args, error] : refused) {
+        args.insert(args.begin(), "orvandel");
+        const CommandLine line = parseCommandLine(static_cast<int>(args.size()), args.data());
+        EXPECT_EQ(line.action, CommandLine::Action::usageError) << error;
+        EXPECT_EQ(line.error, "orvandel: " + error);
+    }
+
+    // As the program says it, with nothing written.
+    const std::string out = tempPath("misuse.glb");
+    const ProcessResult run = runProcess({viewerBinary(), "--export", out, "--info", "l"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.err, "orvandel: options '--export' and '--info' cannot be used together\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(ExportValidator, FindsNoErrorsOrWarningsInTheDemoAGeneratedAndARealSizeLevel) {
+    // The Khronos validator, installed for the tests by scripts/install-deps.sh.
+    const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+        {generatedLevel({"demo"}), "demo.gltf", {"--export-scale", "0.0254"}},
+        {writeLevel("generated.d3dbsp", fixture()), "generated.glb", {}},
+        {generatedLevel({"bench", "--triangles", "60000"}), "real-size.glb", {}},
+        {writeLevel("nothing-validated.d3dbsp", Qor::LevelContents{}), "nothing-validated.gltf", {}},
+    };
+    for (const auto& [level, name, options] : cases) {
+        SCOPED_TRACE(name);
+        const std::string out = tempPath(name);
+        ASSERT_EQ(exportLevel(level, out, options).exitStatus, 0);
+        const ProcessResult report = runProcess({"/usr/bin/env", "node", ORVANDEL_GLTF_VALIDATOR, out});
+        EXPECT_EQ(report.exitStatus, 0) << report.out << report.err;
+        EXPECT_THAT(report.out, testing::StartsWith("errors: 0 warnings: 0 "));
+    }
+}
+
+}  // namespace
