@@ -5,7 +5,6 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <png.h>
-#include <ftw.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -21,28 +21,19 @@ namespace testsupport {
 
 namespace {
 
-std::string createdDirectory;
-pid_t creator = 0;
-
-int removeEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
-
-// Children forked by the tests end with _exit, so only the test process
-// itself removes what it made.
-void removeTempDirectory() {
-    if (getpid() == creator) nftw(createdDirectory.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-std::string tempDirectory() {
-    static const std::string directory = [] {
-        std::string pattern = "/tmp/orvandel-test-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        createdDirectory = pattern;
-        creator = getpid();
-        std::atexit(removeTempDirectory);
-        return pattern + "/";
-    }();
-    return directory;
-}
+// Removed when the test program ends. Children forked by the tests end with
+// _exit or exec, so they leave it to the test process.
+struct TempDirectory {
+    std::string path = "/tmp/orvandel-test-XXXXXX";
+    TempDirectory() {
+        if (mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path += "/";
+    }
+    ~TempDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
 
 int started = 0;
 
@@ -55,7 +46,10 @@ std::string fileText(const std::string& path) {
 
 }  // namespace
 
-std::string tempPath(const std::string& name) { return tempDirectory() + name; }
+std::string tempPath(const std::string& name) {
+    static const TempDirectory directory;
+    return directory.path + name;
+}
 
 std::string writeTemp(const std::string& name, const Qor::Bytes& bytes) {
     const std::string path = tempPath(name);
