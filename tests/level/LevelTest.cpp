@@ -71,18 +71,8 @@ Qor::LevelWriter sample(std::uint32_t version = 4, std::uint32_t entryCount = 39
     return {version, entryCount, lumps};
 }
 
-// The whole literal, NULs inside it included.
-template <std::size_t size>
-std::string withNuls(const char (&text)[size]) {
-    return std::string(text, size - 1);
-}
-
-std::array<std::uint32_t, 4> bitsOf(const Qor::Plane& plane) {
-    std::array<std::uint32_t, 4> bits{};
-    const float values[4] = {plane.a, plane.b, plane.c, plane.d};
-    std::memcpy(bits.data(), values, sizeof values);
-    return bits;
-}
+// Whole literals, NULs inside them included.
+using namespace std::string_literals;
 
 Qor::Bytes withEntry(const Qor::LevelWriter& writer, std::uint32_t lump, Qor::LevelWriter::Entry entry) {
     auto entries = writer.layOut();
@@ -156,7 +146,10 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     EXPECT_EQ(loaded.err, "");
     ASSERT_EQ(counts(level), (std::vector<std::size_t>{39, 3, 1, 1, 1}));
     // Bits rather than values, so that NaNs compare too.
-    for (std::size_t k = 0; k < planes.size(); ++k) EXPECT_EQ(bitsOf(level.planes[k]), planes[k]);
+    static_assert(sizeof(Qor::Plane) == sizeof planes[0]);
+    std::vector<std::array<std::uint32_t, 4>> read(level.planes.size());
+    std::memcpy(read.data(), level.planes.data(), read.size() * sizeof read[0]);
+    EXPECT_EQ(read, planes);
     const Qor::TextureGroup& g = level.textureGroups[0];
     EXPECT_EQ(std::tie(g.texture, g.firstVertex, g.vertexCount, g.indexCount, g.firstIndex),
               std::make_tuple(0x04030201u, 0x08070605u, 0x0A09u, 0x0C0Bu, 0x100F0E0Du));
@@ -170,9 +163,9 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
 TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
     // The name bytes stored, the name read; then a tail one byte short of a record, which is dropped.
     const std::pair<std::string, std::string> names[] = {
-        {withNuls("brick\0\0"), "brick"},
+        {"brick\0\0"s, "brick"},
         {std::string(64, 'x'), std::string(64, 'x')},
-        {withNuls("\xff\xfe\x01" "caf\xc3\xa9\0tail"), "\xff\xfe\x01" "caf\xc3\xa9"},
+        {"\xff\xfe\x01" "caf\xc3\xa9\0tail"s, "\xff\xfe\x01" "caf\xc3\xa9"},
     };
     Qor::LevelWriter writer;
     Qor::Bytes& lump = writer.lumpBytes[0];
@@ -204,7 +197,7 @@ TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {
          {{{"k", "1"}, {"k", "2"}}, {{"", ""}}, {}}, ""},
         {"backslashes and braces quoted", R"({ "a\" "{b}\\" })", {{{"a\\", "{b}\\\\"}}}, ""},
         {"CR LF and tabs", "\r\n{\r\n\t\"a\"\t\"b\"\r\n}\r\n", one, ""},
-        {"NULs end the text", withNuls("{ \"a\" \"b\" }\0\0{ junk"), one, ""},
+        {"NULs end the text", "{ \"a\" \"b\" }\0\0{ junk"s, one, ""},
         {"nothing but space", " \t\r\n", {}, ""},
         {"text outside a block", R"({ "a" "b" } x)", one, fault(12, 1)},
         {"missing close brace", R"({ "a" "b" } { "c" "d" )", one, fault(22, 1)},
@@ -212,7 +205,7 @@ TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {
         {"key without value", R"({ "a" "b" } { "c" })", one, fault(18, 1)},
         {"unquoted key", R"({ "a" "b" } { c "d" })", one, fault(14, 1)},
         {"unterminated quote", R"({ "a" "b" } { "c" "d)", one, fault(20, 1)},
-        {"quote ended by a NUL", withNuls("{ \"a\" \"b\0\" }"), {}, fault(8, 0)},
+        {"quote ended by a NUL", "{ \"a\" \"b\0\" }"s, {}, fault(8, 0)},
     };
     for (const auto& [what, text, entities, err] : cases) {
         SCOPED_TRACE(what);
