@@ -16,12 +16,11 @@ using Json = nlohmann::json;
 using testing::HasSubstr;
 
 // Runs --info --json on the level and parses what it printed; a parse error fails the test.
-Json infoJson(const std::string& path, ProcessResult* run = nullptr) {
-    ProcessResult result = runProcess({viewerBinary(), "--info", "--json", path});
-    const Json parsed = Json::parse(result.out, nullptr, false);
-    EXPECT_FALSE(parsed.is_discarded()) << result.out;
-    EXPECT_THAT(result.out, testing::EndsWith("\n"));
-    if (run != nullptr) *run = std::move(result);
+Json infoJson(const std::string& path, ProcessResult& run) {
+    run = runProcess({viewerBinary(), "--info", "--json", path});
+    const Json parsed = Json::parse(run.out, nullptr, false);
+    EXPECT_FALSE(parsed.is_discarded()) << run.out;
+    EXPECT_THAT(run.out, testing::EndsWith("\n"));
     return parsed;
 }
 
@@ -45,7 +44,7 @@ TEST(InfoCommand, PrintsTextAndJsonForALevelThatLoadedWithAWarningAndHasNoMateri
                   "bounds: -7.25 -16777215 -1048575.75 1234567.5 0.5 8\nmaterials: 0\nentities: 0\n");
 
     ProcessResult jsonRun;
-    const Json json = infoJson(tempPath("info.d3dbsp"), &jsonRun);
+    const Json json = infoJson(tempPath("info.d3dbsp"), jsonRun);
     EXPECT_EQ(jsonRun.exitStatus, 0);
     EXPECT_EQ(json["bounds"], Json::parse("[-7.25, -16777215, -1048575.75, 1234567.5, 0.5, 8]"));
     EXPECT_EQ(json["messages"], Json::array({run.err.substr(0, run.err.size() - 1)}));
@@ -63,7 +62,7 @@ TEST(InfoCommand, ShowsTheDemosMaterialsEntitiesAndSpawnPoints) {
     EXPECT_THAT(text.out, HasSubstr("           7  entities\n"));
 
     ProcessResult run;
-    const Json json = infoJson(path, &run);
+    const Json json = infoJson(path, run);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
     const auto inOrder = nlohmann::ordered_json::parse(run.out, nullptr, false);
@@ -97,7 +96,7 @@ TEST(InfoCommand, GivesValidJsonForOddNamesBrokenEntitiesAndALevelThatFailed) {
     const std::string warning = "WARNING: The bsp's entity text is malformed at byte '67'; '1' entities were read.";
 
     ProcessResult run;
-    Json json = infoJson(writeTemp("odd.d3dbsp", writer.bytes()), &run);
+    Json json = infoJson(writeTemp("odd.d3dbsp", writer.bytes()), run);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, warning + "\n");
     EXPECT_EQ(json["messages"], Json::array({warning}));
@@ -108,7 +107,7 @@ TEST(InfoCommand, GivesValidJsonForOddNamesBrokenEntitiesAndALevelThatFailed) {
     EXPECT_EQ(json["spawnPoints"].size(), 1u);
 
     const std::string missing = tempPath("missing.d3dbsp");
-    json = infoJson(missing, &run);
+    json = infoJson(missing, run);
     const std::string error = "ERROR: Could not open input bsp file '" + missing + "'.";
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, error + "\n");
