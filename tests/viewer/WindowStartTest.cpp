@@ -49,8 +49,7 @@ TEST(WindowStart, SaysWhyWhenNoWindowCanOpenAndExitsOne) {
     for (const auto& [display, fewestSeconds, mostSeconds] : cases) {
         std::vector<std::string> argv = {"/usr/bin/env"};
         argv.insert(argv.end(), display.begin(), display.end());
-        argv.insert(argv.end(), {viewerBinary(), level, "--frames", "1", "--settings",
-                                 writeTemp("window.txt", "width=320\nheight=240")});
+        argv.insert(argv.end(), {viewerBinary(), level, "--frames", "1", "--size", "320,240"});
         const auto started = std::chrono::steady_clock::now();
         const ProcessResult result = runProcess(argv);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
