@@ -95,7 +95,9 @@ TEST(ScreenshotKey, SavesTheFrameAsTheNextNumberedPngAndCarriesOnWhenItCannot) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
         EXPECT_EQ(renderer.framesRun, 2u);
         // Nothing moves between the two frames, so the last one is the same picture.
-        if (writable) EXPECT_EQ(testsupport::readPng("upper-002.png").rgba, renderer.lastFrame);
+        if (writable) {
+            EXPECT_EQ(testsupport::readPng("upper-002.png").rgba, renderer.lastFrame);
+        }
         EXPECT_NEAR(renderer.lastFrame[(191 * 800 + 400) * 4], 25.5, 1.5) << "not the triangle's frame";
     }
     ASSERT_EQ(chdir("/"), 0);
