@@ -9,6 +9,7 @@
 
 #include "CameraPlacement.h"
 #include "KeyBindings.h"
+#include "ViewRay.h"
 
 namespace {
 
@@ -41,26 +42,6 @@ TEST(CameraOption, ReadsAPositionWithOrWithoutAnglesFitAndSpawnPoints) {
     }
 }
 
-// Projects a point as the viewer's perspective and look-at do, into
-// coordinates from -1 to 1 across the window, and its distance ahead.
-std::array<double, 3> project(const CameraView& view, double aspect, const std::array<double, 3>& point) {
-    const std::array<double, 3> ahead = {std::cos(view.pitch) * std::sin(view.yaw),
-                                         std::cos(view.pitch) * std::cos(view.yaw), std::sin(view.pitch)};
-    const std::array<double, 3> right = {std::cos(view.yaw), -std::sin(view.yaw), 0};
-    const std::array<double, 3> up = {right[1] * ahead[2] - right[2] * ahead[1],
-                                      right[2] * ahead[0] - right[0] * ahead[2],
-                                      right[0] * ahead[1] - right[1] * ahead[0]};
-    std::array<double, 3> along{};
-    for (std::size_t axis = 0; axis < 3; ++axis) {
-        const double d = point[axis] - view.position[axis];
-        along[0] += d * right[axis];
-        along[1] += d * up[axis];
-        along[2] += d * ahead[axis];
-    }
-    const double tangent = std::tan(22.5 * degree);
-    return {along[0] / (along[2] * tangent * aspect), along[1] / (along[2] * tangent), along[2]};
-}
-
 // Every corner of the box shows, between the clip distances, and in the
 // usual window shapes the box spans at least half the window's width or
 // height. (The sphere around a long thin level fits a very tall or very
@@ -74,7 +55,8 @@ TEST(FitView, ShowsTheWholeLevelLargeAtAnyShapeSizeAndAspect) {
         {{3, 3, 3}, {3, 3, 3}},                          // one point
         {{-4e7f, -4e7f, -1e6f}, {4e7f, 4e7f, 1e6f}},     // a world beyond the far distance
     };
-    for (const double aspect : {800.0 / 600.0, 16.0 / 9.0, 0.5, 3.0}) {
+    for (const auto& [width, height] : {std::pair{800, 600}, {1600, 900}, {400, 800}, {1200, 400}}) {
+        const double aspect = static_cast<double>(width) / height;
         for (const Qor::Box& box : shapes) {
             SCOPED_TRACE(testing::Message() << "aspect " << aspect << ", box from " << box.low[0] << " to "
                                             << box.high[0]);
@@ -82,19 +64,23 @@ TEST(FitView, ShowsTheWholeLevelLargeAtAnyShapeSizeAndAspect) {
             EXPECT_NEAR(view.yaw, 45 * degree, 1e-12);
             EXPECT_NEAR(view.pitch, -30 * degree, 1e-12);
             EXPECT_NEAR(view.farPlane / view.nearPlane, 1000.0, 1e-6);
+            const ViewBasis basis = viewBasis(view.position, view.yaw, view.pitch, width, height);
+            // Across and up from the window's centre, its edges at -1 and 1.
             std::array<double, 2> low = {1, 1};
             std::array<double, 2> high = {-1, -1};
             for (int corner = 0; corner < 8; ++corner) {
-                const auto at = project(view, aspect,
-                                        {corner & 1 ? box.high[0] : box.low[0], corner & 2 ? box.high[1] : box.low[1],
-                                         corner & 4 ? box.high[2] : box.low[2]});
+                const auto at = projectPoint(basis, {corner & 1 ? box.high[0] : box.low[0],
+                                                     corner & 2 ? box.high[1] : box.low[1],
+                                                     corner & 4 ? box.high[2] : box.low[2]});
+                ASSERT_TRUE(at) << "corner " << corner;
+                const std::array<double, 2> shown = {2 * at->x / width - 1, 1 - 2 * at->y / height};
                 for (std::size_t k = 0; k < 2; ++k) {
-                    EXPECT_LT(std::abs(at[k]), 1.0) << "corner " << corner;
-                    low[k] = std::min(low[k], at[k]);
-                    high[k] = std::max(high[k], at[k]);
+                    EXPECT_LT(std::abs(shown[k]), 1.0) << "corner " << corner;
+                    low[k] = std::min(low[k], shown[k]);
+                    high[k] = std::max(high[k], shown[k]);
                 }
-                EXPECT_GT(at[2], view.nearPlane);
-                EXPECT_LT(at[2], view.farPlane);
+                EXPECT_GT(at->depth, view.nearPlane);
+                EXPECT_LT(at->depth, view.farPlane);
             }
             if (box.low != box.high && aspect > 1 && aspect < 2) {
                 EXPECT_GE(std::max(high[0] - low[0], high[1] - low[1]), 1.0);

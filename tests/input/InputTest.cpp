@@ -67,9 +67,10 @@ TEST(HeldAdjustments, ShrinkingWithShiftFloorsAtZeroOnTheFrameAfterCrossingIt) {
     }
 }
 
-void pushKey(SDLKey key, bool down) {
+void pushKey(SDLKey key, bool down, SDLMod modifiers = KMOD_NONE) {
     SDL_Event event{static_cast<Uint8>(down ? SDL_KEYDOWN : SDL_KEYUP)};
     event.key.keysym.sym = key;
+    event.key.keysym.mod = modifiers;
     ASSERT_EQ(SDL_PushEvent(&event), 0);
 }
 
@@ -80,7 +81,7 @@ std::vector<double> numbers(Values... values) {
 
 // What the keys change, in the order InputPass::settings() lists it.
 enum Setting { Forward, Sideways, Vertical, Mode, Corners, Filled, Lines, PlaneView, OneGroup, Group, Plane,
-               Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, None };
+               Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, LookShown, None };
 
 // A real window on the test display, showing a level of five texture groups
 // and no planes. Mouse look is off, as the viewer leaves it when turned off,
@@ -107,7 +108,7 @@ protected:
                        r.showFilled, r.showWireframe, r.showPlanePoints + 2 * r.singlePlane, r.singleGroup,
                        r.selectedGroup, r.selectedPlane, r.overlayVisible ? r.overlayPage : -r.overlayPage,
                        r.farPlane, sizes[0], sizes[1], r.fillAlpha, r.flySpeed, r.screenshotRequested,
-                       r.reloadRequested);
+                       r.reloadRequested, static_cast<int>(r.look));
     }
 
     bool displayHeld = testsupport::holdDisplay();
@@ -119,6 +120,8 @@ protected:
 // Each step is one frame: a key event, the input pass and the camera motion.
 // A press of a held key while it is held stands for one more frame held.
 // Then Escape and r come in one pass: the loop is to end, yet r still acts.
+// r leaves the look: it is how the user wants to see the level, not a
+// setting of the view.
 TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEscape) {
     std::vector<double> expected = settings();
     for (const auto& [key, down, setting, value] : std::vector<std::tuple<SDLKey, bool, Setting, double>>{
@@ -144,7 +147,9 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
              {SDLK_COMMA, true, Alpha, 0.095}, {SDLK_COMMA, false, None, 0}, {SDLK_EQUALS, true, Speed, 2},
              {SDLK_KP_PLUS, true, Speed, 4}, {SDLK_EQUALS, false, None, 0}, {SDLK_MINUS, true, Speed, 2},
              {SDLK_KP_MINUS, true, Speed, 1}, {SDLK_KP_MINUS, true, Speed, 0.5}, {SDLK_PRINT, true, Shot, 1},
-             {SDLK_F5, true, Reload, 1}, {SDLK_w, true, Forward, 1}}) {
+             {SDLK_F5, true, Reload, 1}, {SDLK_c, true, LookShown, 1}, {SDLK_c, false, None, 0},
+             {SDLK_c, true, LookShown, 2}, {SDLK_c, true, LookShown, 3}, {SDLK_c, true, LookShown, 0},
+             {SDLK_c, true, LookShown, 1}, {SDLK_w, true, Forward, 1}}) {
         SCOPED_TRACE(std::string(SDL_GetKeyName(key)) + (down ? " pressed" : " released"));
         pushKey(key, down);
         renderer.handleInput();
@@ -156,37 +161,15 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
     for (const SDLKey key : {SDLK_ESCAPE, SDLK_r}) pushKey(key, true);
     renderer.handleInput();
     EXPECT_FALSE(renderer.running);
-    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1};
+    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1, 1};
     EXPECT_THAT(settings(), Pointwise(DoubleNear(1e-6), expected));
     EXPECT_EQ(renderer.nearPlane, 10.0);
     EXPECT_EQ(std::make_pair(renderer.cameraPos, renderer.cameraVelocity), camera);
 }
 
-// The look is how the user wants to see the level, not a setting the view
-// reset puts back.
-TEST_F(InputPass, CStepsThroughTheLooksAndRLeavesTheLookAsItIs) {
-    for (const Look look : {Look::shaded, Look::baked, Look::normals, Look::classic, Look::shaded}) {
-        pushKey(SDLK_c, true);
-        pushKey(SDLK_c, false);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.look, look);
-    }
-    renderer.renderMode = 0;
-    pushKey(SDLK_r, true);
-    renderer.handleInput();
-    EXPECT_EQ(std::make_pair(renderer.look, renderer.renderMode), std::make_pair(Look::shaded, 2u));
-}
-
-TEST_F(InputPass, ShiftQuadruplesTheSpeedWhileHeldAndCtrlOrAltDoNot) {
-    for (SDLMod held : {KMOD_LCTRL, KMOD_RALT, KMOD_RSHIFT, KMOD_NONE, SDLMod(KMOD_LSHIFT | KMOD_LALT)}) {
-        SDL_SetModState(held);
-        renderer.handleInput();
-        EXPECT_EQ(renderer.speedFactor, held & KMOD_SHIFT ? 4.0 : 1.0) << "modifiers " << held;
-    }
-}
-
-// The fly speed multiplies the drive as Shift does, and the two add up.
-TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64) {
+// The fly speed multiplies the drive as Shift does, and the two add up;
+// Ctrl and Alt do nothing to it.
+TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64AndShiftQuadruplesIt) {
     for (const auto& [key, presses, speed] : {std::make_tuple(SDLK_EQUALS, 9, 64.0),
                                               std::make_tuple(SDLK_MINUS, 11, 1.0 / 16)}) {
         for (int press = 0; press < presses; ++press) pushKey(key, true);
@@ -204,8 +187,11 @@ TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64) {
     };
     const double once = driven(1, KMOD_NONE);
     EXPECT_GT(once, 0);
-    EXPECT_NEAR(driven(4, KMOD_NONE), 4 * once, 1e-9);
-    EXPECT_NEAR(driven(4, KMOD_LSHIFT), 16 * once, 1e-9);
+    const std::tuple<double, SDLMod, double> cases[] = {
+        {4, KMOD_NONE, 4}, {4, KMOD_LSHIFT, 16}, {1, KMOD_RSHIFT, 4},
+        {1, KMOD_LCTRL, 1}, {1, KMOD_RALT, 1},   {1, SDLMod(KMOD_LSHIFT | KMOD_LALT), 4}};
+    for (const auto& [flySpeed, modifiers, times] : cases)
+        EXPECT_NEAR(driven(flySpeed, modifiers), times * once, 1e-9) << "modifiers " << modifiers;
 }
 
 // A level without vertices has no bounds: Home leaves the camera alone.
@@ -243,37 +229,33 @@ TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCamera
     renderer.setLevel(&spawns);
     const std::vector<Vector> positions = {{10, 20, 30}, {-5, 0, 7}, {0, 99, 0}};
     const std::vector<std::pair<double, double>> facings = {{90, 0}, {270, -30}, {0, 0}};  // yaw, pitch
-    const std::tuple<SDLMod, std::size_t> steps[] = {
-        {KMOD_NONE, 0}, {KMOD_NONE, 1}, {KMOD_NONE, 2}, {KMOD_NONE, 0}, {KMOD_LSHIFT, 2}, {KMOD_RSHIFT, 1}};
-    for (const auto& [modifiers, at] : steps) {
-        SDL_Event press{SDL_KEYDOWN};
-        press.key.keysym.sym = SDLK_TAB;
-        press.key.keysym.mod = modifiers;
-        ASSERT_EQ(SDL_PushEvent(&press), 0);
+    // The modifiers of the Tab event, those held when the input pass runs
+    // (only the Tab's own Shift counts), and the spawn point stepped to.
+    const std::tuple<SDLMod, SDLMod, std::size_t> steps[] = {
+        {KMOD_NONE, KMOD_NONE, 0},   {KMOD_NONE, KMOD_NONE, 1},   {KMOD_NONE, KMOD_NONE, 2},
+        {KMOD_NONE, KMOD_NONE, 0},   {KMOD_LSHIFT, KMOD_NONE, 2}, {KMOD_RSHIFT, KMOD_NONE, 1},
+        {KMOD_NONE, KMOD_LSHIFT, 2}};
+    for (const auto& [modifiers, held, at] : steps) {
+        pushKey(SDLK_TAB, true, modifiers);
+        SDL_SetModState(held);
         renderer.handleInput();
+        SDL_SetModState(KMOD_NONE);
         EXPECT_EQ(renderer.cameraPos, positions[at]) << "step to " << at;
         EXPECT_NEAR(renderer.cameraYaw, facings[at].first * M_PI / 180, 1e-12);
         EXPECT_NEAR(renderer.cameraPitch, facings[at].second * M_PI / 180, 1e-12);
     }
-    renderer.spawnCursor = -1;
-    pushKey(SDLK_TAB, true);
-    SDL_SetModState(KMOD_LSHIFT);
-    renderer.handleInput();
-    SDL_SetModState(KMOD_NONE);
-    EXPECT_EQ(renderer.cameraPos, positions[0]) << "only the Tab's own Shift counts";
 
+    // --camera spawn:N; past the last spawn point the camera is left where it starts.
     CameraRequest request;
-    for (const auto& [spawn, position, err] : {
-             std::make_tuple(2, positions[1], std::string()),
-             std::make_tuple(4, positions[1],
-                             std::string("WARNING: Spawn point '4' was asked for, but the level has '3'; the camera "
-                                         "starts at the origin.\n"))}) {
-        request.kind = CameraRequest::Kind::spawn;
-        request.spawn = static_cast<std::size_t>(spawn);
+    request.kind = CameraRequest::Kind::spawn;
+    for (const auto& [spawn, err] : std::vector<std::pair<std::size_t, std::string>>{
+             {2, ""},
+             {4, "WARNING: Spawn point '4' was asked for, but the level has '3'; the camera starts at the origin.\n"}}) {
+        request.spawn = spawn;
         testing::internal::CaptureStderr();
         renderer.placeCamera(request);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
-        EXPECT_EQ(renderer.cameraPos, position);
+        EXPECT_EQ(renderer.cameraPos, positions[1]);
     }
     renderer.setLevel(&level);
 }

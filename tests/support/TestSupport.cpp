@@ -5,14 +5,14 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <png.h>
-#include <ftw.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -21,54 +21,35 @@ namespace testsupport {
 
 namespace {
 
-std::string createdDirectory;
-pid_t creator = 0;
-
-int removeEntry(const char* path, const struct stat*, int, FTW*) { return remove(path); }
-
-// Children forked by the tests end with _exit, so only the test process
-// itself removes what it made.
-void removeTempDirectory() {
-    if (getpid() == creator) nftw(createdDirectory.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-std::string tempDirectory() {
-    static const std::string directory = [] {
-        std::string pattern = "/tmp/orvandel-test-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        createdDirectory = pattern;
-        creator = getpid();
-        std::atexit(removeTempDirectory);
-        return pattern + "/";
-    }();
-    return directory;
-}
-
-// Starts argv with stdin closed and its output going to outFd and errFd.
-pid_t spawn(const std::vector<std::string>& argv, int outFd, int errFd) {
-    const pid_t child = fork();
-    if (child < 0) throw std::runtime_error("fork failed");
-    if (child == 0) {
-        const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
-        dup2(devNull, 0);
-        dup2(outFd, 1);
-        dup2(errFd, 2);
-        std::vector<char*> args;
-        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+// Removed when the test program ends. Children forked by the tests end with
+// _exit or exec, so they leave it to the test process.
+struct TempDirectory {
+    std::string path = "/tmp/orvandel-test-XXXXXX";
+    TempDirectory() {
+        if (mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path += "/";
     }
-    return child;
-}
+    ~TempDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
 
-int backgroundStarted = 0;
+int started = 0;
 
 int exitStatusOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
 
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
-std::string tempPath(const std::string& name) { return tempDirectory() + name; }
+std::string tempPath(const std::string& name) {
+    static const TempDirectory directory;
+    return directory.path + name;
+}
 
 std::string writeTemp(const std::string& name, const Qor::Bytes& bytes) {
     const std::string path = tempPath(name);
@@ -85,60 +66,52 @@ std::string writeLevel(const std::string& name, const Qor::LevelContents& conten
 }
 
 ProcessResult runProcess(const std::vector<std::string>& argv) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = spawn(argv, outPipe[1], errPipe[1]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-
+    BackgroundProcess process(argv);
     ProcessResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) break;
-        for (int k = 0; k < 2; ++k) {
-            if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-            char chunk[4096];
-            const ssize_t got = read(fds[k].fd, chunk, sizeof chunk);
-            if (got > 0) {
-                sinks[k]->append(chunk, static_cast<std::size_t>(got));
-            } else {
-                close(fds[k].fd);
-                fds[k].fd = -1;
-                --open;
-            }
-        }
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    result.exitStatus = exitStatusOf(status);
+    result.exitStatus = process.waitForExit(-1);
+    result.out = process.output();
+    result.err = process.errorOutput();
     return result;
 }
 
+// The output goes to files rather than pipes: nothing has to read it while
+// the program runs, and a program that leaves a child holding its output
+// still counts as ended when it ends.
 BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv)
-    : errorPath(tempPath("background-" + std::to_string(++backgroundStarted) + ".err")) {
-    const int errFd = open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const int outFd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (errFd < 0 || outFd < 0) throw std::runtime_error("cannot open " + errorPath);
-    pid = spawn(argv, outFd, errFd);
-    close(errFd);
+    : outputPath(tempPath("process-" + std::to_string(++started))) {
+    const int outFd = open((outputPath + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int errFd = open((outputPath + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (outFd < 0 || errFd < 0) throw std::runtime_error("cannot open " + outputPath);
+    pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(open("/dev/null", O_RDONLY | O_CLOEXEC), 0);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
     close(outFd);
+    close(errFd);
 }
 
 BackgroundProcess::~BackgroundProcess() {
-    if (pid <= 0) return;
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    std::remove((outputPath + ".out").c_str());
+    std::remove((outputPath + ".err").c_str());
 }
 
 int BackgroundProcess::waitForExit(double seconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (pid > 0) {
         int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid) {
+        if (waitpid(pid, &status, seconds < 0 ? 0 : WNOHANG) == pid) {
             pid = 0;
             return exitStatusOf(status);
         }
@@ -148,10 +121,8 @@ int BackgroundProcess::waitForExit(double seconds) {
     return -1;
 }
 
-std::string BackgroundProcess::errorOutput() const {
-    std::ifstream in(errorPath, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string BackgroundProcess::output() const { return fileText(outputPath + ".out"); }
+std::string BackgroundProcess::errorOutput() const { return fileText(outputPath + ".err"); }
 
 bool holdDisplay() {
     static Display* held = nullptr;
@@ -217,10 +188,7 @@ Image readPng(const std::string& path) {
     if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return image;
     png.format = PNG_FORMAT_RGBA;
     image.rgba.resize(PNG_IMAGE_SIZE(png));
-    if (png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) == 0) {
-        image.rgba.clear();
-        return image;
-    }
+    if (png_image_finish_read(&png, nullptr, image.rgba.data(), 0, nullptr) == 0) return {};
     image.width = png.width;
     image.height = png.height;
     return image;

@@ -31,8 +31,8 @@ struct ProcessResult {
 // collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv);
 
-// A program left running while the test drives it, its standard output
-// discarded and its error stream kept. Killed if still running when destroyed.
+// A program left running while the test drives it, stdin closed and its
+// output kept. Killed if still running when destroyed.
 class BackgroundProcess {
 public:
     explicit BackgroundProcess(const std::vector<std::string>& argv);
@@ -42,12 +42,15 @@ public:
 
     int id() const { return pid; }
     // The exit status as runProcess gives it, or -1 if the program is still
-    // running after this many seconds (or was already waited for).
+    // running after this many seconds (or was already waited for). Negative
+    // seconds wait for as long as it takes.
     int waitForExit(double seconds);
+    // What it has written so far to stdout and to stderr.
+    std::string output() const;
     std::string errorOutput() const;
 
 private:
-    std::string errorPath;
+    std::string outputPath;  // without the .out or .err
     int pid = 0;
 };
 

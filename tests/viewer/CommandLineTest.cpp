@@ -14,58 +14,30 @@ CommandLine parse(std::vector<const char*> args) {
     return parseCommandLine(static_cast<int>(args.size()), args.data());
 }
 
+// The last of a repeated option wins. Sides a window cannot have are refused
+// when it opens, as a settings file's are.
 TEST(CommandLine, TakesOptionsAndTheLevelInAnyOrderWithOrWithoutAnEqualsSign) {
-    const std::tuple<CommandLine::Action, DrawPath, std::vector<const char*>> cases[] = {
-        {CommandLine::Action::view, DrawPath::buffered,
+    using Action = CommandLine::Action;
+    using Camera = CameraRequest::Kind;
+    using Size = std::optional<ScreenSize>;
+    const std::tuple<Action, DrawPath, Look, Camera, bool, Size, bool, std::vector<const char*>> cases[] = {
+        {Action::view, DrawPath::buffered, Look::classic, Camera::origin, true, std::nullopt, false,
          {"--frames", "5", "l", "--screenshot", "a=b", "--settings=s", "--panel", "2"}},
-        {CommandLine::Action::view, DrawPath::immediate,
-         {"--settings", "s", "--draw", "immediate", "--panel=2", "--screenshot=a=b", "--frames=5", "--", "l"}},
-        {CommandLine::Action::info, DrawPath::buffered,
+        {Action::view, DrawPath::immediate, Look::normals, Camera::spawn, false, ScreenSize{97, 97}, true,
+         {"--settings", "s", "--draw", "immediate", "--panel=2", "--look=baked", "--camera=-1,2,3", "--no-watch",
+          "--size", "640,480", "--screenshot=a=b", "--look", "normals", "--camera", "spawn:2", "--size=97",
+          "--offscreen", "--frames=5", "--", "l"}},
+        {Action::info, DrawPath::buffered, Look::shaded, Camera::position, true,
+         ScreenSize{2147483647, -2147483647 - 1}, false,
          {"l", "--info", "--draw=immediate", "--frames=5", "--draw=buffered", "--screenshot=a=b", "--settings", "s",
-          "--panel=2"}},
+          "--panel=2", "--look", "shaded", "--camera", "1,2,3", "--size", "-5,0", "--size", "2147483647,-2147483648"}},
     };
-    for (const auto& [action, drawPath, args] : cases) {
+    for (const auto& [action, drawPath, look, camera, watch, size, offscreen, args] : cases) {
         const CommandLine line = parse(args);
         EXPECT_EQ(std::tie(line.action, line.levelPath, line.frames, line.screenshotPath, line.settingsPath,
-                           line.drawPath, line.panelPage),
-                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath, 2));
-    }
-}
-
-TEST(CommandLine, PlacesTheCameraAndWatchesTheLevelOnlyWhenAsked) {
-    const CommandLine plain = parse({"l"});
-    EXPECT_EQ(std::tie(plain.camera.kind, plain.watch), std::make_tuple(CameraRequest::Kind::origin, true));
-    const CommandLine asked = parse({"--camera=-1,2,3", "--no-watch", "l", "--camera", "spawn:2"});
-    EXPECT_EQ(std::tie(asked.camera.kind, asked.camera.spawn, asked.watch),
-              std::make_tuple(CameraRequest::Kind::spawn, 2u, false));
-}
-
-TEST(CommandLine, TakesTheLookByNameClassicUnlessAsked) {
-    const std::pair<std::vector<const char*>, Look> cases[] = {
-        {{"l"}, Look::classic},
-        {{"--look", "shaded", "l"}, Look::shaded},
-        {{"l", "--look=baked"}, Look::baked},
-        {{"--look=baked", "--look", "normals", "l"}, Look::normals},
-        {{"--look", "shaded", "--look=classic", "l"}, Look::classic},
-    };
-    for (const auto& [args, look] : cases) {
-        const CommandLine line = parse(args);
-        EXPECT_EQ(std::tie(line.action, line.look), std::make_tuple(CommandLine::Action::view, look));
-    }
-}
-
-// Sides a window cannot have are refused when it opens, as a settings file's are.
-TEST(CommandLine, TakesTheSizeAsWidthAndHeightOrOneSideAndOffscreenWithFrames) {
-    const std::tuple<std::vector<const char*>, std::optional<ScreenSize>, bool> cases[] = {
-        {{"l"}, std::nullopt, false},
-        {{"--size", "640,480", "l"}, ScreenSize{640, 480}, false},
-        {{"--size=97", "--offscreen", "--frames", "1"}, ScreenSize{97, 97}, true},
-        {{"--size", "-5,0", "--size", "2147483647,-2147483648"}, ScreenSize{2147483647, -2147483647 - 1}, false},
-    };
-    for (const auto& [args, size, offscreen] : cases) {
-        const CommandLine line = parse(args);
-        EXPECT_EQ(std::tie(line.action, line.size, line.offscreen),
-                  std::make_tuple(CommandLine::Action::view, size, offscreen));
+                           line.drawPath, line.panelPage, line.look, line.camera.kind, line.watch, line.size,
+                           line.offscreen),
+                  std::make_tuple(action, "l", 5u, "a=b", "s", drawPath, 2, look, camera, watch, size, offscreen));
     }
 }
 

@@ -39,10 +39,6 @@ TEST(WindowStart, TriesAgainOnlyWhileTheDisplayRefusesAndAtMostTheAttemptsGiven)
     }
 }
 
-double secondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // Nothing but the message: no terminal codes from a text-mode video driver on
 // stdout. Without a display there is nothing to wait for; a display that
 // refuses is tried for ten seconds.
@@ -53,11 +49,10 @@ TEST(WindowStart, SaysWhyWhenNoWindowCanOpenAndExitsOne) {
     for (const auto& [display, fewestSeconds, mostSeconds] : cases) {
         std::vector<std::string> argv = {"/usr/bin/env"};
         argv.insert(argv.end(), display.begin(), display.end());
-        argv.insert(argv.end(), {viewerBinary(), level, "--frames", "1", "--settings",
-                                 writeTemp("window.txt", "width=320\nheight=240")});
+        argv.insert(argv.end(), {viewerBinary(), level, "--frames", "1", "--size", "320,240"});
         const auto started = std::chrono::steady_clock::now();
         const ProcessResult result = runProcess(argv);
-        const double seconds = secondsSince(started);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         SCOPED_TRACE(display.back());
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(result.err, "ERROR: Could not open a window of '320' by '240' pixels: 'No available video device'.\n");
