@@ -99,7 +99,8 @@ public:
     std::string make_description(const CLI::App*) const override { return {}; }
     std::string make_usage(const CLI::App*, std::string) const override {
         return "Usage: orvandel [OPTION]... [LEVEL]\n"
-               "Show the compiled level file LEVEL (.d3dbsp) in false colours and fly through it.\n";
+               "Show the compiled level file LEVEL (.d3dbsp) in false colours or as surfaces,\n"
+               "and fly through it.\n";
     }
 };
 
