@@ -23,14 +23,8 @@ build=${BUILD_DIR:-build}
 triangles=${TRIANGLES:-5000000}
 repeats=${REPEATS:-5}
 
-# An existing build directory keeps its options; a new one gets an optimised build.
-if [ -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" >/dev/null
-else
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" -j2 --target orvandel orvandel-mklevel >/dev/null
-grep -E '^CMAKE_BUILD_TYPE|^ORVANDEL_SANITIZE' "$build/CMakeCache.txt" | sed 's/:[A-Z]*=/ = /'
+source bench/build.sh
+build_targets orvandel orvandel-mklevel
 
 level=${LEVEL:-$build/bench-export-$triangles.d3dbsp}
 [ -f "$level" ] || "$build/orvandel-mklevel" bench --triangles "$triangles" "$level"

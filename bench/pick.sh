@@ -15,13 +15,8 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build}
 frames=${FRAMES:-30}
 
-if [ -f "$build/CMakeCache.txt" ]; then
-  cmake -S . -B "$build" >/dev/null
-else
-  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" -j2 --target orvandel-mklevel orvandel_bench_pick >/dev/null
-grep -E '^CMAKE_BUILD_TYPE|^ORVANDEL_SANITIZE' "$build/CMakeCache.txt" | sed 's/:[A-Z]*=/ = /'
+source bench/build.sh
+build_targets orvandel-mklevel orvandel_bench_pick
 
 levels=$build/bench-levels
 mkdir -p "$levels"
