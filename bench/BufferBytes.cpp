@@ -15,11 +15,11 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "Usage: orvandel_bench_buffers LEVEL [classic|shaded|baked|normals]\n");
         return 2;
     }
-    Renderer renderer("", {64, 64});
+    Renderer renderer({64, 64});
     Qor::BSP level("", argv[1]);
-    renderer.look = *look;
+    renderer.view.look = *look;
     renderer.setLevel(&level);
-    std::printf("%zu\n", renderer.geometry.bytes());
+    std::printf("%zu\n", renderer.frame.geometry.bytes());
     shutdownVideo();
     return 0;
 }

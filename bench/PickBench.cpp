@@ -84,17 +84,17 @@ void picks(const char* path) {
 }
 
 void pageThreeFrames(const char* path, int frames) {
-    Renderer renderer("", {width, height});
+    Renderer renderer({width, height});
     Qor::BSP level("", path);
     renderer.setLevel(&level);
     const CameraView view = fitted(level);
-    renderer.cameraPos = view.position;
-    renderer.cameraYaw = view.yaw;
-    renderer.cameraPitch = view.pitch;
-    renderer.nearPlane = view.nearPlane;
-    renderer.farPlane = view.farPlane;
-    renderer.overlayVisible = true;
-    renderer.overlayPage = 3;
+    renderer.view.cameraPos = view.position;
+    renderer.view.cameraYaw = view.yaw;
+    renderer.view.cameraPitch = view.pitch;
+    renderer.view.nearPlane = view.nearPlane;
+    renderer.view.farPlane = view.farPlane;
+    renderer.view.overlayVisible = true;
+    renderer.view.overlayPage = 3;
     std::vector<double> frame;
     std::vector<double> cast;
     std::vector<double> marks;
@@ -108,7 +108,7 @@ void pageThreeFrames(const char* path, int frames) {
         // The pointing's own steps again, alone: the cast, then the outline
         // and the crosshair as far as OpenGL takes them.
         start = Clock::now();
-        const std::array<int, 2> pixel = renderer.pointedPixel();
+        const std::array<int, 2> pixel = pointedPixel(renderer.view);
         renderer.pointing = renderer.pointAt(pixel[0], pixel[1]);
         const double castTime = millisecondsSince(start);
         start = Clock::now();

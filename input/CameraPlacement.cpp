@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "CameraMotion.h"
-#include "Renderer.h"
+#include "ViewRay.h"
 
 namespace {
 

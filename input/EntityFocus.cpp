@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "CameraPlacement.h"
-#include "Renderer.h"
+#include "Input.h"
 
 namespace {
 
@@ -14,11 +14,11 @@ constexpr double entityViewPitchDegrees = -20.0;
 // The markers are in entity order, so the next one is the first past the
 // selected entity, which a reload may have taken away or left without an
 // origin.
-void Renderer::stepEntity(bool backward) {
+void stepEntity(View& view, const std::vector<Qor::Marker>& markers, bool backward) {
     if (markers.empty()) return;
     std::size_t next = backward ? markers.size() - 1 : 0;
-    if (selectedEntity >= 0) {
-        const auto selected = static_cast<std::size_t>(selectedEntity);
+    if (view.selectedEntity >= 0) {
+        const auto selected = static_cast<std::size_t>(view.selectedEntity);
         const auto byEntity = [](const Qor::Marker& marker, std::size_t entity) { return marker.entity < entity; };
         const auto at = std::lower_bound(markers.begin(), markers.end(), selected, byEntity);
         const auto position = static_cast<std::size_t>(at - markers.begin());
@@ -29,7 +29,7 @@ void Renderer::stepEntity(bool backward) {
             next = position == 0 ? markers.size() - 1 : position - 1;
     }
     const Qor::Marker& marker = markers[next];
-    selectedEntity = static_cast<std::int64_t>(marker.entity);
-    cameraPitch = pitchFromDegrees(entityViewPitchDegrees);
-    cameraPos = positionLookingAt(marker.origin, cameraYaw, cameraPitch, entityViewDistance);
+    view.selectedEntity = static_cast<std::int64_t>(marker.entity);
+    view.cameraPitch = pitchFromDegrees(entityViewPitchDegrees);
+    view.cameraPos = positionLookingAt(marker.origin, view.cameraYaw, view.cameraPitch, entityViewDistance);
 }

@@ -1,30 +1,13 @@
-#include <SDL.h>
+#include "Input.h"
 
 #include <cstdint>
 #include <iostream>
 
 #include "BSP.h"
 #include "CameraMotion.h"
-#include "CameraRequest.h"
-#include "KeyBindings.h"
-#include "Renderer.h"
+#include "GlContext.h"
 
 namespace {
-
-// The index into Renderer::keyDown of a held adjustment key, or -1.
-int heldIndex(SDLKey key) {
-    switch (key) {
-    case SDLK_PAGEUP: return heldPageUp;
-    case SDLK_PAGEDOWN: return heldPageDown;
-    case SDLK_QUOTE: return heldQuote;
-    case SDLK_COMMA: return heldComma;
-    case SDLK_PERIOD: return heldPeriod;
-    case SDLK_SEMICOLON: return heldSemicolon;
-    case SDLK_LEFTBRACKET: return heldLeftBracket;
-    case SDLK_RIGHTBRACKET: return heldRightBracket;
-    default: return -1;
-    }
-}
 
 // Moves a selection one step through a list of count entries, wrapping at
 // both ends. An empty list still steps, as unsigned arithmetic gives.
@@ -38,139 +21,172 @@ void stepPrevious(std::uint32_t& index, std::size_t count) {
 
 // A panel key shows its page, hides it when it is the one shown, or switches
 // to it from another page.
-void panelKey(bool& visible, std::int32_t& page, std::int32_t key) {
-    if (!visible) {
-        visible = true;
-        page = key;
-    } else if (page == key) {
-        visible = false;
+void panelKey(View& view, std::int32_t page) {
+    if (!view.overlayVisible) {
+        view.overlayVisible = true;
+        view.overlayPage = page;
+    } else if (view.overlayPage == page) {
+        view.overlayVisible = false;
     } else {
-        page = key;
+        view.overlayPage = page;
     }
 }
 
-// Movement keys add on press and subtract on release, so opposite keys cancel.
-bool movementKey(SDLKey key, int& sideways, int& forward, int& vertical, int sign) {
-    switch (key) {
-    case SDLK_w: forward += sign; return true;
-    case SDLK_s: forward -= sign; return true;
-    case SDLK_d: sideways += sign; return true;
-    case SDLK_a: sideways -= sign; return true;
-    case SDLK_e: vertical += sign; return true;
-    case SDLK_q: vertical -= sign; return true;
-    default: return false;
+// Off, then every plane, then the selected plane only, then off.
+void stepPlanePoints(View& view) {
+    if (!view.showPlanePoints && !view.singlePlane) {
+        view.showPlanePoints = true;
+    } else if (view.showPlanePoints) {
+        view.showPlanePoints = false;
+        view.singlePlane = true;
+    } else {
+        view.singlePlane = false;
     }
 }
 
-}  // namespace
-
-void Renderer::handleInput() {
-    const bool shiftDown = (SDL_GetModState() & (KMOD_LSHIFT | KMOD_RSHIFT)) != 0;
-    if (!runHeld && shiftDown) {
-        runHeld = true;
-        speedFactor = 4.0;
-    } else if (runHeld && !shiftDown) {
-        runHeld = false;
-        speedFactor = 1.0;
+// The fly keys and the held adjustments act on release too; true for them.
+bool applyHeldKey(KeyAction action, bool pressed, Controls& controls) {
+    const int sign = pressed ? 1 : -1;
+    switch (action) {
+    case KeyAction::flyForward: controls.moveForward += sign; return true;
+    case KeyAction::flyBack: controls.moveForward -= sign; return true;
+    case KeyAction::flyRight: controls.moveSideways += sign; return true;
+    case KeyAction::flyLeft: controls.moveSideways -= sign; return true;
+    case KeyAction::flyUp: controls.moveVertical += sign; return true;
+    case KeyAction::flyDown: controls.moveVertical -= sign; return true;
+    default: break;
     }
+    if (action < KeyAction::clipFarther || action > KeyAction::lessAlpha) return false;
+    controls.heldFlag(action) = pressed;
+    return true;
+}
 
-    const int centreX = screenWidth / 2;
-    const int centreY = screenHeight / 2;
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-        if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)) {
-            running = false;
-            continue;
-        }
-        if (event.type == SDL_MOUSEBUTTONDOWN) {
-            mouseLook = !mouseLook;
-            if (mouseLook) {
-                SDL_ShowCursor(SDL_DISABLE);
-                SDL_WarpMouse(static_cast<Uint16>(centreX), static_cast<Uint16>(centreY));
-            } else {
-                SDL_ShowCursor(SDL_ENABLE);
-            }
-            continue;
-        }
-        if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) continue;
-
-        const SDLKey key = event.key.keysym.sym;
-        const bool pressed = event.type == SDL_KEYDOWN;
-        if (movementKey(key, moveSideways, moveForward, moveVertical, pressed ? 1 : -1)) continue;
-        const int held = heldIndex(key);
-        if (held >= 0) {
-            keyDown[static_cast<std::size_t>(held)] = pressed ? 1 : 0;
-            continue;
-        }
-        if (!pressed) continue;
-
-        switch (key) {
-        case SDLK_b:
-            if (++renderMode > 2) renderMode = 0;
-            break;
-        case SDLK_v: showCornerPoints = !showCornerPoints; break;
-        case SDLK_t: showFilled = !showFilled; break;
-        case SDLK_l: showWireframe = !showWireframe; break;
-        case SDLK_p:
-            // Off, then every plane, then the selected plane only, then off.
-            if (!showPlanePoints && !singlePlane) {
-                showPlanePoints = true;
-            } else if (showPlanePoints) {
-                showPlanePoints = false;
-                singlePlane = true;
-            } else {
-                singlePlane = false;
-            }
-            break;
-        case SDLK_g: singleGroup = !singleGroup; break;
-        case SDLK_RIGHT:
-            if (singleGroup) stepNext(selectedGroup, level->textureGroups.size());
-            break;
-        case SDLK_LEFT:
-            if (singleGroup) stepPrevious(selectedGroup, level->textureGroups.size());
-            break;
-        case SDLK_UP:
-            if (singlePlane) stepNext(selectedPlane, level->planes.size());
-            break;
-        case SDLK_DOWN:
-            if (singlePlane) stepPrevious(selectedPlane, level->planes.size());
-            break;
-        case SDLK_c: look = nextLook(look); break;
-        case SDLK_r: resetView(); break;
-        case SDLK_i: panelKey(overlayVisible, overlayPage, 1); break;
-        case SDLK_F1: panelKey(overlayVisible, overlayPage, 2); break;
-        case SDLK_F2: panelKey(overlayVisible, overlayPage, 3); break;
-        case SDLK_F3: panelKey(overlayVisible, overlayPage, 4); break;
-        case SDLK_n: showMarkers = !showMarkers; break;
-        case SDLK_j: stepEntity(false); break;
-        case SDLK_k: stepEntity(true); break;
-        case SDLK_o: std::cout << cameraArgument(cameraPos, cameraYaw, cameraPitch) << std::endl; break;
-        case SDLK_HOME: fitLevel(); break;
-        case SDLK_TAB: stepSpawn((event.key.keysym.mod & KMOD_SHIFT) != 0); break;
-        case SDLK_EQUALS:
-        case SDLK_KP_PLUS: flySpeed = steppedFlySpeed(flySpeed, true); break;
-        case SDLK_MINUS:
-        case SDLK_KP_MINUS: flySpeed = steppedFlySpeed(flySpeed, false); break;
-        case SDLK_PRINT: screenshotRequested = true; break;
-        case SDLK_F5: reloadRequested = true; break;
-        default: break;
-        }
+void setMouseLook(View& view, bool on) {
+    view.mouseLook = on;
+    if (on) {
+        SDL_ShowCursor(SDL_DISABLE);
+        SDL_WarpMouse(static_cast<Uint16>(view.screenWidth / 2), static_cast<Uint16>(view.screenHeight / 2));
+    } else {
+        SDL_ShowCursor(SDL_ENABLE);
     }
+}
 
-    // Without a window there is no pointer to read.
-    if (!surfaceHasPointer()) return;
-    if (!mouseLook) {
-        SDL_GetMouseState(&pointer[0], &pointer[1]);
+// While mouse look is on the pointer is pinned to the centre: how far it has
+// travelled since turns the camera. Off, it is where page 3 points.
+void readPointer(View& view) {
+    if (!view.mouseLook) {
+        SDL_GetMouseState(&view.pointer[0], &view.pointer[1]);
         return;
     }
+    const int centreX = view.screenWidth / 2;
+    const int centreY = view.screenHeight / 2;
     int x = 0;
     int y = 0;
     SDL_GetMouseState(&x, &y);
     SDL_WarpMouse(static_cast<Uint16>(centreX), static_cast<Uint16>(centreY));
-    cameraYaw = cameraYaw + (x - centreX) / mousePixelsPerRadian * mouseSensitivity;
-    cameraPitch = cameraPitch - (y - centreY) / mousePixelsPerRadian * mouseSensitivity;
-    if (cameraPitch < -pitchLimit)
-        cameraPitch = -pitchLimit;
-    else if (cameraPitch > pitchLimit)
-        cameraPitch = pitchLimit;
+    view.cameraYaw = view.cameraYaw + (x - centreX) / mousePixelsPerRadian * mouseSensitivity;
+    view.cameraPitch = view.cameraPitch - (y - centreY) / mousePixelsPerRadian * mouseSensitivity;
+    if (view.cameraPitch < -pitchLimit)
+        view.cameraPitch = -pitchLimit;
+    else if (view.cameraPitch > pitchLimit)
+        view.cameraPitch = pitchLimit;
+}
+
+}  // namespace
+
+InputEvent decodeEvent(const SDL_Event& event) {
+    InputEvent decoded;
+    switch (event.type) {
+    case SDL_QUIT: decoded.kind = InputEvent::Kind::quit; break;
+    case SDL_MOUSEBUTTONDOWN: decoded.kind = InputEvent::Kind::click; break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        decoded.kind = InputEvent::Kind::key;
+        decoded.key = event.key.keysym.sym;
+        decoded.pressed = event.type == SDL_KEYDOWN;
+        decoded.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+        break;
+    default: break;
+    }
+    return decoded;
+}
+
+void applyKey(KeyAction action, bool pressed, View& view, Controls& controls, const InputScene& scene,
+              InputRequests& requests) {
+    if (applyHeldKey(action, pressed, controls) || !pressed) return;
+    const Qor::BSP& level = scene.level;
+    switch (action) {
+    case KeyAction::renderMode: view.renderMode = nextRenderMode(view.renderMode); break;
+    case KeyAction::look: view.look = nextLook(view.look); break;
+    case KeyAction::filled: view.showFilled = !view.showFilled; break;
+    case KeyAction::outlines: view.showWireframe = !view.showWireframe; break;
+    case KeyAction::corners: view.showCornerPoints = !view.showCornerPoints; break;
+    case KeyAction::planePoints: stepPlanePoints(view); break;
+    case KeyAction::nextPlane:
+        if (view.singlePlane) stepNext(view.selectedPlane, level.planes.size());
+        break;
+    case KeyAction::previousPlane:
+        if (view.singlePlane) stepPrevious(view.selectedPlane, level.planes.size());
+        break;
+    case KeyAction::oneGroup: view.singleGroup = !view.singleGroup; break;
+    case KeyAction::nextGroup:
+        if (view.singleGroup) stepNext(view.selectedGroup, level.textureGroups.size());
+        break;
+    case KeyAction::previousGroup:
+        if (view.singleGroup) stepPrevious(view.selectedGroup, level.textureGroups.size());
+        break;
+    case KeyAction::reset:
+        resetView(view);
+        requests.viewReset = true;
+        break;
+    case KeyAction::fit: fitLevel(view, level); break;
+    case KeyAction::nextSpawn: stepSpawn(view, controls, level, false); break;
+    case KeyAction::previousSpawn: stepSpawn(view, controls, level, true); break;
+    case KeyAction::markers: view.showMarkers = !view.showMarkers; break;
+    case KeyAction::nextEntity: stepEntity(view, scene.markers, false); break;
+    case KeyAction::previousEntity: stepEntity(view, scene.markers, true); break;
+    case KeyAction::printCamera:
+        std::cout << cameraArgument(view.cameraPos, view.cameraYaw, view.cameraPitch) << std::endl;
+        break;
+    case KeyAction::faster: view.flySpeed = steppedFlySpeed(view.flySpeed, true); break;
+    case KeyAction::slower: view.flySpeed = steppedFlySpeed(view.flySpeed, false); break;
+    case KeyAction::screenshot: requests.screenshot = true; break;
+    case KeyAction::reload: requests.reload = true; break;
+    case KeyAction::levelPage: panelKey(view, 1); break;
+    case KeyAction::keysPage: panelKey(view, 2); break;
+    case KeyAction::viewPage: panelKey(view, 3); break;
+    case KeyAction::entityPage: panelKey(view, 4); break;
+    case KeyAction::quit: requests.quit = true; break;
+    default: break;
+    }
+}
+
+InputRequests handleInput(View& view, Controls& controls, const InputScene& scene) {
+    const bool shiftDown = (SDL_GetModState() & (KMOD_LSHIFT | KMOD_RSHIFT)) != 0;
+    if (!controls.runHeld && shiftDown) {
+        controls.runHeld = true;
+        view.speedFactor = 4.0;
+    } else if (controls.runHeld && !shiftDown) {
+        controls.runHeld = false;
+        view.speedFactor = 1.0;
+    }
+
+    InputRequests requests;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        const InputEvent input = decodeEvent(event);
+        switch (input.kind) {
+        case InputEvent::Kind::quit: requests.quit = true; break;
+        case InputEvent::Kind::click: setMouseLook(view, !view.mouseLook); break;
+        case InputEvent::Kind::key:
+            if (const KeyAction* action = boundAction(input.key, input.shift))
+                applyKey(*action, input.pressed, view, controls, scene, requests);
+            break;
+        case InputEvent::Kind::other: break;
+        }
+    }
+
+    // Without a window there is no pointer to read.
+    if (surfaceHasPointer()) readPointer(view);
+    return requests;
 }

@@ -8,7 +8,6 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "Palette.h"
-#include "Renderer.h"
 #include "SurfaceLooks.h"
 #include "ViewVolume.h"
 
@@ -216,7 +215,7 @@ std::size_t GeometryBuffers::bytes() const {
     return total;
 }
 
-void GeometryBuffers::chooseRuns(const Renderer& view) {
+void GeometryBuffers::chooseRuns(const View& view) {
     std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
     if (view.singleGroup)
         chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
@@ -261,7 +260,7 @@ void GeometryBuffers::chooseRuns(const Renderer& view) {
     }
 }
 
-std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const Renderer& view) const {
+std::pair<GLint, GLsizei> GeometryBuffers::planePoints(const View& view) const {
     if (!view.singlePlane)
         return {static_cast<GLint>(cornerCount), view.showPlanePoints ? static_cast<GLsizei>(planeCount) : 0};
     const std::size_t selected = view.selectedPlane;
@@ -284,16 +283,16 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
     }
 }
 
-bool GeometryBuffers::draw(const Renderer& view) {
-    if (state == State::none) build(*view.level, view.fillAlpha, view.look);
+bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
+    if (state == State::none) build(level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
     if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
-        !uploadFillColours(*view.level, view.fillAlpha)) {
+        !uploadFillColours(level, view.fillAlpha)) {
         refuse(bytes());
         return false;
     }
     if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
-        !makeLook(*view.level, view.look))
+        !makeLook(level, view.look))
         return false;
     chooseRuns(view);
     const std::pair<GLint, GLsizei> planes = planePoints(view);

@@ -8,11 +8,11 @@
 
 #include "Look.h"
 #include "VertexArrays.h"
+#include "View.h"
 
 namespace Qor {
 class BSP;
 }
-class Renderer;
 
 // The level's geometry handed to OpenGL once, so that a frame costs a few
 // calls per pass however large the level is: every corner the triangle
@@ -34,7 +34,7 @@ public:
 
     // Draws the passes the view has switched on, as the glBegin/glEnd passes
     // would. False, with nothing drawn, for a level drawn without arrays.
-    bool draw(const Renderer& view);
+    bool draw(const View& view, const Qor::BSP& level);
 
     // What the arrays take, and the triangles the last draw sent.
     std::size_t bytes() const;
@@ -68,9 +68,9 @@ private:
     LookArrays& arraysOf(Look look) { return lookArrays[static_cast<std::size_t>(look) - 1]; }
     void drawFilled(Look look);
     void refuse(std::uint64_t needed);
-    void chooseRuns(const Renderer& view);
+    void chooseRuns(const View& view);
     // The plane points the view shows: first and count.
-    std::pair<GLint, GLsizei> planePoints(const Renderer& view) const;
+    std::pair<GLint, GLsizei> planePoints(const View& view) const;
     void drawRuns(GLenum mode) const;
 
     State state = State::none;

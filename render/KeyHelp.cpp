@@ -6,48 +6,60 @@ namespace {
 
 const char* onOff(bool on) { return on ? "on" : "off"; }
 
-}  // namespace
+using A = KeyAction;
 
-const char* renderModeName(unsigned mode) {
-    switch (mode) {
-    case 1: return "blend";
-    case 2: return "additive";
-    default: return "opaque";
-    }
-}
+}  // namespace
 
 // Kept short: the keys page is drawn over the view every frame it shows, and
 // what it covers is what it costs. README's notes under the table say more.
 const std::vector<KeyHelp> keyHelp = {
-    {"w, s", "fly forward, back", nullptr},
-    {"d, a", "fly right, left", nullptr},
-    {"e, q", "fly up, down", nullptr},
-    {"Shift (held)", "4 x speed and steps", nullptr},
-    {"mouse", "look around", nullptr},
-    {"click, wheel", "mouse look", [](const PanelState& s) { return onOff(s.mouseLook); }},
-    {"b", "render mode", [](const PanelState& s) { return renderModeName(s.renderMode); }},
-    {"c", "look", [](const PanelState& s) { return lookName(s.look); }},
-    {"t", "filled triangles", [](const PanelState& s) { return onOff(s.showFilled); }},
-    {"l", "outlines", [](const PanelState& s) { return onOff(s.showWireframe); }},
-    {"v", "corner points", [](const PanelState& s) { return onOff(s.showCornerPoints); }},
+    {"w, s", "fly forward, back", nullptr, {{SDLK_w, A::flyForward}, {SDLK_s, A::flyBack}}},
+    {"d, a", "fly right, left", nullptr, {{SDLK_d, A::flyRight}, {SDLK_a, A::flyLeft}}},
+    {"e, q", "fly up, down", nullptr, {{SDLK_e, A::flyUp}, {SDLK_q, A::flyDown}}},
+    {"Shift (held)", "4 x speed and steps", nullptr, {}},
+    {"mouse", "look around", nullptr, {}},
+    {"click, wheel", "mouse look", [](const PanelState& s) { return onOff(s.view.mouseLook); }, {}},
+    {"b", "render mode", [](const PanelState& s) { return renderModeName(s.view.renderMode); },
+     {{SDLK_b, A::renderMode}}},
+    {"c", "look", [](const PanelState& s) { return lookName(s.view.look); }, {{SDLK_c, A::look}}},
+    {"t", "filled triangles", [](const PanelState& s) { return onOff(s.view.showFilled); }, {{SDLK_t, A::filled}}},
+    {"l", "outlines", [](const PanelState& s) { return onOff(s.view.showWireframe); }, {{SDLK_l, A::outlines}}},
+    {"v", "corner points", [](const PanelState& s) { return onOff(s.view.showCornerPoints); },
+     {{SDLK_v, A::corners}}},
     {"p", "plane points",
-     [](const PanelState& s) { return s.showPlanePoints ? "all" : s.singlePlane ? "selected" : "off"; }},
-    {"Up, Down", "next, previous plane", nullptr},
-    {"g", "one texture group", [](const PanelState& s) { return onOff(s.singleGroup); }},
-    {"Right, Left", "next, previous group", nullptr},
-    {"Page Up, Down", "clip distances (held)", nullptr},
-    {"], [", "point size (held)", nullptr},
-    {"', ;", "line width (held)", nullptr},
-    {"., ,", "fill alpha (held)", nullptr},
-    {"r", "reset the view", nullptr},
-    {"Home", "fit the level in view", nullptr},
-    {"Tab, Shift+Tab", "next, previous spawn", nullptr},
-    {"n", "entity markers", [](const PanelState& s) { return onOff(s.showMarkers); }},
-    {"j, k", "next, previous entity", nullptr},
-    {"o", "print the camera", nullptr},
-    {"=, - (keypad)", "fly speed x 2, / 2", nullptr},
-    {"Print Screen", "save a screenshot", nullptr},
-    {"F5", "read the level again", nullptr},
-    {"i, F1, F2, F3", "panel pages", nullptr},
-    {"Escape", "quit", nullptr},
+     [](const PanelState& s) { return s.view.showPlanePoints ? "all" : s.view.singlePlane ? "selected" : "off"; },
+     {{SDLK_p, A::planePoints}}},
+    {"Up, Down", "next, previous plane", nullptr, {{SDLK_UP, A::nextPlane}, {SDLK_DOWN, A::previousPlane}}},
+    {"g", "one texture group", [](const PanelState& s) { return onOff(s.view.singleGroup); },
+     {{SDLK_g, A::oneGroup}}},
+    {"Right, Left", "next, previous group", nullptr,
+     {{SDLK_RIGHT, A::nextGroup}, {SDLK_LEFT, A::previousGroup}}},
+    {"Page Up, Down", "clip distances (held)", nullptr,
+     {{SDLK_PAGEUP, A::clipFarther}, {SDLK_PAGEDOWN, A::clipNearer}}},
+    {"], [", "point size (held)", nullptr,
+     {{SDLK_RIGHTBRACKET, A::pointBigger}, {SDLK_LEFTBRACKET, A::pointSmaller}}},
+    {"', ;", "line width (held)", nullptr, {{SDLK_QUOTE, A::lineWider}, {SDLK_SEMICOLON, A::lineThinner}}},
+    {"., ,", "fill alpha (held)", nullptr, {{SDLK_PERIOD, A::moreAlpha}, {SDLK_COMMA, A::lessAlpha}}},
+    {"r", "reset the view", nullptr, {{SDLK_r, A::reset}}},
+    {"Home", "fit the level in view", nullptr, {{SDLK_HOME, A::fit}}},
+    {"Tab, Shift+Tab", "next, previous spawn", nullptr,
+     {{SDLK_TAB, A::nextSpawn, ShiftState::up}, {SDLK_TAB, A::previousSpawn, ShiftState::down}}},
+    {"n", "entity markers", [](const PanelState& s) { return onOff(s.view.showMarkers); }, {{SDLK_n, A::markers}}},
+    {"j, k", "next, previous entity", nullptr, {{SDLK_j, A::nextEntity}, {SDLK_k, A::previousEntity}}},
+    {"o", "print the camera", nullptr, {{SDLK_o, A::printCamera}}},
+    {"=, - (keypad)", "fly speed x 2, / 2", nullptr,
+     {{SDLK_EQUALS, A::faster}, {SDLK_KP_PLUS, A::faster}, {SDLK_MINUS, A::slower}, {SDLK_KP_MINUS, A::slower}}},
+    {"Print Screen", "save a screenshot", nullptr, {{SDLK_PRINT, A::screenshot}}},
+    {"F5", "read the level again", nullptr, {{SDLK_F5, A::reload}}},
+    {"i, F1, F2, F3", "panel pages", nullptr,
+     {{SDLK_i, A::levelPage}, {SDLK_F1, A::keysPage}, {SDLK_F2, A::viewPage}, {SDLK_F3, A::entityPage}}},
+    {"Escape", "quit", nullptr, {{SDLK_ESCAPE, A::quit}}},
 };
+
+const KeyAction* boundAction(SDLKey key, bool shift) {
+    for (const KeyHelp& help : keyHelp)
+        for (const KeyBinding& binding : help.bindings)
+            if (binding.key == key && (binding.shift == ShiftState::any || (binding.shift == ShiftState::down) == shift))
+                return &binding.action;
+    return nullptr;
+}

@@ -4,9 +4,7 @@
 
 #include "BSP.h"
 #include "EntityLabels.h"
-#include "Look.h"
-#include "PanelText.h"
-#include "Renderer.h"
+#include "Frame.h"
 
 namespace {
 
@@ -71,33 +69,34 @@ void endSolidLines(bool blending, double lineWidth) {
 
 // Only frames drawn with a depth test leave depths to test against; in the
 // others the markers show through the level.
-void Renderer::drawMarkers() {
-    const bool entityPage = overlayVisible && overlayPage == 4;
+void drawMarkers(const View& view, const Qor::BSP& level, const std::vector<Qor::Marker>& markers) {
+    const bool entityPage = view.overlayVisible && view.overlayPage == 4;
     const std::optional<Qor::Marker> selected =
-        entityPage && selectedEntity >= 0 ? Qor::entityMarker(*level, static_cast<std::size_t>(selectedEntity))
-                                          : std::nullopt;
-    if ((!showMarkers || markers.empty()) && !selected) return;
+        entityPage && view.selectedEntity >= 0
+            ? Qor::entityMarker(level, static_cast<std::size_t>(view.selectedEntity))
+            : std::nullopt;
+    if ((!view.showMarkers || markers.empty()) && !selected) return;
     const bool blending = glIsEnabled(GL_BLEND) == GL_TRUE;
-    if (depthTested(renderMode, look))
+    if (depthTested(view.renderMode, view.look))
         glEnable(GL_DEPTH_TEST);
     else
         glDisable(GL_DEPTH_TEST);
     beginSolidLines(1.0f);
-    if (showMarkers) {
+    if (view.showMarkers) {
         glBegin(GL_LINES);
-        for (const Qor::Marker& marker : markers) markerLines(*level, marker);
+        for (const Qor::Marker& marker : markers) markerLines(level, marker);
         glEnd();
     }
     if (selected) {
         glLineWidth(selectedMarkerWidth);
         glBegin(GL_LINES);
-        markerLines(*level, *selected);
+        markerLines(level, *selected);
         glEnd();
     }
-    endSolidLines(blending, lineWidth);
+    endSolidLines(blending, view.lineWidth);
 }
 
-void Renderer::drawPointedTriangle() {
+void drawPointedTriangle(const View& view, const Hit& pointing) {
     if (pointing.kind != Hit::Kind::surface) return;
     const bool blending = glIsEnabled(GL_BLEND) == GL_TRUE;
     glDisable(GL_DEPTH_TEST);
@@ -106,16 +105,18 @@ void Renderer::drawPointedTriangle() {
     glColor3ub(255, 255, 255);
     for (const auto& corner : pointing.corners) glVertex3fv(corner.data());
     glEnd();
-    endSolidLines(blending, lineWidth);
+    endSolidLines(blending, view.lineWidth);
 }
 
 // On the screen-space stage, which it leaves as it found it.
-void Renderer::drawLabels() {
-    const GLuint background = textures["text_background"];
-    const GlyphAtlas& atlas = panelGlyphs(panel, background);
+void drawLabels(const View& view, const Qor::BSP& level, const std::vector<Qor::Marker>& markers,
+                FrameResources& resources) {
+    const GLuint background = resources.background;
+    const GlyphAtlas& atlas = panelGlyphs(resources.panel, background);
     if (atlas.texture == 0) return;
-    const std::vector<Label> labels =
-        chooseLabels(*level, markers, viewBasis(cameraPos, cameraYaw, cameraPitch, screenWidth, screenHeight));
+    const std::vector<Label> labels = chooseLabels(
+        level, markers,
+        viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth, view.screenHeight));
     if (labels.empty()) return;
     glBindTexture(GL_TEXTURE_2D, atlas.texture);
     // The nearest last, so that it is drawn over the others.
@@ -132,8 +133,8 @@ void Renderer::drawLabels() {
     glBindTexture(GL_TEXTURE_2D, background);
 }
 
-void Renderer::drawCrosshair() {
-    const std::array<int, 2> pixel = pointedPixel();
+void drawCrosshair(const View& view) {
+    const std::array<int, 2> pixel = pointedPixel(view);
     const float x = static_cast<float>(pixel[0]) + 0.5f;
     const float y = static_cast<float>(pixel[1]) + 0.5f;
     const auto reach = static_cast<float>(crosshairReach);
@@ -149,7 +150,7 @@ void Renderer::drawCrosshair() {
         glVertex2f(x, y + sign * (reach + 1.0f));
     }
     glEnd();
-    glLineWidth(static_cast<GLfloat>(lineWidth));
+    glLineWidth(static_cast<GLfloat>(view.lineWidth));
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_TEXTURE_2D);
 }

@@ -1,10 +1,8 @@
 #include <GL/gl.h>
 
 #include "BSP.h"
-#include "FrameTimer.h"
-#include "LevelFile.h"
+#include "Frame.h"
 #include "PanelText.h"
-#include "Renderer.h"
 
 namespace {
 
@@ -53,57 +51,24 @@ const GlyphAtlas& panelGlyphs(PanelCache& panel, unsigned int background) {
     return panel.atlas;
 }
 
-PanelState Renderer::panelState() const {
-    PanelState state;
-    state.level = level;
-    if (levelFile != nullptr) {
-        state.levelPath = levelFile->path();
-        state.levelLoadMilliseconds = levelFile->loadMilliseconds();
-        state.failedReload = levelFile->failedReload();
-    }
-    state.bounds = panel.bounds;
-    state.renderMode = renderMode;
-    state.look = look;
-    state.showFilled = showFilled;
-    state.showWireframe = showWireframe;
-    state.showCornerPoints = showCornerPoints;
-    state.showPlanePoints = showPlanePoints;
-    state.singlePlane = singlePlane;
-    state.singleGroup = singleGroup;
-    state.mouseLook = mouseLook;
-    state.cameraPos = cameraPos;
-    state.cameraYaw = cameraYaw;
-    state.cameraPitch = cameraPitch;
-    state.speedFactor = speedFactor;
-    state.flySpeed = flySpeed;
-    state.nearPlane = nearPlane;
-    state.farPlane = farPlane;
-    state.pointSize = pointSize;
-    state.lineWidth = lineWidth;
-    state.fillAlpha = fillAlpha;
-    state.framesPerSecond = averageFrameRate();
-    state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
-    state.selectedGroup = selectedGroup;
-    state.selectedPlane = selectedPlane;
-    state.showMarkers = showMarkers;
-    state.pointing = pointing;
-    state.selectedEntity = selectedEntity;
-    return state;
-}
-
 // Drawn over the screen-space state that the frame leaves, which it leaves
 // as it found it: "text_background" bound, white, the texture coordinate at
 // its start.
-void Renderer::drawPanel() {
-    const GLuint background = textures["text_background"];
+void drawPanel(const PanelState& shown, FrameResources& resources) {
+    PanelCache& panel = resources.panel;
+    const GLuint background = resources.background;
     panelGlyphs(panel, background);
     if (!panel.boundsKnown) {
-        panel.bounds = Qor::levelBounds(*level);
+        panel.bounds = Qor::levelBounds(*shown.level);
         panel.boundsKnown = true;
     }
+    PanelState state = shown;
+    state.bounds = panel.bounds;
     const GlyphAtlas& atlas = panel.atlas;
-    const std::vector<std::string> lines = panelPage(overlayPage, panelState());
-    const PanelLayout layout = layoutPanel(lines, atlas.advance, atlas.lineHeight, screenWidth, screenHeight);
+    const View& view = shown.view;
+    const std::vector<std::string> lines = panelPage(view.overlayPage, state);
+    const PanelLayout layout =
+        layoutPanel(lines, atlas.advance, atlas.lineHeight, view.screenWidth, view.screenHeight);
     if (layout.lines == 0) return;
 
     const float left = static_cast<float>(layout.x);

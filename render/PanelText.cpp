@@ -115,12 +115,12 @@ bool selectionRow(std::vector<Row>& rows, const char* label, const char* entries
 
 void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
     const auto& groups = s.level->textureGroups;
-    if (!selectionRow(rows, "group", "texture groups", s.selectedGroup, groups.size())) return;
-    const Qor::TextureGroup& group = groups[s.selectedGroup];
+    if (!selectionRow(rows, "group", "texture groups", s.view.selectedGroup, groups.size())) return;
+    const Qor::TextureGroup& group = groups[s.view.selectedGroup];
     std::string drawn;
     if (!Qor::wholeTriangles(group)) {
         drawn = "none: its counts are not whole triangles";
-    } else if (!s.showFilled && !s.showWireframe && !s.showCornerPoints) {
+    } else if (!s.view.showFilled && !s.view.showWireframe && !s.view.showCornerPoints) {
         drawn = "none: the triangle passes are off";
     } else {
         std::size_t inside = 0;
@@ -146,8 +146,8 @@ void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
 
 void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
     const auto& planes = s.level->planes;
-    if (!selectionRow(rows, "plane", "planes", s.selectedPlane, planes.size())) return;
-    const Qor::Plane& plane = planes[s.selectedPlane];
+    if (!selectionRow(rows, "plane", "planes", s.view.selectedPlane, planes.size())) return;
+    const Qor::Plane& plane = planes[s.view.selectedPlane];
     const auto at = Qor::planePoint(plane);
     rows.insert(rows.end(), {
         {"  a b c d", shortest(plane.a) + ' ' + shortest(plane.b) + ' ' + shortest(plane.c) + ' ' + shortest(plane.d)},
@@ -174,16 +174,16 @@ std::string pointingText(const PanelState& s) {
 
 std::vector<std::string> viewPage(const PanelState& s) {
     std::vector<Row> rows = {
-        {"position", point(s.cameraPos[0], s.cameraPos[1], s.cameraPos[2])},
-        {"yaw", degrees(s.cameraYaw)},
-        {"pitch", degrees(s.cameraPitch)},
-        {"speed factor", plainNumber(s.speedFactor)},
-        {"fly speed", plainNumber(s.flySpeed)},
-        {"near", plainNumber(s.nearPlane)},
-        {"far", plainNumber(s.farPlane)},
-        {"point size", plainNumber(s.pointSize)},
-        {"line width", plainNumber(s.lineWidth)},
-        {"fill alpha", plainNumber(s.fillAlpha)},
+        {"position", point(s.view.cameraPos[0], s.view.cameraPos[1], s.view.cameraPos[2])},
+        {"yaw", degrees(s.view.cameraYaw)},
+        {"pitch", degrees(s.view.cameraPitch)},
+        {"speed factor", plainNumber(s.view.speedFactor)},
+        {"fly speed", plainNumber(s.view.flySpeed)},
+        {"near", plainNumber(s.view.nearPlane)},
+        {"far", plainNumber(s.view.farPlane)},
+        {"point size", plainNumber(s.view.pointSize)},
+        {"line width", plainNumber(s.view.lineWidth)},
+        {"fill alpha", plainNumber(s.view.fillAlpha)},
         {"frames per second", plainNumber(s.framesPerSecond)},
         {"frame time", plainNumber(s.millisecondsPerFrame) + " ms"},
         {"pointing at", pointingText(s)},
@@ -198,15 +198,15 @@ std::vector<std::string> viewPage(const PanelState& s) {
 std::vector<std::string> entityPage(const PanelState& s) {
     const std::string title = "Entity  (F3 hides it; j, k next, previous)";
     const auto& entities = s.level->entities;
-    if (s.selectedEntity < 0 || static_cast<std::uint64_t>(s.selectedEntity) >= entities.size())
+    if (s.view.selectedEntity < 0 || static_cast<std::uint64_t>(s.view.selectedEntity) >= entities.size())
         return aligned(title, {{"entities", count(entities.size())},
                                {"with an origin", count(Qor::entityMarkers(*s.level).size())}});
-    const auto selected = static_cast<std::size_t>(s.selectedEntity);
+    const auto selected = static_cast<std::size_t>(s.view.selectedEntity);
     const Qor::Entity& entity = entities[selected];
     const std::optional<std::array<double, 3>> origin = Qor::entityOrigin(entity);
     std::vector<Row> rows = {
         {"entity", count(selected + 1) + " of " + count(entities.size())},
-        {"distance", origin ? oneDecimal(distanceBetween(s.cameraPos, *origin)) + " units" : "none: it has no origin"},
+        {"distance", origin ? oneDecimal(distanceBetween(s.view.cameraPos, *origin)) + " units" : "none: it has no origin"},
     };
     for (const auto& [key, value] : entity.pairs) rows.push_back({Qor::printableText(key), Qor::printableText(value)});
     return aligned(title, rows);

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "Bounds.h"
-#include "Look.h"
 #include "Pointing.h"
+#include "View.h"
 
 // What the panel's pages show, gathered from the viewer each frame the panel
 // is drawn, so that the pages are built (and checked) without a window.
 struct PanelState {
+    View view;
     // The level page.
     const Qor::BSP* level = nullptr;
     std::string levelPath;
@@ -22,38 +23,10 @@ struct PanelState {
     // What the reader said when the level's file was last read again and did
     // not load (the level shown is the one before).
     std::vector<std::string> failedReload;
-
-    // The keys page: the switches.
-    std::uint32_t renderMode = 2;
-    Look look = Look::classic;
-    bool showFilled = true;
-    bool showWireframe = true;
-    bool showCornerPoints = true;
-    bool showPlanePoints = false;
-    bool singlePlane = false;
-    bool singleGroup = false;
-    bool mouseLook = true;
-    bool showMarkers = false;
-
     // The view page.
-    std::array<double, 3> cameraPos{0.0, 0.0, 0.0};
-    double cameraYaw = 0.0;
-    double cameraPitch = 0.0;
-    double speedFactor = 1.0;
-    double flySpeed = 1.0;
-    double nearPlane = 10.0;
-    double farPlane = 10000.0;
-    double pointSize = 1.0;
-    double lineWidth = 1.0;
-    double fillAlpha = 0.1;
     double framesPerSecond = 0.0;
     double millisecondsPerFrame = 0.0;
-    std::uint32_t selectedGroup = 0;
-    std::uint32_t selectedPlane = 0;
     Hit pointing;
-
-    // The entity page: a position in the level's entities, or -1.
-    std::int64_t selectedEntity = -1;
 };
 
 // The lines of panel page 1 (the level), 2 (the keys), 3 (the view) or 4

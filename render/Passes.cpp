@@ -5,7 +5,7 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "Palette.h"
-#include "Renderer.h"
+#include "Frame.h"
 #include "SurfaceLooks.h"
 
 namespace {
@@ -19,14 +19,14 @@ void colourOf(std::size_t entry, double alpha) { glColor4fv(paletteColour(entry,
 
 }  // namespace
 
-void Renderer::drawPlanePoints() {
-    const auto& planes = level->planes;
+void drawPlanePoints(const View& view, const Qor::BSP& level) {
+    const auto& planes = level.planes;
     auto point = [](const Qor::Plane& plane) {
         if (const auto at = Qor::planePoint(plane)) glVertex3f((*at)[0], (*at)[1], (*at)[2]);
     };
     glBegin(GL_POINTS);
-    if (singlePlane) {
-        if (selectedPlane < planes.size()) point(planes[selectedPlane]);
+    if (view.singlePlane) {
+        if (view.selectedPlane < planes.size()) point(planes[view.selectedPlane]);
     } else {
         for (const Qor::Plane& plane : planes) point(plane);
     }
@@ -35,13 +35,13 @@ void Renderer::drawPlanePoints() {
 
 // The look's corners, each with its colour and, when lit, its normal set
 // inside glBegin/glEnd as the arrays give them.
-void Renderer::drawFilledTriangles() {
-    const bool lit = litLook(look);
-    beginSurfaces(look);
+void drawFilledTriangles(const View& view, const Qor::BSP& level) {
+    const bool lit = litLook(view.look);
+    beginSurfaces(view.look);
     glBegin(GL_TRIANGLES);
-    forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
-        const SurfacePaint paint(look, *level, group, fillAlpha);
-        forEachTriangle(*level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+        const SurfacePaint paint(view.look, level, group, view.fillAlpha);
+        forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
             const Qor::Vertex* const vertices[3] = {&a, &b, &c};
             for (std::size_t k = 0; k < 3; ++k) {
@@ -52,7 +52,7 @@ void Renderer::drawFilledTriangles() {
         });
     });
     glEnd();
-    endSurfaces(look);
+    endSurfaces(view.look);
 }
 
 // Each loop sets its colour inside glBegin/glEnd, where OpenGL keeps it with
@@ -60,10 +60,10 @@ void Renderer::drawFilledTriangles() {
 // with each vertex depending on what it has buffered, and the two can differ
 // in the last bit of a pixel, so the picture would vary with the groups
 // drawn before.
-void Renderer::drawWireframe() {
-    forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
+void drawWireframe(const View& view, const Qor::BSP& level) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
         const std::size_t entry = outlineEntry(group.texture);
-        forEachTriangle(*level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+        forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             glBegin(GL_LINE_LOOP);
             colourOf(entry, 1.0);
             vertexAt(a);
@@ -74,11 +74,11 @@ void Renderer::drawWireframe() {
     });
 }
 
-void Renderer::drawCornerPoints() {
+void drawCornerPoints(const View& view, const Qor::BSP& level) {
     glBegin(GL_POINTS);
-    forEachDrawnGroup(*level, singleGroup, selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
         colourOf(outlineEntry(group.texture), 1.0);
-        forEachTriangle(*level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+        forEachTriangle(level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             vertexAt(a);
             vertexAt(b);
             vertexAt(c);

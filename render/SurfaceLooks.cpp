@@ -23,17 +23,17 @@ std::array<float, 4> opaque(const std::array<std::uint8_t, 3>& rgb) {
 
 }  // namespace
 
-void setFrameState(std::uint32_t renderMode, Look look) {
-    switch (look == Look::classic ? renderMode : 0) {
-    case 1:
+void setFrameState(RenderMode renderMode, Look look) {
+    switch (look == Look::classic ? renderMode : RenderMode::opaque) {
+    case RenderMode::blend:
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         break;
-    case 2:
+    case RenderMode::additive:
         glDisable(GL_DEPTH_TEST);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         break;
-    default:
+    case RenderMode::opaque:
         glEnable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
         break;

@@ -9,6 +9,7 @@
 
 #include "Elements.h"
 #include "Look.h"
+#include "View.h"
 
 namespace Qor {
 class BSP;
@@ -17,9 +18,9 @@ class BSP;
 // The depth test and blending every pass of a frame is drawn with: the
 // render mode's in the classic look, opaque with a depth test in the others
 // (the render mode keeps its value for when classic comes back). Render
-// modes 1 and 2 rely on the blending on and depth test off that the end of
-// every frame leaves behind.
-void setFrameState(std::uint32_t renderMode, Look look);
+// modes blend and additive rely on the blending on and depth test off that
+// the end of every frame leaves behind.
+void setFrameState(RenderMode renderMode, Look look);
 
 // What the filled triangles of a look need beyond the frame's state: in
 // every look but classic the surfaces pushed back in depth, so that outlines

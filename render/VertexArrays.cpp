@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ExtensionList.h"
-#include "Surface.h"
+#include "GlContext.h"
 
 namespace {
 

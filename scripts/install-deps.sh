@@ -10,7 +10,7 @@ packages=(
   libsdl1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev libcli11-dev
   nlohmann-json3-dev libembree-dev
   pkg-config libsdl-ttf2.0-dev libfontconfig-dev fonts-dejavu-core
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick unzip
   libegl-dev libegl-mesa0
   help2man desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
   dpkg-dev file lintian mmdebstrap

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "BSP.h"
+#include "CameraMotion.h"
 #include "FrameTimer.h"
+#include "Input.h"
 #include "LevelFile.h"
 #include "Png.h"
 #include "Screenshot.h"
@@ -17,12 +19,10 @@ namespace {
 constexpr double watchIntervalSeconds = 1.0;
 }
 
-Renderer::Renderer(const char* basePath_, ScreenSize screen, bool fullscreen_, SurfaceKind surface)
-    : basePath(basePath_),
-      fullscreen(fullscreen_),
-      screenWidth(screen.first),
-      screenHeight(screen.second),
-      surfaceKind(surface) {
+Renderer::Renderer(ScreenSize screen, bool fullscreen_, SurfaceKind surface)
+    : fullscreen(fullscreen_), surfaceKind(surface) {
+    view.screenWidth = screen.first;
+    view.screenHeight = screen.second;
     resetView();
     initGL();
 }
@@ -33,12 +33,12 @@ Renderer::~Renderer() = default;
 // one's arrays behind.
 void Renderer::setLevel(Qor::BSP* shown) {
     level = shown;
-    panel.boundsKnown = false;
+    frame.panel.boundsKnown = false;
     pickScene.release();
     markers = level != nullptr ? Qor::entityMarkers(*level) : std::vector<Qor::Marker>();
-    geometry.release();
-    if (level != nullptr && drawPath == DrawPath::buffered && glContextReady())
-        geometry.build(*level, fillAlpha, look);
+    frame.geometry.release();
+    if (level != nullptr && view.drawPath == DrawPath::buffered && glContextReady())
+        frame.geometry.build(*level, view.fillAlpha, view.look);
 }
 
 void Renderer::run() {
@@ -60,14 +60,71 @@ void Renderer::run() {
     shutdownVideo();
 }
 
+void Renderer::handleInput() {
+    const InputRequests requests = ::handleInput(view, controls, InputScene{*level, markers});
+    if (requests.quit) running = false;
+    if (requests.screenshot) screenshotRequested = true;
+    if (requests.reload) reloadRequested = true;
+    if (requests.viewReset) applyResetState();
+}
+
+// OpenGL takes the held keys' sizes at once, as the frame would.
+void Renderer::updateCamera() {
+    ::updateCamera(view, controls, averageFrameSeconds() * timeScaleRate);
+    if (glContextReady()) applySizes(view);
+}
+
+void Renderer::resetView() {
+    ::resetView(view);
+    applyResetState();
+}
+
+// The constructor resets the view before the window exists; the GL set-up
+// applies the same values once there is a context.
+void Renderer::applyResetState() {
+    if (!glContextReady()) return;
+    applySizes(view);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+}
+
+void Renderer::placeCamera(const CameraRequest& request) { ::placeCamera(view, controls, *level, request); }
+
+void Renderer::fitLevel() { ::fitLevel(view, *level); }
+
+PanelState Renderer::panelState() const {
+    PanelState state;
+    state.view = view;
+    state.level = level;
+    if (levelFile != nullptr) {
+        state.levelPath = levelFile->path();
+        state.levelLoadMilliseconds = levelFile->loadMilliseconds();
+        state.failedReload = levelFile->failedReload();
+    }
+    state.bounds = frame.panel.bounds;
+    state.framesPerSecond = averageFrameRate();
+    state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
+    state.pointing = pointing;
+    return state;
+}
+
+// Page 3 tells what lies under the pixel pointed at, as this frame shows it.
+void Renderer::drawFrame() {
+    if (pointingShown(view)) {
+        const std::array<int, 2> pixel = pointedPixel(view);
+        pointing = pointAt(pixel[0], pixel[1]);
+    }
+    ::drawFrame(panelState(), markers, frame);
+}
+
 void Renderer::captureFrame() {
-    const auto width = static_cast<std::size_t>(screenWidth);
-    const auto height = static_cast<std::size_t>(screenHeight);
+    const auto width = static_cast<std::size_t>(view.screenWidth);
+    const auto height = static_cast<std::size_t>(view.screenHeight);
     const std::size_t rowBytes = width * 4;
     std::vector<std::uint8_t> bottomFirst(rowBytes * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, screenWidth, screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomFirst.data());
+    glReadPixels(0, 0, view.screenWidth, view.screenHeight, GL_RGBA, GL_UNSIGNED_BYTE, bottomFirst.data());
     lastFrame.resize(bottomFirst.size());
     for (std::size_t row = 0; row < height; ++row)
         std::memcpy(lastFrame.data() + row * rowBytes,
@@ -81,7 +138,7 @@ void Renderer::saveScreenshot() {
     screenshotRequested = false;
     captureFrame();
     const std::string path = nextScreenshotPath(level->fileName);
-    if (writePng(path, screenWidth, screenHeight, lastFrame))
+    if (writePng(path, view.screenWidth, view.screenHeight, lastFrame))
         std::cout << "Saved screenshot '" << path << "'." << std::endl;
     else
         std::cerr << "ERROR: Could not write screenshot file '" << path << "'.\n";

@@ -98,6 +98,8 @@ void setupVideo(const char* caption, int width, int height, bool fullscreen, int
 void clearFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
 
 void Renderer::initGL() {
+    const int screenWidth = view.screenWidth;
+    const int screenHeight = view.screenHeight;
     if (surfaceKind == SurfaceKind::offscreen)
         setupOffscreen(windowCaption, screenWidth, screenHeight);
     else
@@ -112,6 +114,7 @@ void Renderer::initGL() {
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLfloat>(GL_REPEAT));
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, backgroundTexels);
     textures["text_background"] = name;
+    frame.background = name;
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
@@ -120,8 +123,7 @@ void Renderer::initGL() {
     glShadeModel(GL_SMOOTH);
     glEnable(GL_POINT_SMOOTH);
     glEnable(GL_LINE_SMOOTH);
-    glPointSize(static_cast<GLfloat>(pointSize));
-    glLineWidth(static_cast<GLfloat>(lineWidth));
+    applySizes(view);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glViewport(0, 0, screenWidth, screenHeight);
@@ -131,7 +133,7 @@ void Renderer::initGL() {
         SDL_WarpMouse(static_cast<Uint16>(screenWidth / 2), static_cast<Uint16>(screenHeight / 2));
     }
 
-    setupOrthographic();
+    setupOrthographic(view);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     clearFrame();

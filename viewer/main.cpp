@@ -16,7 +16,6 @@
 
 namespace {
 
-const char* const builtInBasePath = "C:\\QOR2MAP";
 const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
 
 // The JSON object is printed for a level that failed too, with its messages.
@@ -52,17 +51,16 @@ int view(const CommandLine& line) {
                   << "' lies outside the window of '" << screen.first << "' by '" << screen.second << "' pixels\n";
         return 2;
     }
-    Renderer renderer(builtInBasePath, screen, fullscreen,
-                      line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
-    renderer.drawPath = line.drawPath;
-    renderer.look = line.look;
+    Renderer renderer(screen, fullscreen, line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
+    renderer.view.drawPath = line.drawPath;
+    renderer.view.look = line.look;
     renderer.frameLimit = line.frames;
     if (line.panelPage != 0) {
-        renderer.overlayVisible = true;
-        renderer.overlayPage = line.panelPage;
+        renderer.view.overlayVisible = true;
+        renderer.view.overlayPage = line.panelPage;
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
-    renderer.showMarkers = line.entities;
+    renderer.view.showMarkers = line.entities;
     std::string picked;
     {
         LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
@@ -79,7 +77,7 @@ int view(const CommandLine& line) {
 
     int status = 0;
     if (renderer.captureLastFrame &&
-        !writePng(line.screenshotPath, renderer.screenWidth, renderer.screenHeight, renderer.lastFrame)) {
+        !writePng(line.screenshotPath, renderer.view.screenWidth, renderer.view.screenHeight, renderer.lastFrame)) {
         std::cerr << "ERROR: Could not write screenshot file '" << line.screenshotPath << "'.\n";
         status = 1;
     }

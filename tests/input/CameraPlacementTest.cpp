@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "CameraPlacement.h"
-#include "KeyBindings.h"
 #include "ViewRay.h"
 
 namespace {

@@ -38,7 +38,7 @@ class EntityKeys : public ::testing::Test {
 protected:
     EntityKeys() {
         renderer.setLevel(&level);
-        renderer.mouseLook = false;
+        renderer.view.mouseLook = false;
         SDL_ShowCursor(SDL_ENABLE);
     }
     ~EntityKeys() override { shutdownVideo(); }
@@ -61,7 +61,7 @@ protected:
     }
 
     bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{"", {201, 151}};
+    Renderer renderer{{201, 151}};
     Qor::BSP level{"", testsupport::writeLevel("entities.d3dbsp", entityLevel()).c_str()};
 };
 
@@ -76,7 +76,7 @@ TEST_F(EntityKeys, F3IsAPanelKeyAndNSwitchesTheMarkersWhichResettingLeaves) {
     };
     for (const auto& [key, shown, page, markers] : steps) {
         step(key);
-        EXPECT_EQ(std::make_tuple(renderer.overlayVisible, renderer.overlayPage, renderer.showMarkers),
+        EXPECT_EQ(std::make_tuple(renderer.view.overlayVisible, renderer.view.overlayPage, renderer.view.showMarkers),
                   std::make_tuple(shown, page, markers))
             << SDL_GetKeyName(key);
     }
@@ -90,29 +90,29 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
     const std::vector<Vector> origins = {{10, 20, 30}, {-5, 0, 7}, {0, 99, 0}};  // entities 1, 3, 4
     const std::tuple<SDLKey, std::int64_t, std::size_t> steps[] = {
         {SDLK_k, 4, 2}, {SDLK_k, 3, 1}, {SDLK_j, 4, 2}, {SDLK_j, 1, 0}, {SDLK_j, 3, 1}, {SDLK_k, 1, 0}, {SDLK_k, 4, 2}};
-    renderer.cameraYaw = 0.7;
-    renderer.cameraVelocity = {1, 2, 3};
-    renderer.farPlane = 5000;
-    renderer.showMarkers = true;
+    renderer.view.cameraYaw = 0.7;
+    renderer.controls.cameraVelocity = {1, 2, 3};
+    renderer.view.farPlane = 5000;
+    renderer.view.showMarkers = true;
     for (const auto& [key, entity, origin] : steps) {
         step(key);
         SCOPED_TRACE(testing::Message() << SDL_GetKeyName(key) << " to entity " << entity);
-        EXPECT_EQ(renderer.selectedEntity, entity);
-        EXPECT_EQ(renderer.cameraYaw, 0.7);
-        EXPECT_NEAR(renderer.cameraPitch, -20 * M_PI / 180, 1e-15);
-        const double reach = std::cos(renderer.cameraPitch) * 128;
+        EXPECT_EQ(renderer.view.selectedEntity, entity);
+        EXPECT_EQ(renderer.view.cameraYaw, 0.7);
+        EXPECT_NEAR(renderer.view.cameraPitch, -20 * M_PI / 180, 1e-15);
+        const double reach = std::cos(renderer.view.cameraPitch) * 128;
         const Vector expected = {origins[origin][0] - reach * std::sin(0.7), origins[origin][1] - reach * std::cos(0.7),
                                  origins[origin][2] + std::sin(20 * M_PI / 180) * 128};
-        EXPECT_THAT(renderer.cameraPos, testing::Pointwise(testing::DoubleNear(1e-9), expected));
+        EXPECT_THAT(renderer.view.cameraPos, testing::Pointwise(testing::DoubleNear(1e-9), expected));
         const Hit hit = renderer.pointAt(100, 75);
         EXPECT_EQ(std::make_tuple(hit.kind, hit.entity), std::make_tuple(Hit::Kind::entity, std::size_t(entity)));
         EXPECT_NEAR(hit.distance, 128 - 8 / (std::cos(20 * M_PI / 180) * std::cos(0.7)), 1e-3);
     }
-    EXPECT_EQ(renderer.cameraVelocity, (Vector{1, 2, 3}));
-    EXPECT_EQ(renderer.farPlane, 5000);
+    EXPECT_EQ(renderer.controls.cameraVelocity, (Vector{1, 2, 3}));
+    EXPECT_EQ(renderer.view.farPlane, 5000);
     // The last one's cube, orange, is drawn evenly about the centre column.
-    renderer.panel.atlasMade = true;  // without the labels' text
-    renderer.renderMode = 0;
+    renderer.frame.panel.atlasMade = true;  // without the labels' text
+    renderer.view.renderMode = RenderMode::opaque;
     const std::vector<Pixel> pixels = picture();
     int left = 201, right = -1;
     for (std::size_t k = 0; k < pixels.size(); ++k)
@@ -128,10 +128,10 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
     none.entities = {{{{"classname", "worldspawn"}}}};
     Qor::BSP bare("", testsupport::writeLevel("bare.d3dbsp", none).c_str());
     renderer.setLevel(&bare);
-    const Vector before = renderer.cameraPos;
+    const Vector before = renderer.view.cameraPos;
     step(SDLK_j);
-    EXPECT_EQ(renderer.cameraPos, before);
-    EXPECT_EQ(renderer.selectedEntity, 4) << "a selection past the level's entities shows as none";
+    EXPECT_EQ(renderer.view.cameraPos, before);
+    EXPECT_EQ(renderer.view.selectedEntity, 4) << "a selection past the level's entities shows as none";
     renderer.setLevel(&level);
 }
 
@@ -140,13 +140,13 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
 TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
     Qor::BSP demo("", testsupport::generatedLevel({"demo"}).c_str());
     renderer.setLevel(&demo);
-    renderer.showMarkers = true;
+    renderer.view.showMarkers = true;
     const std::tuple<Vector, double, double> cameras[] = {
         {{0, 0, 0}, 0, 0}, {{13.25, -7.125, 3}, 0.1234567891234, -0.3333333333333}, {{-1.0 / 3, 17, 2e-5}, -11.7, 1.2}};
     for (const auto& [position, yaw, pitch] : cameras) {
-        renderer.cameraPos = position;
-        renderer.cameraYaw = yaw;
-        renderer.cameraPitch = pitch;
+        renderer.view.cameraPos = position;
+        renderer.view.cameraYaw = yaw;
+        renderer.view.cameraPitch = pitch;
         const std::vector<Pixel> before = picture();
         testing::internal::CaptureStdout();
         step(SDLK_o);
@@ -156,10 +156,10 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
         const char* argv[] = {"orvandel", "--camera", argument.c_str(), "level"};
         const CommandLine line = parseCommandLine(4, argv);
         ASSERT_EQ(line.action, CommandLine::Action::view) << printed;
-        renderer.cameraPos = {1, 1, 1};
-        renderer.cameraYaw = renderer.cameraPitch = 0.5;
+        renderer.view.cameraPos = {1, 1, 1};
+        renderer.view.cameraYaw = renderer.view.cameraPitch = 0.5;
         renderer.placeCamera(line.camera);
-        EXPECT_EQ(std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.cameraPitch),
+        EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch),
                   std::make_tuple(position, yaw, pitch))
             << printed;
         EXPECT_EQ(picture(), before) << printed;

@@ -90,7 +90,7 @@ class InputPass : public ::testing::Test {
 protected:
     InputPass() {
         renderer.setLevel(&level);
-        renderer.mouseLook = false;
+        renderer.view.mouseLook = false;
         SDL_ShowCursor(SDL_ENABLE);
     }
 
@@ -104,15 +104,15 @@ protected:
         glGetFloatv(GL_POINT_SIZE, &sizes[0]);
         glGetFloatv(GL_LINE_WIDTH, &sizes[1]);
         const Renderer& r = renderer;
-        return numbers(r.moveForward, r.moveSideways, r.moveVertical, r.renderMode, r.showCornerPoints,
-                       r.showFilled, r.showWireframe, r.showPlanePoints + 2 * r.singlePlane, r.singleGroup,
-                       r.selectedGroup, r.selectedPlane, r.overlayVisible ? r.overlayPage : -r.overlayPage,
-                       r.farPlane, sizes[0], sizes[1], r.fillAlpha, r.flySpeed, r.screenshotRequested,
-                       r.reloadRequested, static_cast<int>(r.look));
+        return numbers(r.controls.moveForward, r.controls.moveSideways, r.controls.moveVertical, static_cast<int>(r.view.renderMode), r.view.showCornerPoints,
+                       r.view.showFilled, r.view.showWireframe, r.view.showPlanePoints + 2 * r.view.singlePlane, r.view.singleGroup,
+                       r.view.selectedGroup, r.view.selectedPlane, r.view.overlayVisible ? r.view.overlayPage : -r.view.overlayPage,
+                       r.view.farPlane, sizes[0], sizes[1], r.view.fillAlpha, r.view.flySpeed, r.screenshotRequested,
+                       r.reloadRequested, static_cast<int>(r.view.look));
     }
 
     bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{"base"};
+    Renderer renderer;
     Qor::BSP level{
         "", testsupport::writeLevel("input.d3dbsp", {{}, std::vector<Qor::TextureGroup>(5), {}, {}}).c_str()};
 };
@@ -157,14 +157,14 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
         if (setting != None) expected[setting] = value;
         EXPECT_THAT(settings(), Pointwise(DoubleNear(1e-6), expected));
     }
-    const auto camera = std::make_pair(renderer.cameraPos, renderer.cameraVelocity);
+    const auto camera = std::make_pair(renderer.view.cameraPos, renderer.controls.cameraVelocity);
     for (const SDLKey key : {SDLK_ESCAPE, SDLK_r}) pushKey(key, true);
     renderer.handleInput();
     EXPECT_FALSE(renderer.running);
     expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1, 1};
     EXPECT_THAT(settings(), Pointwise(DoubleNear(1e-6), expected));
-    EXPECT_EQ(renderer.nearPlane, 10.0);
-    EXPECT_EQ(std::make_pair(renderer.cameraPos, renderer.cameraVelocity), camera);
+    EXPECT_EQ(renderer.view.nearPlane, 10.0);
+    EXPECT_EQ(std::make_pair(renderer.view.cameraPos, renderer.controls.cameraVelocity), camera);
 }
 
 // The fly speed multiplies the drive as Shift does, and the two add up;
@@ -174,16 +174,16 @@ TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64AndS
                                               std::make_tuple(SDLK_MINUS, 11, 1.0 / 16)}) {
         for (int press = 0; press < presses; ++press) pushKey(key, true);
         renderer.handleInput();
-        EXPECT_EQ(renderer.flySpeed, speed);
+        EXPECT_EQ(renderer.view.flySpeed, speed);
     }
     const auto driven = [this](double flySpeed, SDLMod modifiers) {
-        renderer.flySpeed = flySpeed;
-        renderer.cameraVelocity = {};
-        renderer.moveForward = 1;
+        renderer.view.flySpeed = flySpeed;
+        renderer.controls.cameraVelocity = {};
+        renderer.controls.moveForward = 1;
         SDL_SetModState(modifiers);
         renderer.handleInput();
         renderer.updateCamera();
-        return renderer.cameraVelocity[1];
+        return renderer.controls.cameraVelocity[1];
     };
     const double once = driven(1, KMOD_NONE);
     EXPECT_GT(once, 0);
@@ -196,10 +196,10 @@ TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64AndS
 
 // A level without vertices has no bounds: Home leaves the camera alone.
 TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
-    const auto camera = std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.farPlane);
+    const auto camera = std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane);
     pushKey(SDLK_HOME, true);
     renderer.handleInput();
-    EXPECT_EQ(std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.farPlane), camera);
+    EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane), camera);
 
     Qor::LevelContents cube;
     cube.vertices = {{-500, 1000, -500, 255}, {500, 3000, 500, 255}};
@@ -208,7 +208,7 @@ TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
     pushKey(SDLK_HOME, true);
     renderer.handleInput();
     const CameraView fitted = fitView({{-500, 1000, -500}, {500, 3000, 500}}, 800.0 / 600.0, 10, 10000);
-    EXPECT_EQ(std::make_tuple(renderer.cameraPos, renderer.cameraYaw, renderer.cameraPitch, renderer.farPlane),
+    EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch, renderer.view.farPlane),
               std::make_tuple(fitted.position, fitted.yaw, fitted.pitch, fitted.farPlane));
     renderer.setLevel(&level);
 }
@@ -218,7 +218,7 @@ TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
 TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCameraAtTheOneAskedFor) {
     pushKey(SDLK_TAB, true);
     renderer.handleInput();
-    EXPECT_EQ(renderer.cameraPos, (Vector{0, 0, 0})) << "a level without spawn points";
+    EXPECT_EQ(renderer.view.cameraPos, (Vector{0, 0, 0})) << "a level without spawn points";
 
     Qor::LevelContents contents;
     contents.entities = {{{{"classname", "info_player_start"}, {"origin", "10 20 30"}, {"angle", "0"}}},
@@ -240,9 +240,9 @@ TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCamera
         SDL_SetModState(held);
         renderer.handleInput();
         SDL_SetModState(KMOD_NONE);
-        EXPECT_EQ(renderer.cameraPos, positions[at]) << "step to " << at;
-        EXPECT_NEAR(renderer.cameraYaw, facings[at].first * M_PI / 180, 1e-12);
-        EXPECT_NEAR(renderer.cameraPitch, facings[at].second * M_PI / 180, 1e-12);
+        EXPECT_EQ(renderer.view.cameraPos, positions[at]) << "step to " << at;
+        EXPECT_NEAR(renderer.view.cameraYaw, facings[at].first * M_PI / 180, 1e-12);
+        EXPECT_NEAR(renderer.view.cameraPitch, facings[at].second * M_PI / 180, 1e-12);
     }
 
     // --camera spawn:N; past the last spawn point the camera is left where it starts.
@@ -255,7 +255,7 @@ TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCamera
         testing::internal::CaptureStderr();
         renderer.placeCamera(request);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
-        EXPECT_EQ(renderer.cameraPos, positions[1]);
+        EXPECT_EQ(renderer.view.cameraPos, positions[1]);
     }
     renderer.setLevel(&level);
 }
@@ -266,19 +266,19 @@ TEST_F(InputPass, AClickOrWheelStepTogglesMouseLookWhichTurnsByThePointerFromThe
     click.button.button = SDL_BUTTON_WHEELDOWN;
     ASSERT_EQ(SDL_PushEvent(&click), 0);
     renderer.handleInput();
-    EXPECT_TRUE(renderer.mouseLook && SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE);
+    EXPECT_TRUE(renderer.view.mouseLook && SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE);
     lookAt(436, 300);
     renderer.handleInput();
-    EXPECT_NEAR(renderer.cameraYaw, 0.1, 1e-15) << "once: the pointer is put back at the centre";
-    EXPECT_EQ(renderer.cameraPitch, 0.0);
+    EXPECT_NEAR(renderer.view.cameraYaw, 0.1, 1e-15) << "once: the pointer is put back at the centre";
+    EXPECT_EQ(renderer.view.cameraPitch, 0.0);
     for (int pass = 0; pass < 2; ++pass) lookAt(400, 0);
-    EXPECT_EQ(renderer.cameraPitch, 1.5676547341413067);
+    EXPECT_EQ(renderer.view.cameraPitch, 1.5676547341413067);
     for (int pass = 0; pass < 4; ++pass) lookAt(400, 599);
-    EXPECT_EQ(renderer.cameraPitch, -1.5676547341413067);
+    EXPECT_EQ(renderer.view.cameraPitch, -1.5676547341413067);
     click.button.button = SDL_BUTTON_LEFT;
     ASSERT_EQ(SDL_PushEvent(&click), 0);
     renderer.handleInput();
-    EXPECT_TRUE(!renderer.mouseLook && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE);
+    EXPECT_TRUE(!renderer.view.mouseLook && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE);
 }
 
 }  // namespace

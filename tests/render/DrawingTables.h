@@ -27,20 +27,20 @@ struct TableView {
 // Sets the renderer's view, and OpenGL's point size and line width, as the
 // keys would.
 inline void applyView(Renderer& renderer, const TableView& view) {
-    renderer.renderMode = view.mode;
-    renderer.showPlanePoints = view.passes.find('p') != std::string::npos;
-    renderer.showFilled = view.passes.find('f') != std::string::npos;
-    renderer.showWireframe = view.passes.find('w') != std::string::npos;
-    renderer.showCornerPoints = view.passes.find('c') != std::string::npos;
-    renderer.singleGroup = view.group >= 0;
-    renderer.selectedGroup = static_cast<std::uint32_t>(std::max<std::int64_t>(view.group, 0));
-    renderer.singlePlane = view.plane >= 0;
-    renderer.selectedPlane = static_cast<std::uint32_t>(std::max<std::int64_t>(view.plane, 0));
-    renderer.pointSize = view.pointSize;
-    renderer.lineWidth = view.lineWidth;
+    renderer.view.renderMode = static_cast<RenderMode>(view.mode);
+    renderer.view.showPlanePoints = view.passes.find('p') != std::string::npos;
+    renderer.view.showFilled = view.passes.find('f') != std::string::npos;
+    renderer.view.showWireframe = view.passes.find('w') != std::string::npos;
+    renderer.view.showCornerPoints = view.passes.find('c') != std::string::npos;
+    renderer.view.singleGroup = view.group >= 0;
+    renderer.view.selectedGroup = static_cast<std::uint32_t>(std::max<std::int64_t>(view.group, 0));
+    renderer.view.singlePlane = view.plane >= 0;
+    renderer.view.selectedPlane = static_cast<std::uint32_t>(std::max<std::int64_t>(view.plane, 0));
+    renderer.view.pointSize = view.pointSize;
+    renderer.view.lineWidth = view.lineWidth;
     glPointSize(view.pointSize);
     glLineWidth(view.lineWidth);
-    renderer.fillAlpha = view.fillAlpha;
+    renderer.view.fillAlpha = view.fillAlpha;
 }
 
 using testsupport::generatedLevel;

@@ -77,7 +77,7 @@ protected:
     }
 
     bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{"", {side, side}};
+    Renderer renderer{{side, side}};
     std::unique_ptr<Qor::BSP> level;
 };
 
@@ -93,12 +93,12 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindAndTheSelectedOneThickOnTheEntityP
     contents.entities = {entity("info_player_start", "-60 200 0", {{"angle", "0"}}), entity("light", "0 200 30"),
                          entity("func_door", "60 200 -30"), Qor::Entity{{{"classname", "worldspawn"}}}};
     show(contents);
-    renderer.renderMode = 0;
-    renderer.selectedEntity = 2;
+    renderer.view.renderMode = RenderMode::opaque;
+    renderer.view.selectedEntity = 2;
     EXPECT_EQ(draw(), std::vector<Pixel>(side * side, black)) << "markers are off at first";
-    renderer.showMarkers = true;
+    renderer.view.showMarkers = true;
     // Without the labels' text, every lit pixel is a marker's.
-    renderer.panel.atlasMade = true;
+    renderer.frame.panel.atlasMade = true;
     const std::vector<Pixel> pixels = draw();
     for (const Pixel& p : pixels) ASSERT_TRUE(p == black || p == green || p == yellow || p == orange);
     const std::tuple<Pixel, std::array<double, 4>> cases[] = {
@@ -122,17 +122,17 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindAndTheSelectedOneThickOnTheEntityP
     const auto column = static_cast<std::size_t>(shownAt(60.0 / 200));
     const std::tuple<bool, bool, int> selections[] = {{true, false, 4}, {false, true, 12}, {true, true, 12}};
     for (const auto& [markersOn, page, lit] : selections) {
-        renderer.showMarkers = markersOn;
-        renderer.overlayVisible = page;
-        renderer.overlayPage = 4;
+        renderer.view.showMarkers = markersOn;
+        renderer.view.overlayVisible = page;
+        renderer.view.overlayPage = 4;
         const std::vector<Pixel> shown = draw();
         int thickness = 0;
         for (std::size_t y = 0; y < side / 2; ++y) thickness += shown[y * side + column] == orange;
         EXPECT_NEAR(thickness, lit, page ? 2 : 0) << markersOn << page;
         EXPECT_EQ(std::count(shown.begin(), shown.end(), green) > 0, markersOn) << markersOn << page;
     }
-    renderer.showMarkers = false;
-    renderer.selectedEntity = 9;  // a selection a reload took away
+    renderer.view.showMarkers = false;
+    renderer.view.selectedEntity = 9;  // a selection a reload took away
     EXPECT_EQ(draw(), std::vector<Pixel>(side * side, black));
 }
 
@@ -147,14 +147,14 @@ TEST_F(Markers, AreHiddenBehindAWallOnlyWhereTheFrameHasDepths) {
     contents.triangles = {Qor::Triangle{{0, 1, 2}}};
     contents.textureGroups = {{0, 0, 3, 0, 3}};
     show(contents);
-    renderer.showMarkers = true;
+    renderer.view.showMarkers = true;
     for (const auto& [mode, look, shows] : {std::make_tuple(0u, Look::classic, false),
                                             std::make_tuple(1u, Look::classic, true),
                                             std::make_tuple(2u, Look::classic, true),
                                             std::make_tuple(2u, Look::shaded, false),
                                             std::make_tuple(1u, Look::normals, false)}) {
-        renderer.renderMode = mode;
-        renderer.look = look;
+        renderer.view.renderMode = static_cast<RenderMode>(mode);
+        renderer.view.look = look;
         const std::vector<Pixel> pixels = draw();
         SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << lookName(look));
         EXPECT_EQ(std::count(pixels.begin(), pixels.end(), yellow) > 100, shows);
@@ -194,8 +194,8 @@ TEST_F(Markers, AreLabelledBesideTheCubeInTheirColour) {
     Qor::LevelContents contents;
     contents.entities = {entity("func_door", "-40 200 -40", {{"targetname", "gate"}})};
     show(contents);
-    renderer.renderMode = 0;
-    renderer.showMarkers = true;
+    renderer.view.renderMode = RenderMode::opaque;
+    renderer.view.showMarkers = true;
     const auto labelPixels = [&](const std::vector<Pixel>& pixels) {
         const int cubeRight = static_cast<int>(shownAt(-32.0 / 192)) + 2;
         const int row = static_cast<int>(shownAt(-40.0 / 200));
@@ -210,8 +210,8 @@ TEST_F(Markers, AreLabelledBesideTheCubeInTheirColour) {
         return inked;
     };
     EXPECT_GT(labelPixels(draw()), 40u);
-    ASSERT_TRUE(renderer.panel.atlasMade);
-    renderer.showMarkers = false;
+    ASSERT_TRUE(renderer.frame.panel.atlasMade);
+    renderer.view.showMarkers = false;
     EXPECT_EQ(labelPixels(draw()), 0u);
 }
 
@@ -224,14 +224,14 @@ TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
     ASSERT_TRUE(testsupport::holdDisplay());
     constexpr int width = 601;
     constexpr int height = 901;
-    Renderer renderer("", {width, height});
+    Renderer renderer({width, height});
     Qor::LevelContents contents;
     contents.vertices = {{-20, 100, -20, 255}, {30, 100, -20, 255}, {30, 100, 45, 255}};
     contents.triangles = {Qor::Triangle{{0, 1, 2}}};
     contents.textureGroups = {{0, 0, 3, 0, 3}};
     Qor::BSP level("", testsupport::writeLevel("pointed.d3dbsp", contents).c_str());
     renderer.setLevel(&level);
-    renderer.renderMode = 0;
+    renderer.view.renderMode = RenderMode::opaque;
     const auto draw = [&] { return drawAndRead(renderer, width, height); };
     const auto white = [&](const std::vector<Pixel>& p, int x, int y) {
         return p[static_cast<std::size_t>((height - 1 - y) * width + x)] == Pixel{255, 255, 255};
@@ -246,8 +246,8 @@ TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
     const int cx = width / 2;
     const int cy = height / 2;
     const std::vector<Pixel> before = draw();
-    renderer.overlayVisible = true;
-    renderer.overlayPage = 3;
+    renderer.view.overlayVisible = true;
+    renderer.view.overlayPage = 3;
     const std::vector<Pixel> pointed = draw();
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::surface);
     EXPECT_EQ(outlined(before), 0);
@@ -258,8 +258,8 @@ TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
         EXPECT_EQ(white(pointed, x, y), mark) << x - cx << ", " << y - cy;
     }
     // The pointer's pixel while mouse look is off: one left of the triangle.
-    renderer.mouseLook = false;
-    renderer.pointer = {cx - 150, cy + 100};
+    renderer.view.mouseLook = false;
+    renderer.view.pointer = {cx - 150, cy + 100};
     EXPECT_TRUE(white(draw(), cx - 145, cy + 100));
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::nothing);
     shutdownVideo();
@@ -280,13 +280,13 @@ TEST(PanelText, TheEntityPageAndThePointingRowSayWhatIsSelectedAndPointedAt) {
     state.level = &level;
     const std::string title = "Entity  (F3 hides it; j, k next, previous)";
     EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entities        4", "with an origin  2"));
-    state.selectedEntity = 1;
+    state.view.selectedEntity = 1;
     EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entity     2 of 4", "distance   50.0 units",
                                                  "classname  light", "origin     30 40 0", "light      300"));
-    state.selectedEntity = 0;
+    state.view.selectedEntity = 0;
     EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entity     1 of 4", "distance   none: it has no origin",
                                                  "classname  worldspawn", "message    caf??"));
-    state.selectedEntity = 4;
+    state.view.selectedEntity = 4;
     EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entities        4", "with an origin  2"))
         << "a selection a reload took away";
 

@@ -103,26 +103,26 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
     ASSERT_EQ(keys.size(), keyHelp.size() + 1);
     for (std::size_t k = 0; k < keyHelp.size(); ++k) EXPECT_EQ(keys[k + 1].rfind(keyHelp[k].keys, 0), 0u);
     const std::tuple<std::int32_t, std::function<void(PanelState&)>, std::string> changes[] = {
-        {3, [](PanelState& s) { s.cameraPos = {1.26, -0.04, -1000.06}; }, "position           1.3 0.0 -1000.1"},
-        {3, [](PanelState& s) { s.cameraYaw = -M_PI / 2; }, "yaw                -90.0 degrees"},
-        {3, [](PanelState& s) { s.nearPlane = 10 * std::pow(1.1, 10); }, "near               25.94"},
-        {3, [](PanelState& s) { s.farPlane = 1e12; }, "far                1000000000000"},
-        {3, [](PanelState& s) { s.flySpeed = 1.0 / 16; }, "fly speed          0.0625"},
-        {3, [](PanelState& s) { s.showFilled = s.showWireframe = s.showCornerPoints = false; },
+        {3, [](PanelState& s) { s.view.cameraPos = {1.26, -0.04, -1000.06}; }, "position           1.3 0.0 -1000.1"},
+        {3, [](PanelState& s) { s.view.cameraYaw = -M_PI / 2; }, "yaw                -90.0 degrees"},
+        {3, [](PanelState& s) { s.view.nearPlane = 10 * std::pow(1.1, 10); }, "near               25.94"},
+        {3, [](PanelState& s) { s.view.farPlane = 1e12; }, "far                1000000000000"},
+        {3, [](PanelState& s) { s.view.flySpeed = 1.0 / 16; }, "fly speed          0.0625"},
+        {3, [](PanelState& s) { s.view.showFilled = s.view.showWireframe = s.view.showCornerPoints = false; },
          "  triangles drawn  none: the triangle passes are off"},
-        {3, [](PanelState& s) { s.selectedGroup = 1; },
+        {3, [](PanelState& s) { s.view.selectedGroup = 1; },
          "  triangles drawn  none: its counts are not whole triangles"},
-        {3, [](PanelState& s) { s.selectedGroup = 1; }, shadedColourRow(Qor::unnamedTextureColour(2))},
-        {3, [](PanelState& s) { s.selectedGroup = 2; }, "group              2 of 2: past the last one"},
-        {3, [](PanelState& s) { s.selectedPlane = 1; }, "  a b c d          0 -1 0 -300"},
-        {3, [](PanelState& s) { s.selectedPlane = 1; }, "  point            0.0 300.0 0.0"},
-        {3, [](PanelState& s) { s.selectedPlane = 2; }, "  a b c d          0.70710677 nan -0 1"},
-        {3, [](PanelState& s) { s.selectedPlane = 2; }, "  point            not drawn: a b c d are not all finite"},
-        {3, [](PanelState& s) { s.selectedPlane = 3; }, "  point            not drawn: it lies too far away for a float"},
-        {2, [](PanelState& s) { s.renderMode = 0; }, "b               render mode        opaque"},
-        {2, [](PanelState& s) { s.singlePlane = true; }, "p               plane points       selected"},
-        {2, [](PanelState& s) { s.look = Look::baked; }, "c               look               baked"},
-        {2, [](PanelState& s) { s.mouseLook = false; }, "click, wheel    mouse look         off"},
+        {3, [](PanelState& s) { s.view.selectedGroup = 1; }, shadedColourRow(Qor::unnamedTextureColour(2))},
+        {3, [](PanelState& s) { s.view.selectedGroup = 2; }, "group              2 of 2: past the last one"},
+        {3, [](PanelState& s) { s.view.selectedPlane = 1; }, "  a b c d          0 -1 0 -300"},
+        {3, [](PanelState& s) { s.view.selectedPlane = 1; }, "  point            0.0 300.0 0.0"},
+        {3, [](PanelState& s) { s.view.selectedPlane = 2; }, "  a b c d          0.70710677 nan -0 1"},
+        {3, [](PanelState& s) { s.view.selectedPlane = 2; }, "  point            not drawn: a b c d are not all finite"},
+        {3, [](PanelState& s) { s.view.selectedPlane = 3; }, "  point            not drawn: it lies too far away for a float"},
+        {2, [](PanelState& s) { s.view.renderMode = RenderMode::opaque; }, "b               render mode        opaque"},
+        {2, [](PanelState& s) { s.view.singlePlane = true; }, "p               plane points       selected"},
+        {2, [](PanelState& s) { s.view.look = Look::baked; }, "c               look               baked"},
+        {2, [](PanelState& s) { s.view.mouseLook = false; }, "click, wheel    mouse look         off"},
     };
     for (const auto& [page, change, line] : changes) {
         PanelState changed = state;
@@ -179,14 +179,14 @@ protected:
 
     PanelFrames() {
         renderer.setLevel(&level);
-        renderer.renderMode = 0;
-        renderer.mouseLook = false;
+        renderer.view.renderMode = RenderMode::opaque;
+        renderer.view.mouseLook = false;
     }
     ~PanelFrames() override { shutdownVideo(); }
 
     Frame draw(bool visible, std::int32_t page) {
-        renderer.overlayVisible = visible;
-        renderer.overlayPage = page;
+        renderer.view.overlayVisible = visible;
+        renderer.view.overlayPage = page;
         clearFrame();
         renderer.drawFrame();
         Frame pixels(width * height * 3);
@@ -211,15 +211,15 @@ protected:
     }
 
     PanelLayout layout() const {
-        const GlyphAtlas& atlas = renderer.panel.atlas;
-        return layoutPanel(panelPage(renderer.overlayPage, renderer.panelState()), atlas.advance, atlas.lineHeight,
+        const GlyphAtlas& atlas = renderer.frame.panel.atlas;
+        return layoutPanel(panelPage(renderer.view.overlayPage, renderer.panelState()), atlas.advance, atlas.lineHeight,
                            width, height);
     }
 
     static std::size_t at(int x, int y) { return static_cast<std::size_t>(((height - 1 - y) * width + x) * 3); }
 
     bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{"", {width, height}};
+    Renderer renderer{{width, height}};
     Qor::BSP level{"", coveringLevel().c_str()};
 };
 
@@ -262,13 +262,13 @@ TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLe
 // frame with the background alone, in the order the text runs.
 TEST_F(PanelFrames, TheTextIsTheAtlasCellsOfTheLinesCharactersOverTheBackground) {
     const Frame text = draw(true, 2);
-    const GlyphAtlas atlas = renderer.panel.atlas;
+    const GlyphAtlas atlas = renderer.frame.panel.atlas;
     ASSERT_NE(atlas.texture, 0u) << "no font";
     std::vector<std::uint8_t> texels(static_cast<std::size_t>(atlas.textureWidth * atlas.textureHeight) * 4);
     glBindTexture(GL_TEXTURE_2D, atlas.texture);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     glBindTexture(GL_TEXTURE_2D, renderer.textures.at("text_background"));
-    renderer.panel.atlas.texture = 0;
+    renderer.frame.panel.atlas.texture = 0;
     const Frame background = draw(true, 2);
 
     std::vector<double> expected(background.begin(), background.end());

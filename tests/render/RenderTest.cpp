@@ -138,7 +138,7 @@ protected:
     std::vector<Pixel> expectSameFrame() {
         std::vector<Pixel> frames[2];
         for (const DrawPath path : {DrawPath::immediate, DrawPath::buffered}) {
-            renderer.drawPath = path;
+            renderer.view.drawPath = path;
             frames[path == DrawPath::buffered] = frame();
             expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
         }
@@ -153,14 +153,14 @@ protected:
     // direction `bearing` (radians; 0 along -y, growing toward +x) points to,
     // looking back at it.
     void lookAt(const std::array<double, 3>& target, double bearing, double distance) {
-        renderer.cameraPos = {target[0] + distance * std::sin(bearing), target[1] - distance * std::cos(bearing),
+        renderer.view.cameraPos = {target[0] + distance * std::sin(bearing), target[1] - distance * std::cos(bearing),
                               target[2]};
-        renderer.cameraYaw = -bearing;
-        renderer.cameraPitch = 0.0;
+        renderer.view.cameraYaw = -bearing;
+        renderer.view.cameraPitch = 0.0;
     }
 
     bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{"", {windowSize, windowSize}};
+    Renderer renderer{{windowSize, windowSize}};
     std::unique_ptr<Qor::BSP> level;
 };
 
@@ -193,7 +193,7 @@ TEST_F(Render, EachModeCombinesTheFillItsOwnWayAndTheOpaqueLooksHideFarSurfacesI
             {Look::baked, 1, both, 255, 2.0, {250, 10, 10}},      {Look::baked, 2, both, 128, 0.1, {250, 10, 10}},
             {Look::normals, 2, both, 255, 0.3, {128, 0, 128}},
         };
-    renderer.showWireframe = renderer.showCornerPoints = false;
+    renderer.view.showWireframe = renderer.view.showCornerPoints = false;
     for (const auto& [look, mode, triangles, vertexAlpha, fillAlpha, middle] : cases) {
         SCOPED_TRACE(::testing::Message() << lookName(look) << ", mode " << mode << ", fill alpha " << fillAlpha);
         Qor::LevelContents contents;
@@ -203,9 +203,9 @@ TEST_F(Render, EachModeCombinesTheFillItsOwnWayAndTheOpaqueLooksHideFarSurfacesI
             addTriangle(contents, texture, 0, 0.3f * distance, distance, {0, 0, 0, vertexAlpha, {}, baked});
         }
         show(contents);
-        renderer.look = look;
-        renderer.renderMode = mode;
-        renderer.fillAlpha = fillAlpha;
+        renderer.view.look = look;
+        renderer.view.renderMode = static_cast<RenderMode>(mode);
+        renderer.view.fillAlpha = fillAlpha;
         EXPECT_THAT(frame()[pixelOf(0, 0)], IsColour(middle, 1));
         expectScreenSpaceState(GL_ONE_MINUS_SRC_ALPHA);
     }
@@ -227,15 +227,15 @@ TEST_F(Render, OutlinesAndCornersTakeTheColourSixEntriesOnAndShowWholeOverSurfac
         contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
     }
     show(contents);
-    renderer.renderMode = 0;  // opaque, so smoothed edges keep their colour
-    renderer.cameraPitch = -0.3;
+    renderer.view.renderMode = RenderMode::opaque;  // opaque, so smoothed edges keep their colour
+    renderer.view.cameraPitch = -0.3;
     for (const Look look : {Look::classic, Look::shaded, Look::baked, Look::normals}) {
         SCOPED_TRACE(lookName(look));
-        renderer.look = look;
-        renderer.showFilled = false;
+        renderer.view.look = look;
+        renderer.view.showFilled = false;
         const std::vector<Pixel> lines = frame();
         EXPECT_THAT(lines, Each(AnyOf(IsColour(black, 0), IsColour(red, 1))));
-        renderer.showFilled = true;
+        renderer.view.showFilled = true;
         const std::vector<Pixel> over = frame();
         std::size_t outlined = 0;
         std::size_t kept = 0;
@@ -291,12 +291,12 @@ TEST_F(Render, DrawsTheWholeTrianglesOfTheChosenGroupsInsideTheLevelAndPlanesAsP
         for (const auto& [groups, on, single, selected, lit] : cases) {
             SCOPED_TRACE(::testing::Message() << (path == DrawPath::buffered ? "buffered" : "immediate") << ", single "
                                               << single << ", selected " << selected << ", " << lit);
-            renderer.drawPath = path;
+            renderer.view.drawPath = path;
             contents.textureGroups = groups;
-            renderer.showFilled = renderer.showWireframe = renderer.showCornerPoints = on;
-            renderer.showPlanePoints = on && !single;
-            renderer.singleGroup = renderer.singlePlane = single;
-            renderer.selectedGroup = renderer.selectedPlane = selected;
+            renderer.view.showFilled = renderer.view.showWireframe = renderer.view.showCornerPoints = on;
+            renderer.view.showPlanePoints = on && !single;
+            renderer.view.singleGroup = renderer.view.singlePlane = single;
+            renderer.view.selectedGroup = renderer.view.selectedPlane = selected;
             show(contents);
             const std::vector<Pixel> pixels = frame();
             std::string shown;  // each probe's number if its pixel is lit
@@ -323,7 +323,7 @@ TEST_F(Render, ArraysDrawEveryViewOfEveryLevelInEveryLookAsTheImmediatePassesDo)
     };
     const std::vector<std::pair<std::string, std::string>> levels = tableLevels();
     for (const bool bufferObjects : {true, false}) {
-        renderer.geometry.onlyOpenGl11 = !bufferObjects;
+        renderer.frame.geometry.onlyOpenGl11 = !bufferObjects;
         for (const auto& [name, path] : levels) {
             show(path);
             for (const bool fitted : {false, true}) {
@@ -336,7 +336,7 @@ TEST_F(Render, ArraysDrawEveryViewOfEveryLevelInEveryLookAsTheImmediatePassesDo)
                                      << ", " << lookName(look) << ", mode " << view.mode << " '" << view.passes
                                      << "', group " << view.group << ", plane " << view.plane << ", alpha "
                                      << view.fillAlpha);
-                        renderer.look = look;
+                        renderer.view.look = look;
                         applyView(renderer, view);
                         expectSameFrame();
                     }
@@ -350,7 +350,7 @@ TEST_F(Render, ArraysDrawEveryViewOfEveryLevelInEveryLookAsTheImmediatePassesDo)
 // distance along the view.
 void addTriangleSeenAt(Qor::LevelContents& level, const Renderer& camera, double column, double row,
                        double distance, std::uint32_t texture) {
-    const ViewBasis view = viewBasis(camera.cameraPos, camera.cameraYaw, camera.cameraPitch, windowSize, windowSize);
+    const ViewBasis view = viewBasis(camera.view.cameraPos, camera.view.cameraYaw, camera.view.cameraPitch, windowSize, windowSize);
     const double pixel = 2 * distance * view.halfHeight / windowSize;
     auto at = [&](double x, double y) {
         std::array<float, 3> point{};
@@ -378,9 +378,9 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
     };
     const double outside[] = {-2, 1.5, 3, 4.5, 6, 9, 20};  // pixels past the edge
     for (const auto& [position, yaw, pitch] : cameras) {
-        renderer.cameraPos = position;
-        renderer.cameraYaw = yaw;
-        renderer.cameraPitch = pitch;
+        renderer.view.cameraPos = position;
+        renderer.view.cameraYaw = yaw;
+        renderer.view.cameraPitch = pitch;
         Qor::LevelContents contents;
         std::uint32_t texture = 0;
         for (const double along : {30.0, 100.0, 170.0})
@@ -395,10 +395,10 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
         show(contents);
         for (const std::uint32_t mode : {0u, 1u, 2u}) {
             SCOPED_TRACE(::testing::Message() << "yaw " << yaw << ", pitch " << pitch << ", mode " << mode);
-            renderer.renderMode = mode;
+            renderer.view.renderMode = static_cast<RenderMode>(mode);
             EXPECT_GT(litPixels(expectSameFrame()), 0u);
-            EXPECT_GT(renderer.geometry.trianglesSent(), 0u);
-            EXPECT_LT(renderer.geometry.trianglesSent(), contents.triangles.size());
+            EXPECT_GT(renderer.frame.geometry.trianglesSent(), 0u);
+            EXPECT_LT(renderer.frame.geometry.trianglesSent(), contents.triangles.size());
         }
     }
 }
@@ -433,14 +433,14 @@ TEST_F(Render, EachLookColoursSurfacesByWhatTheirVerticesStoreShadedLitByTheEye)
         {Look::baked, slanted, {200, 40, 90}, false, 0, {200, 40, 90}},
         {Look::baked, none, {12, 250, 128}, true, 0, {12, 250, 128}},
     };
-    renderer.showWireframe = renderer.showCornerPoints = false;
+    renderer.view.showWireframe = renderer.view.showCornerPoints = false;
     for (const auto& [look, stored, colour, clockwise, bearing, seen] : cases) {
         SCOPED_TRACE(::testing::Message() << lookName(look) << ", bearing " << bearing
                                           << (clockwise ? ", clockwise" : ""));
         Qor::LevelContents contents;
         addTriangle(contents, 0, 0, 60, 100, {0, 0, 0, 255, stored, colour}, clockwise);
         show(contents);
-        renderer.look = look;
+        renderer.view.look = look;
         lookAt({0, 100, 0}, 0, 100);
         frame();  // the arrays, made head-on: only the light may follow the camera
         lookAt({0, 100, 0}, bearing, 100);
@@ -462,8 +462,8 @@ TEST_F(Render, ShadedSurfacesTakeTheirMaterialsColourWhateverTheLevel) {
         for (const float x : across) colours.push_back(rgbOf(pixels[pixelOf(x, 0)]));
         return colours;
     };
-    renderer.look = Look::shaded;
-    renderer.showWireframe = renderer.showCornerPoints = false;
+    renderer.view.look = Look::shaded;
+    renderer.view.showWireframe = renderer.view.showCornerPoints = false;
     const std::vector<Rgb> first = shown({0, 1, 2, 7}, {"brick", "brick", "stone"});
     EXPECT_THAT(first[0], IsColour(rgbOf(Qor::materialColour("brick")), 1));
     EXPECT_EQ(first[1], first[0]);
@@ -488,9 +488,9 @@ std::string arraysWarning(const std::string& bytes) {
 TEST_F(Render, ALooksArraysAreMadeTheFirstTimeItsFillsAreDrawnAndGoWithTheLevel) {
     const std::string path = generatedLevel({"bench", "--triangles", "900"});
     show(path);
-    const std::size_t classic = renderer.geometry.bytes();
+    const std::size_t classic = renderer.frame.geometry.bytes();
     frame();
-    EXPECT_EQ(renderer.geometry.bytes(), classic);
+    EXPECT_EQ(renderer.frame.geometry.bytes(), classic);
     const std::size_t corners = 3 * 900;
     const std::tuple<Look, bool, std::size_t> steps[] = {
         {Look::shaded, false, 0},                            // fills off: nothing needs them yet
@@ -502,26 +502,26 @@ TEST_F(Render, ALooksArraysAreMadeTheFirstTimeItsFillsAreDrawnAndGoWithTheLevel)
     };
     std::size_t expected = classic;
     for (const auto& [look, filled, added] : steps) {
-        renderer.look = look;
-        renderer.showFilled = filled;
+        renderer.view.look = look;
+        renderer.view.showFilled = filled;
         frame();
         expected += added;
-        EXPECT_EQ(renderer.geometry.bytes(), expected) << lookName(look) << (filled ? "" : ", fills off");
+        EXPECT_EQ(renderer.frame.geometry.bytes(), expected) << lookName(look) << (filled ? "" : ", fills off");
     }
     show(path);
-    EXPECT_EQ(renderer.geometry.bytes(), classic + corners * 3 * sizeof(float)) << "normals, in use";
-    renderer.look = Look::classic;
+    EXPECT_EQ(renderer.frame.geometry.bytes(), classic + corners * 3 * sizeof(float)) << "normals, in use";
+    renderer.view.look = Look::classic;
     show(path);
-    EXPECT_EQ(renderer.geometry.bytes(), classic);
+    EXPECT_EQ(renderer.frame.geometry.bytes(), classic);
     testing::internal::CaptureStderr();
-    renderer.geometry.byteLimit = classic + 1;
-    renderer.look = Look::baked;
+    renderer.frame.geometry.byteLimit = classic + 1;
+    renderer.view.look = Look::baked;
     EXPECT_GT(litPixels(expectSameFrame()), 0u);
-    EXPECT_EQ(renderer.geometry.bytes(), 0u);
-    renderer.geometry.byteLimit = 1000;
+    EXPECT_EQ(renderer.frame.geometry.bytes(), 0u);
+    renderer.frame.geometry.byteLimit = 1000;
     show(path);
     EXPECT_GT(litPixels(expectSameFrame()), 0u);
-    EXPECT_EQ(renderer.geometry.bytes(), 0u);
+    EXPECT_EQ(renderer.frame.geometry.bytes(), 0u);
     EXPECT_THAT(testing::internal::GetCapturedStderr(),
                 MatchesRegex(arraysWarning(std::to_string(classic + corners * 3 * sizeof(float))) +
                              arraysWarning("[0-9]+")));

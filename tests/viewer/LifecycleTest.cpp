@@ -31,10 +31,10 @@ std::string upperTriangleLevel() {
 // Opaque drawing leaves the fill's alpha in the frame; the kept frame must
 // not, as the window shows none.
 TEST(ViewerLifecycle, AQuitRequestEndsTheLoopAfterOneMoreFrameAndShutsDown) {
-    Renderer renderer("");
+    Renderer renderer;
     Qor::BSP level("", upperTriangleLevel().c_str());
     renderer.setLevel(&level);
-    renderer.renderMode = 0;
+    renderer.view.renderMode = RenderMode::opaque;
     renderer.captureLastFrame = true;
     SDL_Event quit{SDL_QUIT};
     SDL_PushEvent(&quit);
@@ -79,12 +79,12 @@ TEST(ScreenshotKey, SavesTheFrameAsTheNextNumberedPngAndCarriesOnWhenItCannot) {
         {false, "", "ERROR: Could not write screenshot file 'upper-001.png'.\n"}};
     for (const auto& [writable, out, err] : cases) {
         if (!writable) std::filesystem::remove_all(directory);
-        Renderer renderer("");
+        Renderer renderer;
         Qor::BSP shown("", level.c_str());
         renderer.setLevel(&shown);
         renderer.frameLimit = 2;
         renderer.captureLastFrame = true;
-        renderer.mouseLook = false;
+        renderer.view.mouseLook = false;
         SDL_Event press{SDL_KEYDOWN};
         press.key.keysym.sym = SDLK_PRINT;
         SDL_PushEvent(&press);

@@ -56,17 +56,17 @@ std::vector<View> everyView() {
 }
 
 void apply(Renderer& renderer, const View& view) {
-    renderer.look = view.look;
-    renderer.renderMode = view.mode;
-    renderer.showPlanePoints = view.passes.find('p') != std::string::npos && !view.single;
-    renderer.singlePlane = renderer.singleGroup = view.single;
-    renderer.selectedGroup = renderer.selectedPlane = view.single ? 3 : 0;
-    renderer.showFilled = view.passes.find('f') != std::string::npos;
-    renderer.showWireframe = view.passes.find('w') != std::string::npos;
-    renderer.showCornerPoints = view.passes.find('c') != std::string::npos;
-    renderer.overlayVisible = view.page != 0;
-    renderer.overlayPage = view.page;
-    renderer.drawPath = view.path;
+    renderer.view.look = view.look;
+    renderer.view.renderMode = static_cast<RenderMode>(view.mode);
+    renderer.view.showPlanePoints = view.passes.find('p') != std::string::npos && !view.single;
+    renderer.view.singlePlane = renderer.view.singleGroup = view.single;
+    renderer.view.selectedGroup = renderer.view.selectedPlane = view.single ? 3 : 0;
+    renderer.view.showFilled = view.passes.find('f') != std::string::npos;
+    renderer.view.showWireframe = view.passes.find('w') != std::string::npos;
+    renderer.view.showCornerPoints = view.passes.find('c') != std::string::npos;
+    renderer.view.overlayVisible = view.page != 0;
+    renderer.view.overlayPage = view.page;
+    renderer.view.drawPath = view.path;
 }
 
 // The framebuffer's sizes and the state the GL set-up leaves.
@@ -91,7 +91,7 @@ struct Drawn {
 // and read back before the frame ends; the frame timer is put back to its
 // start before each, so that the view page's times read the same.
 Drawn drawViews(SurfaceKind kind, const std::string& levelPath) {
-    Renderer renderer("", {width, height}, false, kind);
+    Renderer renderer({width, height}, false, kind);
     Drawn drawn;
     drawn.version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     drawn.state = startingState();

@@ -154,16 +154,16 @@ TEST(DemoPicks, PrintTheHitUnderThePixelAfterTheLastFrame) {
 
 // In the running viewer the selected group alone is pointed at.
 TEST(DemoPicks, HonourTheSingleGroupSelection) {
-    Renderer renderer("", {800, 600});
+    Renderer renderer({800, 600});
     Qor::BSP level("", testsupport::generatedLevel({"demo"}).c_str());
     renderer.setLevel(&level);
-    renderer.singleGroup = true;
+    renderer.view.singleGroup = true;
     const std::pair<std::uint32_t, std::string> cases[] = {
         {13, "pick: 400 300 group 13 triangle 408 material 'demo/tower_stone' at 1.04 1500.00 -1.04 distance 1500.00"},
         {12, "pick: 400 300 nothing"},  // under the arch
     };
     for (const auto& [group, line] : cases) {
-        renderer.selectedGroup = group;
+        renderer.view.selectedGroup = group;
         EXPECT_EQ(pickLine(400, 300, renderer.pointAt(400, 300), level), line);
     }
     shutdownVideo();

@@ -29,7 +29,3 @@ Look nextLook(Look look) {
         if (looks[k] == look) return looks[(k + 1) % looks.size()];
     return Look::classic;
 }
-
-bool depthTested(std::uint32_t renderMode, Look look) {
-    return look != Look::classic || (renderMode != 1 && renderMode != 2);
-}

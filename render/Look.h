@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -16,8 +15,3 @@ std::optional<Look> parseLook(std::string_view name);
 
 // The c key's step: classic, shaded, baked, normals, and round again.
 Look nextLook(Look look);
-
-// Whether a frame drawn in this render mode and look tests and fills the
-// depth buffer, so that whatever is drawn over the level can be hidden by it:
-// render mode 0 (and any mode that is neither 1 nor 2), or any look but classic.
-bool depthTested(std::uint32_t renderMode, Look look);
