@@ -76,8 +76,7 @@ constexpr std::size_t size = 16;
 static_assert(firstIndex + 4 == size);
 }  // namespace textureGroup
 
-// Lump 8: a vertex. The rest of the record (texture coordinates and more)
-// is skipped.
+// Lump 8: a vertex. The reader skips everything after the alpha.
 namespace vertex {
 constexpr std::size_t x = 0;        // float32, position
 constexpr std::size_t y = 4;        // float32
@@ -85,8 +84,11 @@ constexpr std::size_t z = 8;        // float32
 constexpr std::size_t normal = 12;  // 3 × float32, x y z; any value, zeros where the compiler left none
 constexpr std::size_t colour = 24;  // 3 × uint8, red green blue, the colour the compiler baked in
 constexpr std::size_t alpha = 27;   // uint8, 0 transparent to 255 opaque
+constexpr std::size_t texture = 28;   // 2 × float32, s then t
+constexpr std::size_t lightmap = 36;  // 2 × float32, s then t; zeros from here to the end
 constexpr std::size_t size = 68;
-static_assert(z + 4 == normal && normal + 12 == colour && colour + 3 == alpha && alpha + 1 <= size);
+static_assert(z + 4 == normal && normal + 12 == colour && colour + 3 == alpha && alpha + 1 == texture &&
+              texture + 8 == lightmap && lightmap + 8 <= size);
 }  // namespace vertex
 
 // Lump 9: a triangle, three corner numbers relative to its group's firstVertex.

@@ -6,6 +6,8 @@
 #include <iostream>
 #include <string>
 
+#include "FileBuffer.h"
+#include "ImportV46.h"
 #include "LevelWriter.h"
 #include "Scenes.h"
 
@@ -14,8 +16,9 @@ namespace {
 const char* const usage =
     "Usage: orvandel-mklevel demo OUT\n"
     "       orvandel-mklevel bench --triangles N OUT\n"
-    "Writes a level file: the demo scene, or a large deterministic level of N\n"
-    "triangles for benchmarks.\n";
+    "       orvandel-mklevel import-v46 IN.bsp OUT\n"
+    "Writes a level file: the demo scene, a large deterministic level of N\n"
+    "triangles for benchmarks, or a version-46 level converted.\n";
 
 int usageError(const std::string& message) {
     std::cerr << "orvandel-mklevel: " << message << '\n';
@@ -35,6 +38,35 @@ int write(const Qor::LevelContents& contents, const std::string& path) {
         std::cerr << "ERROR: Could not write level file '" << path << "'.\n";
         return 1;
     }
+    return 0;
+}
+
+// Prints the counts as key: value lines, which the corpus script reads.
+int importV46(const std::string& in, const std::string& out) {
+    FileBuffer buffer{nullptr, 0};
+    if (!loadWholeFile(in, buffer, "input bsp file", "bsp file")) return 1;
+    v46::Conversion conversion = v46::convert(buffer.data, buffer.size);
+    releaseFileBuffer(buffer);
+    if (!conversion.error.empty()) {
+        std::cerr << conversion.error << '\n';
+        return 1;
+    }
+    if (!Qor::writeFile(out, conversion.level)) {
+        std::cerr << "ERROR: Could not write level file '" << out << "'.\n";
+        return 1;
+    }
+    const v46::Counts& c = conversion.counts;
+    std::cout << "Wrote '" << out << "'.\n"
+              << "materials: " << c.materials << '\n'
+              << "planes: " << c.planes << '\n'
+              << "textureGroups: " << c.textureGroups << '\n'
+              << "vertices: " << c.vertices << '\n'
+              << "triangles: " << c.triangles << '\n'
+              << "entityBytes: " << c.entityBytes << '\n'
+              << "surfaces: " << conversion.surfaces << '\n'
+              << "converted: " << conversion.convertedSurfaces << '\n'
+              << "split: " << conversion.splitSurfaces << '\n';
+    for (const auto& [reason, count] : conversion.leftOut) std::cout << "left out, " << reason << ": " << count << '\n';
     return 0;
 }
 
@@ -58,5 +90,9 @@ int main(int argc, char* argv[]) {
             return usageError("invalid triangle count '" + std::string(argv[3]) + "'");
         return write(mklevel::benchScene(triangles), argv[4]);
     }
-    return usageError(scene.empty() ? "missing scene: demo or bench" : "unknown scene '" + scene + "'");
+    if (scene == "import-v46") {
+        if (argc != 4) return usageError("import-v46 takes two operands: the input and the output file");
+        return importV46(argv[2], argv[3]);
+    }
+    return usageError(scene.empty() ? "missing scene: demo, bench or import-v46" : "unknown scene '" + scene + "'");
 }

@@ -1,0 +1,69 @@
+// The corpus pass: every converted real level read by --info --json with the
+// counts the converter wrote, and exported to glTF that the Khronos
+// validator accepts. Split into shards so that CTest runs them side by side.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "Corpus.h"
+#include "TestSupport.h"
+
+namespace {
+
+constexpr std::size_t shardCount = 6;
+
+std::vector<corpus::Level> levelsOrSkip() {
+    std::vector<corpus::Level> levels = corpus::levels();
+    if (levels.empty() && corpus::required())
+        ADD_FAILURE() << "No corpus manifest in '" << corpus::folder() << "': run scripts/corpus.sh fetch.";
+    return levels;
+}
+
+TEST(Corpus, HoldsEveryLevelOfThePackageEachWithTriangles) {
+    const std::vector<corpus::Level> levels = levelsOrSkip();
+    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
+    EXPECT_EQ(levels.size(), 50u);
+    for (const corpus::Level& level : levels) {
+        EXPECT_GT(level.counts.at("triangles"), 1000u) << level.file;
+        EXPECT_GT(level.counts.at("materials"), 0u) << level.file;
+        EXPECT_GT(level.counts.at("entityBytes"), 0u) << level.file;
+    }
+}
+
+class CorpusShard : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
+    const std::vector<corpus::Level> levels = levelsOrSkip();
+    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
+    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
+        const corpus::Level& level = levels[i];
+        SCOPED_TRACE(level.file);
+        const testsupport::ProcessResult info =
+            testsupport::runProcess({testsupport::viewerBinary(), "--info", "--json", level.path});
+        ASSERT_EQ(info.exitStatus, 0) << info.err;
+        EXPECT_EQ(info.err, "");
+        const nlohmann::json json = nlohmann::json::parse(info.out);
+        EXPECT_EQ(json["version"], 4);
+        for (const char* count : {"planes", "textureGroups", "vertices", "triangles"})
+            EXPECT_EQ(json[count], level.counts.at(count)) << count;
+        EXPECT_EQ(json["materials"].size(), level.counts.at("materials"));
+        EXPECT_EQ(json["lumps"][37]["length"], level.counts.at("entityBytes"));
+        EXPECT_GT(json["entities"].size(), 0u);
+        EXPECT_TRUE(json["messages"].empty()) << json["messages"];
+
+        const std::string glb = testsupport::tempPath(level.file + ".glb");
+        const testsupport::ProcessResult exported =
+            testsupport::runProcess({testsupport::viewerBinary(), "--export", glb, level.path});
+        ASSERT_EQ(exported.exitStatus, 0) << exported.err;
+        const testsupport::ProcessResult report =
+            testsupport::runProcess({"/usr/bin/env", "node", ORVANDEL_GLTF_VALIDATOR, glb});
+        EXPECT_EQ(report.exitStatus, 0) << report.out << report.err;
+        EXPECT_EQ(report.out.rfind("errors: 0 warnings: 0 ", 0), 0u) << report.out;
+        std::remove(glb.c_str());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, CorpusShard, testing::Range<std::size_t>(0, shardCount));
+
+}  // namespace

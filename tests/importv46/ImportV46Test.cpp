@@ -1,0 +1,345 @@
+// The version-46 importer: tiny generated levels converted, then read back
+// with the level reader or checked byte by byte; corrupt ones refused with
+// their messages.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "BSP.h"
+#include "ByteReader.h"
+#include "ImportV46.h"
+#include "LevelFormat.h"
+#include "TestSupport.h"
+#include "V46Writer.h"
+
+namespace {
+
+using testsupport::runProcess;
+using testsupport::tempPath;
+using testsupport::writeTemp;
+
+testv46::Vertex at(float x, float y, float z) {
+    testv46::Vertex v;
+    v.position = {x, y, z};
+    return v;
+}
+
+// A level with two shaders and a row of vertices numbered by their x.
+testv46::Level withVertices(int count) {
+    testv46::Level level;
+    level.shaders = {{"textures/base/floor", 0, 1}, {"textures/base/wall", 0, 1}};
+    for (int i = 0; i < count; ++i) level.vertices.push_back(at(static_cast<float>(i), 0, 0));
+    return level;
+}
+
+v46::Conversion converted(const testv46::Level& level) {
+    const Qor::Bytes bytes = level.bytes();
+    v46::Conversion c = v46::convert(bytes.data(), bytes.size());
+    EXPECT_EQ(c.error, "");
+    return c;
+}
+
+// The converted level as the viewer reads it.
+struct ReadBack {
+    explicit ReadBack(const v46::Conversion& c, const std::string& name = "read-back.d3dbsp")
+        : level("", writeTemp(name, c.level).c_str()) {}
+    // The x of corner j of triangle t, through its group, as the viewer finds it.
+    float cornerX(const Qor::TextureGroup& g, std::size_t t, std::size_t j) const {
+        return level.vertices.at(g.firstVertex + level.triangles.at(g.firstIndex / 3 + t).corners[j]).x;
+    }
+    Qor::BSP level;
+};
+
+TEST(ImportV46, PlanarSurfacesAndMeshesKeepTheirTrianglesAndShader) {
+    testv46::Level level = withVertices(7);
+    level.indexes = {0, 1, 2, 0, 2, 3, /* mesh: */ 2, 1, 0};
+    level.surfaces = {{1, v46::surface::typePlanar, 0, 4, 0, 6, 0, 0},
+                      {0, v46::surface::typeTriangleSoup, 4, 3, 6, 3, 0, 0}};
+    const v46::Conversion c = converted(level);
+    EXPECT_EQ(c.convertedSurfaces, 2u);
+    EXPECT_TRUE(c.leftOut.empty());
+
+    const ReadBack back(c);
+    ASSERT_EQ(back.level.textureGroups.size(), 2u);
+    const Qor::TextureGroup& planar = back.level.textureGroups[0];
+    const Qor::TextureGroup& mesh = back.level.textureGroups[1];
+    EXPECT_EQ(planar.texture, 1u);
+    EXPECT_EQ(planar.vertexCount, 4u);
+    EXPECT_EQ(planar.firstIndex, 0u);
+    EXPECT_EQ(planar.indexCount, 6u);
+    EXPECT_EQ(mesh.texture, 0u);
+    EXPECT_EQ(mesh.firstVertex, 4u);
+    EXPECT_EQ(mesh.vertexCount, 3u);
+    EXPECT_EQ(mesh.firstIndex, 6u);
+    EXPECT_EQ(mesh.indexCount, 3u);
+    EXPECT_EQ(back.level.vertices.size(), 7u);
+    ASSERT_EQ(back.level.triangles.size(), 3u);
+    EXPECT_EQ(back.cornerX(planar, 1, 2), 3.0f);
+    EXPECT_EQ(back.cornerX(mesh, 0, 0), 6.0f);
+    EXPECT_EQ(back.cornerX(mesh, 0, 2), 4.0f);
+    EXPECT_EQ(c.counts.textureGroups, 2u);
+    EXPECT_EQ(c.counts.triangles, 3u);
+    EXPECT_EQ(c.counts.vertices, 7u);
+}
+
+TEST(ImportV46, PatchBecomesItsControlGridTwoTrianglesPerCell) {
+    // A 3 × 2 grid after one unrelated vertex: rows 0 1 2 / 3 4 5.
+    testv46::Level level = withVertices(7);
+    level.surfaces = {{0, v46::surface::typePatch, 1, 6, 0, 0, 3, 2}};
+    const v46::Conversion c = converted(level);
+    const ReadBack back(c);
+    ASSERT_EQ(back.level.textureGroups.size(), 1u);
+    const Qor::TextureGroup& g = back.level.textureGroups[0];
+    EXPECT_EQ(g.vertexCount, 6u);
+    EXPECT_EQ(g.indexCount, 12u);
+    std::vector<std::array<std::uint32_t, 3>> corners;
+    for (const Qor::Triangle& t : back.level.triangles) corners.push_back(t.corners);
+    EXPECT_THAT(corners, testing::ElementsAre(std::array<std::uint32_t, 3>{0, 3, 1}, std::array<std::uint32_t, 3>{1, 3, 4},
+                                              std::array<std::uint32_t, 3>{1, 4, 2}, std::array<std::uint32_t, 3>{2, 4, 5}));
+    EXPECT_EQ(back.cornerX(g, 3, 2), 6.0f);
+}
+
+TEST(ImportV46, VertexRecordsPlaceNormalColourTextureAndLightmapCoordinates) {
+    testv46::Level level;
+    level.shaders = {{"s", 0, 0}};
+    testv46::Vertex v = at(1.5f, -2.0f, 3.25f);
+    v.normal = {0.0f, 0.6f, 0.8f};
+    v.colour = {10, 20, 30, 40};
+    v.texture = {0.25f, -7.5f};
+    v.lightmap = {0.125f, 0.875f};
+    level.vertices = {v, v, v};
+    level.indexes = {0, 1, 2};
+    level.surfaces = {{0, v46::surface::typeTriangleSoup, 0, 3, 0, 3, 0, 0}};
+    const v46::Conversion c = converted(level);
+    const ReadBack back(c);
+    ASSERT_EQ(back.level.vertices.size(), 3u);
+    const Qor::Vertex& read = back.level.vertices[2];
+    EXPECT_EQ(read.z, 3.25f);
+    EXPECT_EQ(read.normal, (std::array<float, 3>{0.0f, 0.6f, 0.8f}));
+    EXPECT_EQ(read.colour, (std::array<std::uint8_t, 3>{10, 20, 30}));
+    EXPECT_EQ(read.alpha, 40);
+
+    namespace f = Qor::format::vertex;
+    const std::uint8_t* record = back.level.buffer.data + back.level.lumps[Qor::format::lumpVertices].offset + f::size;
+    EXPECT_EQ(Qor::readF32(record + f::texture), 0.25f);
+    EXPECT_EQ(Qor::readF32(record + f::texture + 4), -7.5f);
+    EXPECT_EQ(Qor::readF32(record + f::lightmap), 0.125f);
+    EXPECT_EQ(Qor::readF32(record + f::lightmap + 4), 0.875f);
+    for (std::size_t i = f::lightmap + 8; i < f::size; ++i) EXPECT_EQ(record[i], 0) << "byte " << i;
+}
+
+TEST(ImportV46, ShadersPlanesAndEntitiesAreCarriedOver) {
+    testv46::Level level;
+    level.shaders = {{"textures/gothic/block", 0x10, 0x1}, {std::string(64, 'n'), 0x80000000u, 0x20000000u}};
+    level.planes = {{0.0f, 0.0f, 1.0f, 64.0f}, {-1.0f, 0.0f, 0.0f, -128.5f}};
+    level.entities = "{\n\"classname\" \"worldspawn\"\n}\n{\n\"classname\" \"info_player_deathmatch\"\n\"origin\" \"8 16 24\"\n}\n";
+    level.entities += '\0';
+    const v46::Conversion c = converted(level);
+    EXPECT_EQ(c.counts.materials, 2u);
+    EXPECT_EQ(c.counts.planes, 2u);
+    EXPECT_EQ(c.counts.entityBytes, level.entities.size());
+
+    const ReadBack back(c);
+    ASSERT_EQ(back.level.materials.size(), 2u);
+    EXPECT_EQ(back.level.materials[0].name, "textures/gothic/block");
+    EXPECT_EQ(back.level.materials[0].surfaceFlags, 0x10u);
+    EXPECT_EQ(back.level.materials[1].name, std::string(64, 'n'));
+    EXPECT_EQ(back.level.materials[1].surfaceFlags, 0x80000000u);
+    EXPECT_EQ(back.level.materials[1].contentFlags, 0x20000000u);
+    ASSERT_EQ(back.level.planes.size(), 2u);
+    EXPECT_EQ(back.level.planes[1].a, -1.0f);
+    EXPECT_EQ(back.level.planes[1].d, -128.5f);
+    ASSERT_EQ(back.level.entities.size(), 2u);
+    ASSERT_NE(back.level.entities[1].value("origin"), nullptr);
+    EXPECT_EQ(*back.level.entities[1].value("origin"), "8 16 24");
+    EXPECT_TRUE(back.level.messages.empty());
+}
+
+// Every triangle of the split groups, as x coordinates, must equal the input's.
+void expectSplitKeepsTriangles(const testv46::Level& level, std::size_t groups, const std::string& name) {
+    const v46::Conversion c = converted(level);
+    EXPECT_EQ(c.splitSurfaces, 1u);
+    const ReadBack back(c, name);
+    ASSERT_EQ(back.level.textureGroups.size(), groups);
+    std::vector<float> xs;
+    for (const Qor::TextureGroup& g : back.level.textureGroups) {
+        EXPECT_LE(g.vertexCount, 65535u);
+        EXPECT_LE(g.indexCount, 65535u);
+        EXPECT_EQ(g.indexCount % 3, 0u);
+        for (std::size_t t = 0; t < g.indexCount / 3; ++t)
+            for (std::size_t j = 0; j < 3; ++j) {
+                EXPECT_LT(back.level.triangles[g.firstIndex / 3 + t].corners[j], g.vertexCount);
+                xs.push_back(back.cornerX(g, t, j));
+            }
+    }
+    ASSERT_EQ(xs.size(), level.indexes.size());
+    for (std::size_t i = 0; i < xs.size(); ++i)
+        ASSERT_EQ(xs[i], static_cast<float>(level.indexes[i])) << "corner " << i;
+}
+
+TEST(ImportV46, SurfaceWithTooManyVerticesIsSplitIntoGroupsThatFit) {
+    // 66000 vertices, each used once: 22000 triangles, more corners and vertices than one group holds.
+    testv46::Level level = withVertices(66000);
+    for (std::int32_t i = 0; i < 66000; ++i) level.indexes.push_back(i);
+    level.surfaces = {{0, v46::surface::typeTriangleSoup, 0, 66000, 0, 66000, 0, 0}};
+    expectSplitKeepsTriangles(level, 2, "split-vertices.d3dbsp");
+}
+
+TEST(ImportV46, SurfaceWithTooManyCornersIsSplitEvenWithFewVertices) {
+    testv46::Level level = withVertices(3);
+    for (int t = 0; t < 21846; ++t) level.indexes.insert(level.indexes.end(), {t % 3, (t + 1) % 3, (t + 2) % 3});
+    level.surfaces = {{0, v46::surface::typePlanar, 0, 3, 0, static_cast<std::int32_t>(level.indexes.size()), 0, 0}};
+    expectSplitKeepsTriangles(level, 2, "split-corners.d3dbsp");
+}
+
+TEST(ImportV46, BadSurfacesAreLeftOutAndCountedByReason) {
+    testv46::Level level = withVertices(4);
+    level.indexes = {0, 1, 2, 0, 1, 4, 0, -1, 2, 0, 1};
+    const auto planar = [](std::int32_t firstIndex, std::int32_t indexCount) {
+        return testv46::Surface{0, v46::surface::typePlanar, 0, 4, firstIndex, indexCount, 0, 0};
+    };
+    const auto withType = [&](std::int32_t type) {
+        testv46::Surface s = planar(0, 3);
+        s.type = type;
+        return s;
+    };
+    testv46::Surface badShader = planar(0, 3);
+    badShader.shader = 2;
+    testv46::Surface negativeShader = planar(0, 3);
+    negativeShader.shader = -1;
+    testv46::Surface pastVertices = planar(0, 3);
+    pastVertices.firstVertex = 1;
+    testv46::Surface negativeVertices = planar(0, 3);
+    negativeVertices.vertexCount = -4;
+    level.surfaces = {
+        planar(0, 3),  // the one that is kept
+        withType(v46::surface::typeFlare), withType(0), withType(5),
+        badShader, negativeShader, pastVertices, negativeVertices,
+        planar(9, 3), planar(-3, 3),  // indexes past the end, before the start
+        planar(3, 3), planar(6, 3),   // corner 4 of 4 vertices, corner -1
+        planar(9, 2), planar(0, 0),
+        {0, v46::surface::typePatch, 0, 4, 0, 0, 3, 2},  // 6 control points, 4 vertices
+        {0, v46::surface::typePatch, 0, 4, 0, 0, 1, 4},  // no cells
+        {0, v46::surface::typePatch, 0, 4, 0, 0, -2, -2},
+        {0, v46::surface::typePatch, 0, 4, 0, 0, 65536, 65536},  // the product passes 32 bits
+    };
+    const v46::Conversion c = converted(level);
+    EXPECT_EQ(c.surfaces, level.surfaces.size());
+    EXPECT_EQ(c.convertedSurfaces, 1u);
+    EXPECT_EQ(c.counts.textureGroups, 1u);
+    EXPECT_EQ(c.counts.triangles, 1u);
+    const std::map<std::string, std::size_t> expected{
+        {v46::reason::flare, 1},    {v46::reason::unknownType, 2}, {v46::reason::shader, 2},
+        {v46::reason::vertices, 2}, {v46::reason::indexes, 2},     {v46::reason::corners, 2},
+        {v46::reason::partialTriangle, 1}, {v46::reason::empty, 1}, {v46::reason::patchGrid, 4},
+    };
+    EXPECT_EQ(c.leftOut, expected);
+}
+
+// The program, as the corpus script runs it.
+testsupport::ProcessResult importFile(const std::string& in, const std::string& out) {
+    return runProcess({testsupport::mklevelBinary(), "import-v46", in, out});
+}
+
+TEST(ImportV46Command, PrintsWhatItWroteAndWhatItLeftOut) {
+    testv46::Level level = withVertices(3);
+    level.indexes = {0, 1, 2};
+    level.entities = std::string("{\n\"classname\" \"worldspawn\"\n}\n") + '\0';
+    level.planes = {{0, 0, 1, 0}};
+    level.surfaces = {{1, v46::surface::typePlanar, 0, 3, 0, 3, 0, 0}, {0, v46::surface::typeFlare, 0, 0, 0, 0, 0, 0},
+                      {0, v46::surface::typeFlare, 0, 0, 0, 0, 0, 0}, {0, 9, 0, 0, 0, 0, 0, 0}};
+    const std::string out = tempPath("printed.d3dbsp");
+    const testsupport::ProcessResult result = importFile(writeTemp("printed.bsp", level.bytes()), out);
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "Wrote '" + out + "'.\nmaterials: 2\nplanes: 1\ntextureGroups: 1\nvertices: 3\ntriangles: 1\n"
+                          "entityBytes: 30\nsurfaces: 4\nconverted: 1\nsplit: 0\n"
+                          "left out, flare: 2\nleft out, unknown surface type: 1\n");
+    const Qor::BSP back("", out.c_str());
+    EXPECT_EQ(back.triangles.size(), 1u);
+    EXPECT_EQ(back.entities.size(), 1u);
+}
+
+struct Corrupt {
+    const char* name;
+    Qor::Bytes bytes;
+    std::string message;
+};
+
+std::vector<Corrupt> corruptLevels() {
+    testv46::Level good = withVertices(3);
+    good.indexes = {0, 1, 2};
+    good.surfaces = {{0, v46::surface::typePlanar, 0, 3, 0, 3, 0, 0}};
+    const Qor::Bytes bytes = good.bytes();
+    const std::size_t size = bytes.size();
+
+    std::vector<Corrupt> cases;
+    cases.push_back({"empty", {}, "ERROR: The file is not a bsp level: it does not begin with 'IBSP'.\n"});
+    cases.push_back({"other-magic", Qor::Bytes{'I', 'B', 'S', 'Q', 46, 0, 0, 0},
+                     "ERROR: The file is not a bsp level: it does not begin with 'IBSP'.\n"});
+    cases.push_back({"short-header", Qor::Bytes(bytes.begin(), bytes.begin() + 100),
+                     "ERROR: The bsp's header is cut short: it needs '144' bytes, the file holds '100'.\n"});
+    testv46::Level other = good;
+    other.version = 47;
+    cases.push_back({"version", other.bytes(), "ERROR: The bsp's file version is not '46' but '47'.\n"});
+    cases.push_back({"truncated", Qor::Bytes(bytes.begin(), bytes.end() - 1),
+                     "ERROR: The bsp's lump '13' lies outside the file of '" + std::to_string(size - 1) +
+                         "' bytes: offset '" + std::to_string(size - 104) + "', length '104'.\n"});
+    std::vector<testv46::Level::Entry> entries = good.layOut();
+    entries[v46::lumpVertices].length = -44;
+    cases.push_back({"negative-length", good.bytes(entries),
+                     "ERROR: The bsp's lump '10' lies outside the file of '" + std::to_string(size) +
+                         "' bytes: offset '" + std::to_string(good.layOut()[10].offset) + "', length '4294967252'.\n"});
+    entries = good.layOut();
+    entries[v46::lumpPlanes] = {2147483647, 2147483647};
+    cases.push_back({"huge-offset", good.bytes(entries),
+                     "ERROR: The bsp's lump '2' lies outside the file of '" + std::to_string(size) +
+                         "' bytes: offset '2147483647', length '2147483647'.\n"});
+    entries = good.layOut();
+    entries[v46::lumpSurfaces].length -= 1;
+    cases.push_back({"partial-record", good.bytes(entries),
+                     "ERROR: The bsp's lump '13' is not a whole number of '104'-byte records: its length is '103'.\n"});
+    return cases;
+}
+
+TEST(ImportV46Command, RefusesCorruptFilesWithOneLineAndWritesNothing) {
+    for (const Corrupt& c : corruptLevels()) {
+        SCOPED_TRACE(c.name);
+        const std::string out = tempPath(std::string(c.name) + ".d3dbsp");
+        const testsupport::ProcessResult result = importFile(writeTemp(std::string(c.name) + ".bsp", c.bytes), out);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, c.message);
+        EXPECT_EQ(result.out, "");
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+}
+
+TEST(ImportV46Command, ReportsFilesItCannotOpenOrWrite) {
+    const std::string missing = tempPath("missing.bsp");
+    testsupport::ProcessResult result = importFile(missing, tempPath("unused.d3dbsp"));
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, "ERROR: Could not open input bsp file '" + missing + "'.\n");
+
+    testv46::Level level = withVertices(0);
+    const std::string noFolder = tempPath("no/such/folder/out.d3dbsp");
+    result = importFile(writeTemp("writable.bsp", level.bytes()), noFolder);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, "ERROR: Could not write level file '" + noFolder + "'.\n");
+}
+
+TEST(ImportV46, RefusesALevelWhoseSurfacesWouldOutgrowTheFileFormat) {
+    // 512 × 512 control points named by 200 patches: a few megabytes that
+    // would convert to some 30 gigabytes.
+    testv46::Level level = withVertices(512 * 512);
+    level.surfaces.assign(200, {0, v46::surface::typePatch, 0, 512 * 512, 0, 0, 512, 512});
+    const Qor::Bytes bytes = level.bytes();
+    const v46::Conversion c = v46::convert(bytes.data(), bytes.size());
+    EXPECT_THAT(c.error, testing::MatchesRegex("ERROR: The converted level could need more bytes than a level file "
+                                               "can address: '[0-9]{11}'\\."));
+    EXPECT_TRUE(c.level.empty());
+}
+
+}  // namespace
