@@ -7,12 +7,9 @@
 #include <utility>
 
 #include "BSP.h"
-#include "ByteReader.h"
 #include "EntityMarkers.h"
 #include "GeometryWalk.h"
 #include "KeyHelp.h"
-#include "LevelFormat.h"
-#include "LevelInfo.h"
 #include "MaterialColours.h"
 
 namespace {
@@ -58,13 +55,12 @@ std::vector<std::string> aligned(const std::string& title, const std::vector<Row
 
 std::vector<std::string> levelPage(const PanelState& s) {
     const Qor::BSP& level = *s.level;
-    const bool loaded = levelLoaded(level);
+    const bool loaded = level.loaded();
     std::vector<Row> rows = {
         {"file", level.fileName},
         {"path", s.levelPath},
         {"size", loaded ? count(level.buffer.size) + " bytes" : "none"},
-        {"version",
-         loaded ? std::to_string(Qor::readU32(level.buffer.data + Qor::format::versionOffset)) : "none"},
+        {"version", loaded ? std::to_string(level.version()) : "none"},
         {"lumps read", count(level.lumps.size())},
         {"planes", count(level.planes.size())},
         {"texture groups", count(level.textureGroups.size())},

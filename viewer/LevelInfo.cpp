@@ -9,7 +9,6 @@
 
 #include "BSP.h"
 #include "Bounds.h"
-#include "ByteReader.h"
 #include "GeometryWalk.h"
 #include "LevelFormat.h"
 #include "SpawnPoints.h"
@@ -38,10 +37,6 @@ void printBounds(const Qor::BSP& level, std::ostream& out) {
     out << '\n';
 }
 
-std::uint32_t version(const Qor::BSP& level) {
-    return Qor::readU32(level.buffer.data + Qor::format::versionOffset);
-}
-
 const char* lumpName(std::uint32_t lump) {
     switch (lump) {
     case Qor::format::lumpMaterials: return "materials";
@@ -55,7 +50,7 @@ const char* lumpName(std::uint32_t lump) {
 }
 
 bool decoded(const Qor::BSP& level, std::uint32_t lump) {
-    return level.lumps[lump].length != 0 && level.lumpLoaders.count(lump) != 0;
+    return level.lumps[lump].length != 0 && level.decodes(lump);
 }
 
 // The whole records a decoded lump holds; for the entities' text, the
@@ -142,12 +137,10 @@ Json spawnPointsJson(const Qor::BSP& level) {
 
 }  // namespace
 
-bool levelLoaded(const Qor::BSP& level) { return level.buffer.data != nullptr; }
-
 void printLevelInfo(const Qor::BSP& level, std::ostream& out) {
     out << "file: " << level.fileName << '\n'
         << "size: " << level.buffer.size << '\n'
-        << "version: " << version(level) << '\n'
+        << "version: " << level.version() << '\n'
         << "lumps: " << level.lumps.size() << '\n'
         << "planes: " << level.planes.size() << '\n'
         << "textureGroups: " << level.textureGroups.size() << '\n'
@@ -159,11 +152,11 @@ void printLevelInfo(const Qor::BSP& level, std::ostream& out) {
 }
 
 void printLevelJson(const Qor::BSP& level, std::ostream& out) {
-    const bool loaded = levelLoaded(level);
+    const bool loaded = level.loaded();
     Json json;
     json["file"] = level.fileName;
     json["size"] = loaded ? Json(level.buffer.size) : Json();
-    json["version"] = loaded ? Json(version(level)) : Json();
+    json["version"] = loaded ? Json(level.version()) : Json();
     json["lumps"] = lumpsJson(level);
     json["planes"] = level.planes.size();
     json["textureGroups"] = level.textureGroups.size();

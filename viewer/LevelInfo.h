@@ -2,12 +2,10 @@
 
 #include <ostream>
 
-namespace Qor {
-class BSP;
-}
+#include "BSP.h"
 
-// Whether the level's load went through: a failed load leaves no file bytes.
-bool levelLoaded(const Qor::BSP& level);
+// What the viewer's entry still asks under this name.
+inline bool levelLoaded(const Qor::BSP& level) { return level.loaded(); }
 
 // The summary printed by --info: header, counts, bounds, then the directory.
 // The level must have loaded.
