@@ -23,9 +23,6 @@ class BSP;
 class LevelFile;
 struct CameraRequest;
 
-// The perspective's vertical field of view; the horizontal one follows the window's aspect.
-constexpr double fieldOfViewDegrees = 45.0;
-
 // The viewer: window, camera, input state and view settings. It shows a level
 // it does not own. Input, camera motion and drawing read and write these
 // fields directly; they are listed in the order the viewer's state is

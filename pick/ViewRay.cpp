@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "Renderer.h"
-
 namespace {
 
 constexpr double radiansPerDegree = 3.14159265358979323846 / 180.0;

@@ -9,6 +9,9 @@
 
 using Vector3 = std::array<double, 3>;
 
+// The perspective's vertical field of view; the horizontal one follows the window's aspect.
+constexpr double fieldOfViewDegrees = 45.0;
+
 struct ViewBasis {
     Vector3 eye;
     Vector3 forward;  // unit, along the view

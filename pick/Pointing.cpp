@@ -12,7 +12,6 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "HugePages.h"
-#include "Renderer.h"
 
 namespace {
 
@@ -325,20 +324,4 @@ std::string pickLine(int x, int y, const Hit& hit, const Qor::BSP& level) {
     case Hit::Kind::nothing: break;
     }
     return line + "nothing";
-}
-
-Hit Renderer::pointAt(int x, int y) {
-    if (level == nullptr) return {};
-    const ViewBasis view = viewBasis(cameraPos, cameraYaw, cameraPitch, screenWidth, screenHeight);
-    const Ray ray = pixelRay(view, x, y);
-    // The far clip distance is a plane across the view: along a ray off the
-    // centre it reaches further.
-    const PickQuery query{ray, farPlane / dot(ray.direction, view.forward), singleGroup, selectedGroup,
-                          showMarkers ? &markers : nullptr};
-    return pickScene.cast(*level, query);
-}
-
-std::array<int, 2> Renderer::pointedPixel() const {
-    if (mouseLook) return {screenWidth / 2, screenHeight / 2};
-    return pointer;
 }
