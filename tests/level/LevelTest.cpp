@@ -24,6 +24,7 @@
 #include "Normals.h"
 #include "SpawnPoints.h"
 #include "TestSupport.h"
+#include "TextFormat.h"
 
 namespace {
 

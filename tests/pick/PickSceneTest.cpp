@@ -103,4 +103,35 @@ TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTria
     EXPECT_FALSE(scene.built());
 }
 
+// Both the --pick line and the panel tell a hit by these words; a
+// coordinate that rounds to zero from below reads as zero.
+TEST(HitWords, NameTheSurfaceOrEntityAndPrintTheLineWithTwoDecimals) {
+    Qor::LevelContents contents = pointingLevel();
+    contents.materials[1].name = "wa\x01ll";
+    contents.entities = {{{{"classname", "light"}}}, {{{"origin", "0 0 0"}}}};
+    const Qor::BSP level("", testsupport::writeLevel("words.d3dbsp", contents).c_str());
+    using Parts = std::vector<std::pair<std::string, std::string>>;
+    Hit surface;
+    surface.kind = Hit::Kind::surface;
+    surface.group = 1;
+    surface.triangle = 2;
+    surface.point = {-0.004, 500, 1.125};
+    surface.distance = 500.0049;
+    EXPECT_EQ(hitParts(level, surface), (Parts{{"group", "1"}, {"triangle", "2"}, {"material", "'wa?ll'"}}));
+    EXPECT_EQ(pickLine(3, 4, surface, level),
+              "pick: 3 4 group 1 triangle 2 material 'wa?ll' at 0.00 500.00 1.12 distance 500.00");
+    surface.group = 5;  // no material 5
+    EXPECT_EQ(hitParts(level, surface).back(), (std::pair<std::string, std::string>{"material", "''"}));
+
+    Hit entity;
+    entity.kind = Hit::Kind::entity;
+    entity.point = {-1.5, 0, 0};
+    EXPECT_EQ(pickLine(0, 0, entity, level), "pick: 0 0 entity 1 'light' at -1.50 0.00 0.00 distance 0.00");
+    entity.entity = 1;  // no classname
+    EXPECT_EQ(hitParts(level, entity), (Parts{{"entity", "2 ''"}}));
+
+    EXPECT_EQ(hitParts(level, Hit{}), Parts{});
+    EXPECT_EQ(pickLine(7, 8, Hit{}, level), "pick: 7 8 nothing");
+}
+
 }  // namespace
