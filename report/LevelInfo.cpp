@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BSP.h"
@@ -25,8 +26,7 @@ std::string exactFloat(float value) {
     return text;
 }
 
-void printBounds(const Qor::BSP& level, std::ostream& out) {
-    const std::optional<Qor::Box> box = Qor::levelBounds(level);
+void printBounds(const std::optional<Qor::Box>& box, std::ostream& out) {
     out << "bounds:";
     if (!box) {
         out << " none\n";
@@ -49,10 +49,6 @@ const char* lumpName(std::uint32_t lump) {
     }
 }
 
-bool decoded(const Qor::BSP& level, std::uint32_t lump) {
-    return level.lumps[lump].length != 0 && level.decodes(lump);
-}
-
 // The whole records a decoded lump holds; for the entities' text, the
 // entities read.
 std::size_t records(const Qor::BSP& level, std::uint32_t lump) {
@@ -61,117 +57,154 @@ std::size_t records(const Qor::BSP& level, std::uint32_t lump) {
     return recordSize == 0 ? 0 : level.lumps[lump].length / recordSize;
 }
 
-void printDirectory(const Qor::BSP& level, std::ostream& out) {
+std::vector<LumpReport> directoryReport(const Qor::BSP& level) {
+    std::vector<LumpReport> directory;
+    for (std::uint32_t lump = 0; lump < level.lumps.size(); ++lump) {
+        LumpReport entry{lump, level.lumps[lump].offset, level.lumps[lump].length, std::nullopt, std::nullopt};
+        if (entry.length != 0 && level.decodes(lump)) {
+            entry.records = records(level, lump);
+            entry.contents = lumpName(lump);
+        }
+        directory.push_back(std::move(entry));
+    }
+    return directory;
+}
+
+// Counted by the walk the drawing passes use.
+std::vector<MaterialReport> materialsReport(const Qor::BSP& level) {
+    const std::size_t count = level.materials.size();
+    std::vector<MaterialReport> materials;
+    for (std::size_t index = 0; index < count; ++index) {
+        const Qor::Material& material = level.materials[index];
+        materials.push_back({index, material.name, material.surfaceFlags, material.contentFlags, 0, 0});
+    }
+    for (const Qor::TextureGroup& group : level.textureGroups)
+        if (group.texture < count) ++materials[group.texture].groups;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        if (group.texture >= count) return;
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex&, const Qor::Vertex&, const Qor::Vertex&) {
+            ++materials[group.texture].triangles;
+        });
+    });
+    return materials;
+}
+
+void printDirectory(const std::vector<LumpReport>& directory, std::ostream& out) {
     char line[96];
     std::snprintf(line, sizeof line, "%4s  %10s  %10s  %10s  %s\n", "lump", "offset", "length",
                   "records", "contents");
     out << '\n' << line;
-    for (std::uint32_t lump = 0; lump < level.lumps.size(); ++lump) {
-        const Qor::Index& index = level.lumps[lump];
-        const bool known = decoded(level, lump);
-        const std::string count = known ? std::to_string(records(level, lump)) : "-";
-        std::snprintf(line, sizeof line, "%4u  %10u  %10u  %10s  %s", lump, index.offset, index.length,
-                      count.c_str(), known ? lumpName(lump) : "");
+    for (const LumpReport& entry : directory) {
+        const std::string count = entry.records ? std::to_string(*entry.records) : "-";
+        std::snprintf(line, sizeof line, "%4u  %10u  %10u  %10s  %s", entry.lump, entry.offset, entry.length,
+                      count.c_str(), entry.contents ? entry.contents->c_str() : "");
         std::string text = line;
         text.erase(text.find_last_not_of(' ') + 1);
         out << text << '\n';
     }
 }
 
-Json lumpsJson(const Qor::BSP& level) {
+template <typename T>
+Json orNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json();
+}
+
+Json lumpsJson(const std::vector<LumpReport>& directory) {
     Json lumps = Json::array();
-    for (std::uint32_t lump = 0; lump < level.lumps.size(); ++lump) {
-        const bool known = decoded(level, lump);
-        lumps.push_back({{"lump", lump},
-                         {"offset", level.lumps[lump].offset},
-                         {"length", level.lumps[lump].length},
-                         {"records", known ? Json(records(level, lump)) : Json()},
-                         {"contents", known ? Json(lumpName(lump)) : Json()}});
-    }
+    for (const LumpReport& entry : directory)
+        lumps.push_back({{"lump", entry.lump},
+                         {"offset", entry.offset},
+                         {"length", entry.length},
+                         {"records", orNull(entry.records)},
+                         {"contents", orNull(entry.contents)}});
     return lumps;
 }
 
-// Each material with the groups that name it and the triangles the drawing
-// passes draw for it, counted by the walk the passes use.
-Json materialsJson(const Qor::BSP& level) {
-    const std::size_t count = level.materials.size();
-    std::vector<std::size_t> groups(count);
-    std::vector<std::size_t> triangles(count);
-    for (const Qor::TextureGroup& group : level.textureGroups)
-        if (group.texture < count) ++groups[group.texture];
-    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        if (group.texture >= count) return;
-        Qor::forEachTriangle(level, group, [&](const Qor::Vertex&, const Qor::Vertex&, const Qor::Vertex&) {
-            ++triangles[group.texture];
-        });
-    });
-    Json materials = Json::array();
-    for (std::size_t index = 0; index < count; ++index) {
-        const Qor::Material& material = level.materials[index];
-        materials.push_back({{"index", index},
-                             {"name", material.name},
-                             {"surfaceFlags", material.surfaceFlags},
-                             {"contentFlags", material.contentFlags},
-                             {"groups", groups[index]},
-                             {"triangles", triangles[index]}});
-    }
-    return materials;
+Json materialsJson(const std::vector<MaterialReport>& materials) {
+    Json json = Json::array();
+    for (const MaterialReport& material : materials)
+        json.push_back({{"index", material.index},
+                        {"name", material.name},
+                        {"surfaceFlags", material.surfaceFlags},
+                        {"contentFlags", material.contentFlags},
+                        {"groups", material.groups},
+                        {"triangles", material.triangles}});
+    return json;
 }
 
-Json entitiesJson(const Qor::BSP& level) {
-    Json entities = Json::array();
-    for (const Qor::Entity& entity : level.entities) {
+Json entitiesJson(const std::vector<Qor::Entity>& entities) {
+    Json json = Json::array();
+    for (const Qor::Entity& entity : entities) {
         Json pairs = Json::array();
         for (const auto& [key, value] : entity.pairs) pairs.push_back(Json::array({key, value}));
-        entities.push_back(std::move(pairs));
+        json.push_back(std::move(pairs));
     }
-    return entities;
+    return json;
 }
 
-Json spawnPointsJson(const Qor::BSP& level) {
+Json spawnPointsJson(const std::vector<Qor::SpawnPoint>& spawnPoints) {
     Json points = Json::array();
-    for (const Qor::SpawnPoint& point : Qor::spawnPoints(level))
+    for (const Qor::SpawnPoint& point : spawnPoints)
         points.push_back({{"position", point.position}, {"yaw", point.yaw}, {"pitch", point.pitch}});
     return points;
 }
 
 }  // namespace
 
-void printLevelInfo(const Qor::BSP& level, std::ostream& out) {
-    out << "file: " << level.fileName << '\n'
-        << "size: " << level.buffer.size << '\n'
-        << "version: " << level.version() << '\n'
-        << "lumps: " << level.lumps.size() << '\n'
-        << "planes: " << level.planes.size() << '\n'
-        << "textureGroups: " << level.textureGroups.size() << '\n'
-        << "vertices: " << level.vertices.size() << '\n'
-        << "triangles: " << level.triangles.size() << '\n';
-    printBounds(level, out);
-    out << "materials: " << level.materials.size() << '\n' << "entities: " << level.entities.size() << '\n';
-    printDirectory(level, out);
+LevelReport levelReport(const Qor::BSP& level) {
+    LevelReport report;
+    report.file = level.fileName;
+    if (level.loaded()) {
+        report.size = level.buffer.size;
+        report.version = level.version();
+    }
+    report.planes = level.planes.size();
+    report.textureGroups = level.textureGroups.size();
+    report.vertices = level.vertices.size();
+    report.triangles = level.triangles.size();
+    report.bounds = Qor::levelBounds(level);
+    report.directory = directoryReport(level);
+    report.materials = materialsReport(level);
+    report.entities = level.entities;
+    report.spawnPoints = Qor::spawnPoints(level);
+    report.messages = level.messages;
+    return report;
 }
 
-void printLevelJson(const Qor::BSP& level, std::ostream& out) {
-    const bool loaded = level.loaded();
+void printLevelInfo(const LevelReport& report, std::ostream& out) {
+    out << "file: " << report.file << '\n'
+        << "size: " << report.size.value_or(0) << '\n'
+        << "version: " << report.version.value_or(0) << '\n'
+        << "lumps: " << report.directory.size() << '\n'
+        << "planes: " << report.planes << '\n'
+        << "textureGroups: " << report.textureGroups << '\n'
+        << "vertices: " << report.vertices << '\n'
+        << "triangles: " << report.triangles << '\n';
+    printBounds(report.bounds, out);
+    out << "materials: " << report.materials.size() << '\n' << "entities: " << report.entities.size() << '\n';
+    printDirectory(report.directory, out);
+}
+
+void printLevelJson(const LevelReport& report, std::ostream& out) {
     Json json;
-    json["file"] = level.fileName;
-    json["size"] = loaded ? Json(level.buffer.size) : Json();
-    json["version"] = loaded ? Json(level.version()) : Json();
-    json["lumps"] = lumpsJson(level);
-    json["planes"] = level.planes.size();
-    json["textureGroups"] = level.textureGroups.size();
-    json["vertices"] = level.vertices.size();
-    json["triangles"] = level.triangles.size();
+    json["file"] = report.file;
+    json["size"] = orNull(report.size);
+    json["version"] = orNull(report.version);
+    json["lumps"] = lumpsJson(report.directory);
+    json["planes"] = report.planes;
+    json["textureGroups"] = report.textureGroups;
+    json["vertices"] = report.vertices;
+    json["triangles"] = report.triangles;
     json["bounds"] = nullptr;
-    if (const std::optional<Qor::Box> box = Qor::levelBounds(level)) {
+    if (report.bounds) {
         // Through the text's digits, so both say the same number.
-        for (const auto& corner : {box->low, box->high})
+        for (const auto& corner : {report.bounds->low, report.bounds->high})
             for (float value : corner) json["bounds"].push_back(std::strtod(exactFloat(value).c_str(), nullptr));
     }
-    json["materials"] = materialsJson(level);
-    json["entities"] = entitiesJson(level);
-    json["spawnPoints"] = spawnPointsJson(level);
-    json["messages"] = level.messages;
+    json["materials"] = materialsJson(report.materials);
+    json["entities"] = entitiesJson(report.entities);
+    json["spawnPoints"] = spawnPointsJson(report.spawnPoints);
+    json["messages"] = report.messages;
     // Names and entity text may hold any bytes: those that are not UTF-8 are
     // replaced rather than thrown about.
     out << json.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
