@@ -96,7 +96,7 @@ void checkLoad(const Qor::BSP& level, std::size_t inputSize) {
 // Both summaries, as --info prints them; the JSON must hold everything the level does.
 void checkSummaries(const Qor::BSP& level) {
     std::ostringstream out;
-    if (levelLoaded(level)) printLevelInfo(level, out);
+    if (level.loaded()) printLevelInfo(level, out);
     out.str("");
     printLevelJson(level, out);
     nlohmann::json json = nlohmann::json::parse(out.str(), nullptr, false);

@@ -9,15 +9,11 @@
 #include "ByteReader.h"
 #include "HugePages.h"
 #include "LevelFormat.h"
+#include "PathParts.h"
 
 namespace Qor {
 
 namespace {
-
-std::string directoryPart(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
 
 std::string fileNamePart(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
@@ -123,7 +119,7 @@ std::optional<std::size_t> readEntityText(const std::uint8_t* begin, const std::
 }  // namespace
 
 BSP::BSP(const char* directoryPath, const char* levelPath)
-    : directory(directoryPart(directoryPath)), fileName(fileNamePart(levelPath)) {
+    : fileName(fileNamePart(levelPath)), directory(directoryOf(directoryPath)) {
     const FileReadResult read = readWholeFile(levelPath, buffer);
     if (read != FileReadResult::ok) {
         report(readFailureMessage(read, levelPath, "input bsp file", "bsp file"));
@@ -148,11 +144,12 @@ BSP::BSP(const char* directoryPath, const char* levelPath)
         return;
     }
 
-    if (leadingNewline) std::cout << '\n';
     readLumps();
 }
 
 BSP::~BSP() { releaseFileBuffer(buffer); }
+
+std::uint32_t BSP::version() const { return readU32(buffer.data + format::versionOffset); }
 
 void BSP::useVersion4Layout() {
     lumpCount = format::version4LumpCount;

@@ -16,21 +16,20 @@ namespace Qor {
 // and keeps what could be read. Nothing is thrown.
 class BSP {
 public:
-    using Loader = void (BSP::*)();
-
     BSP(const char* directoryPath, const char* levelPath);
     ~BSP();
     BSP(const BSP&) = delete;
     BSP& operator=(const BSP&) = delete;
 
-    // Writes one newline to stdout before the directory walk when set.
-    bool leadingNewline = false;
+    // Whether the load went through: a failed load keeps no file bytes.
+    bool loaded() const { return buffer.data != nullptr; }
+    // The version the file's header names; the level must have loaded.
+    std::uint32_t version() const;
+    // Whether this version's layout decodes the lump, by its position.
+    bool decodes(std::uint32_t lump) const { return lumpLoaders.count(lump) != 0; }
+
     FileBuffer buffer{nullptr, 0};
-    const std::uint8_t* cursor = nullptr;
-    const std::uint8_t* lumpEnd = nullptr;
-    std::map<std::uint32_t, Loader> lumpLoaders;
     std::vector<Index> lumps;
-    std::string directory;
     std::string fileName;
     std::uint32_t lumpCount = 0;
 
@@ -44,6 +43,7 @@ public:
     // its line end, so that what the user was told can be shown again.
     std::vector<std::string> messages;
 
+private:
     void useVersion4Layout();
     void useVersion59Layout();
     void readLumps();
@@ -55,13 +55,19 @@ public:
     void loadMaterials();
     void loadEntities();
 
-private:
     // Writes the line and its line end on stderr and keeps it in messages.
     void report(std::string line);
 
     template <typename Element>
     void loadRecords(std::vector<Element>& into, std::size_t recordSize,
                      Element (*decode)(const std::uint8_t* record));
+
+    using Loader = void (BSP::*)();
+    // The reader's place while it walks the directory and a lump.
+    const std::uint8_t* cursor = nullptr;
+    const std::uint8_t* lumpEnd = nullptr;
+    std::map<std::uint32_t, Loader> lumpLoaders;
+    std::string directory;
 };
 
 }  // namespace Qor

@@ -73,13 +73,4 @@ struct Entity {
     }
 };
 
-// Bytes as text that any screen font can show: each byte outside printable
-// ASCII becomes '?', so a name keeps its length.
-inline std::string printableText(std::string_view bytes) {
-    std::string text(bytes);
-    for (char& c : text)
-        if (c < ' ' || c > '~') c = '?';
-    return text;
-}
-
 }  // namespace Qor

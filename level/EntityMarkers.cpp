@@ -1,5 +1,7 @@
 #include "EntityMarkers.h"
 
+#include "TextFormat.h"
+
 namespace Qor {
 
 std::optional<Marker> entityMarker(const BSP& level, std::size_t entity) {

@@ -7,30 +7,21 @@
 #include <utility>
 
 #include "BSP.h"
-#include "ByteReader.h"
 #include "EntityMarkers.h"
 #include "GeometryWalk.h"
 #include "KeyHelp.h"
-#include "LevelFormat.h"
-#include "LevelInfo.h"
 #include "MaterialColours.h"
+#include "TextFormat.h"
 
 namespace {
 
 using Row = std::pair<std::string, std::string>;  // label, value
 
-std::string oneDecimal(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    // Whatever rounds to zero reads as zero, whichever side it came from.
-    return std::string(text) == "-0.0" ? "0.0" : text;
-}
-
 std::string point(double x, double y, double z) {
-    return oneDecimal(x) + ' ' + oneDecimal(y) + ' ' + oneDecimal(z);
+    return Qor::fixedDecimals(x, 1) + ' ' + Qor::fixedDecimals(y, 1) + ' ' + Qor::fixedDecimals(z, 1);
 }
 
-std::string degrees(double radians) { return oneDecimal(radians * 180.0 / M_PI) + " degrees"; }
+std::string degrees(double radians) { return Qor::fixedDecimals(radians * 180.0 / M_PI, 1) + " degrees"; }
 
 std::string count(std::size_t value) { return std::to_string(value); }
 
@@ -58,13 +49,12 @@ std::vector<std::string> aligned(const std::string& title, const std::vector<Row
 
 std::vector<std::string> levelPage(const PanelState& s) {
     const Qor::BSP& level = *s.level;
-    const bool loaded = levelLoaded(level);
+    const bool loaded = level.loaded();
     std::vector<Row> rows = {
         {"file", level.fileName},
         {"path", s.levelPath},
         {"size", loaded ? count(level.buffer.size) + " bytes" : "none"},
-        {"version",
-         loaded ? std::to_string(Qor::readU32(level.buffer.data + Qor::format::versionOffset)) : "none"},
+        {"version", loaded ? std::to_string(level.version()) : "none"},
         {"lumps read", count(level.lumps.size())},
         {"planes", count(level.planes.size())},
         {"texture groups", count(level.textureGroups.size())},
@@ -160,16 +150,11 @@ void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
 // What the pointing row says of a hit.
 std::string pointingText(const PanelState& s) {
     const Hit& hit = s.pointing;
-    const std::string at = ", at " + point(hit.point[0], hit.point[1], hit.point[2]) + ", " +
-                           oneDecimal(hit.distance) + " units";
-    switch (hit.kind) {
-    case Hit::Kind::surface:
-        return "group " + count(hit.group) + ", triangle " + count(hit.triangle) + ", material '" +
-               hitMaterialName(*s.level, hit) + "'" + at;
-    case Hit::Kind::entity: return "entity " + count(hit.entity + 1) + " '" + hitClassname(*s.level, hit) + "'" + at;
-    case Hit::Kind::nothing: break;
-    }
-    return "nothing";
+    if (hit.kind == Hit::Kind::nothing) return "nothing";
+    std::string text;
+    for (const auto& [label, value] : hitParts(*s.level, hit)) text += label + ' ' + value + ", ";
+    return text + "at " + point(hit.point[0], hit.point[1], hit.point[2]) + ", " + Qor::fixedDecimals(hit.distance, 1) +
+           " units";
 }
 
 std::vector<std::string> viewPage(const PanelState& s) {
@@ -206,7 +191,7 @@ std::vector<std::string> entityPage(const PanelState& s) {
     const std::optional<std::array<double, 3>> origin = Qor::entityOrigin(entity);
     std::vector<Row> rows = {
         {"entity", count(selected + 1) + " of " + count(entities.size())},
-        {"distance", origin ? oneDecimal(distanceBetween(s.view.cameraPos, *origin)) + " units" : "none: it has no origin"},
+        {"distance", origin ? Qor::fixedDecimals(distanceBetween(s.view.cameraPos, *origin), 1) + " units" : "none: it has no origin"},
     };
     for (const auto& [key, value] : entity.pairs) rows.push_back({Qor::printableText(key), Qor::printableText(value)});
     return aligned(title, rows);

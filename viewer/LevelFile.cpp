@@ -4,8 +4,6 @@
 
 #include <chrono>
 
-#include "LevelInfo.h"
-
 FileStamp stampOf(const std::string& path) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0) return FileStamp{};
@@ -53,7 +51,7 @@ std::unique_ptr<Qor::BSP> LevelFile::reload() {
     watch.read(stampOf(filePath));
     double milliseconds = 0.0;
     std::unique_ptr<Qor::BSP> fresh = readLevel(filePath, milliseconds);
-    if (!levelLoaded(*fresh)) {
+    if (!fresh->loaded()) {
         failure = fresh->messages;
         return nullptr;
     }

@@ -22,15 +22,15 @@ const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
 int showInfo(const CommandLine& line) {
     const Qor::BSP level("", line.levelPath.c_str());
     if (line.json)
-        printLevelJson(level, std::cout);
-    else if (levelLoaded(level))
-        printLevelInfo(level, std::cout);
-    return levelLoaded(level) ? 0 : 1;
+        printLevelJson(levelReport(level), std::cout);
+    else if (level.loaded())
+        printLevelInfo(levelReport(level), std::cout);
+    return level.loaded() ? 0 : 1;
 }
 
 int exportLevel(const CommandLine& line) {
     auto level = std::make_unique<Qor::BSP>("", line.levelPath.c_str());
-    if (!levelLoaded(*level)) return 1;
+    if (!level->loaded()) return 1;
     const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
                                 std::string("orvandel ") + programVersion};
     return writeExport(std::move(level), request) ? 0 : 1;

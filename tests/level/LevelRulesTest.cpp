@@ -11,6 +11,8 @@
 #include "EntityRules.h"
 #include "MaterialColours.h"
 #include "Normals.h"
+#include "PathParts.h"
+#include "TextFormat.h"
 
 // The rules that need no window: which way a corner faces, the colour of a
 // material and what an entity is. Drawing, pointing and export share them.
@@ -135,6 +137,31 @@ TEST(EntityRules, TurnAFacingIntoTheDirectionTheCameraWouldLook) {
         const auto d = Qor::facingDirection(Qor::entityFacing(entity({{key, value}})));
         EXPECT_THAT(d, Pointwise(::testing::DoubleNear(1e-12), direction)) << key << ' ' << value;
     }
+}
+
+TEST(TextFormat, RoundsToFixedDecimalsAndReadsWhatRoundsToZeroAsZero) {
+    EXPECT_EQ(Qor::fixedDecimals(1.25, 1), "1.2");
+    EXPECT_EQ(Qor::fixedDecimals(-0.04, 1), "0.0");
+    EXPECT_EQ(Qor::fixedDecimals(-0.004, 2), "0.00");
+    EXPECT_EQ(Qor::fixedDecimals(-0.005001, 2), "-0.01");
+    EXPECT_EQ(Qor::fixedDecimals(-0.0, 0), "0");
+    EXPECT_EQ(Qor::fixedDecimals(-1e6, 1), "-1000000.0");
+    EXPECT_EQ(Qor::fixedDecimals(-std::numeric_limits<double>::infinity(), 2), "-inf");
+}
+
+TEST(TextFormat, ShowsAnyBytesAsPrintableTextOrValidUtf8) {
+    EXPECT_EQ(Qor::printableText("a\tb\xc3\xa9~"), "a?b??~");
+    EXPECT_EQ(Qor::validUtf8("caf\xc3\xa9"), "caf\xc3\xa9");
+    EXPECT_EQ(Qor::validUtf8("ok\xff\xc3("), "ok\xef\xbf\xbd\xef\xbf\xbd(");
+}
+
+TEST(PathParts, SplitAPathAtItsLastSlash) {
+    EXPECT_EQ(Qor::directoryOf("maps/dm\\1/a.d3dbsp"), "maps/dm\\1/");
+    EXPECT_EQ(Qor::fileNameOf("maps/dm\\1/a.d3dbsp"), "a.d3dbsp");
+    EXPECT_EQ(Qor::directoryOf("a.d3dbsp"), "");
+    EXPECT_EQ(Qor::fileNameOf("a.d3dbsp"), "a.d3dbsp");
+    EXPECT_EQ(Qor::directoryOf("/"), "/");
+    EXPECT_EQ(Qor::fileNameOf("dir/"), "");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "Normals.h"
 #include "SpawnPoints.h"
 #include "TestSupport.h"
+#include "TextFormat.h"
 
 namespace {
 
@@ -111,10 +112,29 @@ TEST(LevelReader, HandlesTheEdgesOfHeaderAndDirectory) {
     }
 }
 
-TEST(LevelReader, PassesOverEmptyLumps) {
-    // Lump 37 has a loader: dispatched, its empty entry would move the cursor to the file's start.
+TEST(LevelReader, KeepsAnEmptyLumpsEntryAndReadsNothingFromIt) {
     const Loaded loaded = loadBytes(withEntry(sample(), 37, {0, 0}));
-    EXPECT_EQ(loaded.level->cursor, loaded.level->buffer.data + sample().layOut()[9].offset + 12);
+    EXPECT_EQ(loaded.err, "");
+    ASSERT_GT(loaded.level->lumps.size(), 37u);
+    EXPECT_EQ(loaded.level->lumps[37].offset, 0u);
+    EXPECT_EQ(loaded.level->lumps[37].length, 0u);
+    EXPECT_TRUE(loaded.level->entities.empty());
+}
+
+TEST(LevelReader, TellsWhetherItLoadedItsVersionAndWhichLumpsItsLayoutDecodes) {
+    const Loaded four = loadBytes(sample().bytes());
+    EXPECT_TRUE(four.level->loaded());
+    EXPECT_EQ(four.level->version(), 4u);
+    for (const std::uint32_t lump : {0u, 4u, 7u, 8u, 9u, 37u}) EXPECT_TRUE(four.level->decodes(lump)) << lump;
+    for (const std::uint32_t lump : {1u, 5u, 38u}) EXPECT_FALSE(four.level->decodes(lump)) << lump;
+
+    const Loaded fiftyNine = loadBytes(sample(59, 40).bytes());
+    EXPECT_TRUE(fiftyNine.level->loaded());
+    EXPECT_EQ(fiftyNine.level->version(), 59u);
+    EXPECT_FALSE(fiftyNine.level->decodes(0));
+
+    const Loaded missing = load(testsupport::tempPath("missing.d3dbsp"));
+    EXPECT_FALSE(missing.level->loaded());
 }
 
 TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "CommandLine.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -75,6 +77,35 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         EXPECT_EQ(line.action, CommandLine::Action::usageError);
         EXPECT_EQ(line.error, "orvandel: " + error);
     }
+}
+
+// The forms it takes are those the export tests run it with.
+TEST(ExportCommand, RefusesMisuseAsAUsageError) {
+    std::vector<std::pair<std::vector<const char*>, std::string>> refused = {
+        {{"--export", "a.glb"}, "option '--export' needs a level file"},
+        {{"--export", "a.glb", "--info", "l"}, "options '--export' and '--info' cannot be used together"},
+        {{"--export-scale", "2", "l"}, "option '--export-scale' needs '--export'"},
+        {{"--export", "a.glb", "--export-scale=-1", "l"}, "--export-scale: expected a positive number, not '-1'"},
+    };
+    for (const char* name : {"a.fbx", "glb", "a.glb/b", ""})
+        refused.push_back({{"--export", name, "l"},
+                           "--export: expected a file name ending in .glb, .gltf or .obj, not '" + std::string(name) + "'"});
+    for (const char* scale : {"0", "inf", "nan", "1e999", "2m"})
+        refused.push_back({{"--export", "a.glb", "--export-scale", scale, "l"},
+                           "--export-scale: expected a positive number, not '" + std::string(scale) + "'"});
+    for (auto [args, error] : refused) {
+        args.insert(args.begin(), "orvandel");
+        const CommandLine line = parseCommandLine(static_cast<int>(args.size()), args.data());
+        EXPECT_EQ(line.action, CommandLine::Action::usageError) << error;
+        EXPECT_EQ(line.error, "orvandel: " + error);
+    }
+
+    // As the program says it, with nothing written.
+    const std::string out = testsupport::tempPath("misuse.glb");
+    const testsupport::ProcessResult run = testsupport::runProcess({testsupport::viewerBinary(), "--export", out, "--info", "l"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.err, "orvandel: options '--export' and '--info' cannot be used together\n");
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 }  // namespace

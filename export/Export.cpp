@@ -12,10 +12,11 @@
 #include "ExportGeometry.h"
 #include "ExportGltf.h"
 #include "ExportObj.h"
+#include "PathParts.h"
+#include "TextFormat.h"
 
 namespace {
 
-std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
 bool failed(const std::string& path) {
     std::cerr << "ERROR: Could not write export file '" << path << "'.\n";
@@ -27,7 +28,7 @@ bool failed(const std::string& path) {
 class Staging {
 public:
     explicit Staging(const std::string& besidePath) {
-        std::string pattern = directoryOf(besidePath) + ".orvandel-export-XXXXXX";
+        std::string pattern = Qor::directoryOf(besidePath) + ".orvandel-export-XXXXXX";
         if (mkdtemp(pattern.data()) != nullptr) directory = pattern;
     }
     ~Staging() {
@@ -65,7 +66,7 @@ bool isLevelFile(const std::string& path, const std::string& levelPath) {
 }
 
 std::string header(const ExportRequest& request, const std::string& levelFileName) {
-    std::string text = request.generator + " export of " + validUtf8(levelFileName);
+    std::string text = request.generator + " export of " + Qor::validUtf8(levelFileName);
     for (char& c : text)
         if (static_cast<unsigned char>(c) < ' ') c = '?';
     return text;
@@ -97,7 +98,7 @@ bool writeExport(std::unique_ptr<Qor::BSP> level, const ExportRequest& request) 
         const std::string mtl = staging.file("export.mtl");
         const std::string obj = staging.file("export.obj");
         if (!writeMtl(geometry, text, mtl)) return failed(places[1]);
-        if (!writeObj(geometry, request.scale, text, obj, fileNameOf(places[1]))) return failed(request.path);
+        if (!writeObj(geometry, request.scale, text, obj, Qor::fileNameOf(places[1]))) return failed(request.path);
         moves = {{mtl, places[1]}, {obj, request.path}};
         return moveIntoPlace(moves);
     }
@@ -112,7 +113,7 @@ bool writeExport(std::unique_ptr<Qor::BSP> level, const ExportRequest& request) 
     } else {
         const std::string gltf = staging.file("export.gltf");
         if (!model.buffers.empty()) {
-            model.buffers[0].uri = uriOfFileName(fileNameOf(places[1]));
+            model.buffers[0].uri = uriOfFileName(Qor::fileNameOf(places[1]));
             moves.emplace_back(staging.file(model.buffers[0].uri), places[1]);
         }
         if (!writeGltf(model, gltf)) return failed(request.path);

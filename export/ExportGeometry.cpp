@@ -8,11 +8,11 @@
 #include <optional>
 #include <system_error>
 #include <thread>
-#include <nlohmann/json.hpp>
 
 #include "GeometryWalk.h"
 #include "HugePages.h"
 #include "Normals.h"
+#include "TextFormat.h"
 
 namespace {
 
@@ -149,7 +149,7 @@ void describe(ExportPrimitive& primitive, const Qor::BSP& level, std::uint32_t t
         return;
     }
     const Qor::Material& material = level.materials[texture];
-    primitive.name = validUtf8(material.name);
+    primitive.name = Qor::validUtf8(material.name);
     primitive.surfaceFlags = material.surfaceFlags;
     primitive.contentFlags = material.contentFlags;
 }
@@ -316,12 +316,3 @@ std::array<double, 3> linearColour(const Qor::Rgb& colour) {
     return factors;
 }
 
-std::string validUtf8(std::string_view bytes) {
-    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::string(bytes);
-    // Through the JSON library's own replacement, so that the export and the
-    // JSON summary show a name alike.
-    const std::string quoted = nlohmann::json(std::string(bytes)).dump(-1, ' ', false,
-                                                                       nlohmann::json::error_handler_t::replace);
-    return nlohmann::json::parse(quoted).get<std::string>();
-}

@@ -28,12 +28,6 @@ inline std::optional<ExportFormat> exportFormatOf(std::string_view path) {
     return std::nullopt;
 }
 
-// The directory part of a path, with its last '/'; empty for a bare name.
-inline std::string directoryOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // The path with its extension replaced: "dir/level.gltf" and "bin" give
 // "dir/level.bin".
 inline std::string companionPath(const std::string& path, const char* extension) {

@@ -10,6 +10,8 @@
 
 #include "EntityRules.h"
 #include "ExportFormat.h"
+#include "PathParts.h"
+#include "TextFormat.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ constexpr int arrayBuffer = 34962;
 constexpr int elementArrayBuffer = 34963;
 constexpr double halfSqrt2 = 0.70710678118654752440;
 
-Value text(std::string_view bytes) { return Value(validUtf8(bytes)); }
+Value text(std::string_view bytes) { return Value(Qor::validUtf8(bytes)); }
 
 // A count or a 32-bit field as a JSON number: tinygltf's integers are int,
 // so a larger value goes as a double, which holds it exactly.
@@ -39,7 +41,7 @@ std::string baseName(const std::string& fileName) {
 Value pairsObject(const Qor::Entity& entity) {
     Value::Object object;
     for (const auto& [rawKey, rawValue] : entity.pairs) {
-        const std::string key = validUtf8(rawKey);
+        const std::string key = Qor::validUtf8(rawKey);
         Value value = text(rawValue);
         const auto found = object.find(key);
         if (found == object.end()) {
@@ -58,8 +60,8 @@ Value pairsObject(const Qor::Entity& entity) {
 std::string entityName(const Qor::Entity& entity) {
     const std::string* classname = entity.value("classname");
     const std::string* targetname = entity.value("targetname");
-    std::string name = classname != nullptr ? validUtf8(*classname) : "entity";
-    if (targetname != nullptr) name += " (" + validUtf8(*targetname) + ")";
+    std::string name = classname != nullptr ? Qor::validUtf8(*classname) : "entity";
+    if (targetname != nullptr) name += " (" + Qor::validUtf8(*targetname) + ")";
     return name;
 }
 
@@ -138,7 +140,7 @@ tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::str
     });
 
     tinygltf::Node root;
-    root.name = validUtf8(baseName(level.fileName));
+    root.name = Qor::validUtf8(baseName(level.fileName));
     root.rotation = {-halfSqrt2, 0.0, 0.0, halfSqrt2};
     if (scale != 1.0) root.scale = {scale, scale, scale};
     model.nodes.push_back(root);
@@ -237,7 +239,7 @@ bool writeGltf(const tinygltf::Model& model, const std::string& gltfPath) {
     // tinygltf does not look at its streams once written, so the files are
     // checked here: the buffer for its length, the document for being whole.
     if (!model.buffers.empty() &&
-        !sizeIs(directoryOf(gltfPath) + model.buffers[0].uri, model.buffers[0].data.size()))
+        !sizeIs(Qor::directoryOf(gltfPath) + model.buffers[0].uri, model.buffers[0].data.size()))
         return false;
     std::ifstream written(gltfPath, std::ios::binary);
     return written && nlohmann::json::accept(written);

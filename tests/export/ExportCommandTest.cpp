@@ -14,23 +14,20 @@
 #include <vector>
 
 #include "BSP.h"
-#include "CommandLine.h"
 #include "EntityRules.h"
+#include "ExportCorners.h"
 #include "ExportGeometry.h"
-#include "GeometryWalk.h"
-#include "Normals.h"
 #include "TestSupport.h"
 
-// --export and the geometry it writes: what the level draws, grouped by
-// material, each corner with its normal and colour, vertices shared where
-// they agree. Each file is read back with a reader of its own format and
-// held against the level it came from.
+// --export as a user runs it: each file is read back with a reader of its
+// own format and held against the level it came from.
 
 namespace {
 
 using namespace testsupport;
 using ::testing::DoubleNear;
 using ::testing::Pointwise;
+using namespace exporttest;
 
 std::string readAll(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -49,132 +46,6 @@ ProcessResult exportLevel(const std::string& level, const std::string& out, std:
     std::vector<std::string> argv = {viewerBinary(), "--export", out, level};
     argv.insert(argv.end(), more.begin(), more.end());
     return runProcess(argv);
-}
-
-Qor::Vertex vertex(float x, float y, float z, Qor::Direction normal = {}, Qor::Rgb colour = {255, 255, 255},
-                   std::uint8_t alpha = 255) {
-    return Qor::Vertex{x, y, z, alpha, normal, colour};
-}
-
-Qor::TextureGroup group(std::uint32_t texture, std::size_t firstVertex, std::size_t firstIndex, std::size_t indexCount) {
-    return Qor::TextureGroup{texture, static_cast<std::uint32_t>(firstVertex), 0, static_cast<std::uint32_t>(firstIndex),
-                             static_cast<std::uint32_t>(indexCount)};
-}
-
-std::array<float, 3> position(const Qor::Vertex& v) { return {v.x, v.y, v.z}; }
-
-// A corner as the shaded look draws it: position, normal, and colour with alpha.
-using Corner = std::tuple<std::array<float, 3>, Qor::Direction, std::array<std::uint8_t, 4>>;
-// Each texture drawn, in texture order, with its corners three to a triangle.
-using Corners = std::vector<std::pair<std::uint32_t, std::vector<Corner>>>;
-
-// The corners the filled pass draws.
-Corners drawnCorners(const Qor::BSP& level) {
-    std::map<std::uint32_t, std::vector<Corner>> byTexture;
-    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-            const auto normals = Qor::cornerNormals(a, b, c);
-            std::size_t k = 0;
-            for (const Qor::Vertex* v : {&a, &b, &c})
-                byTexture[group.texture].emplace_back(position(*v), normals[k++],
-                                                      std::array<std::uint8_t, 4>{v->colour[0], v->colour[1], v->colour[2], v->alpha});
-        });
-    });
-    return {byTexture.begin(), byTexture.end()};
-}
-
-// The corners an export's geometry holds, each through its index.
-Corners exportedCorners(const ExportGeometry& geometry) {
-    Corners out;
-    for (const ExportPrimitive& primitive : geometry.primitives) {
-        out.emplace_back(primitive.texture, std::vector<Corner>{});
-        for (std::size_t k = 0; k < primitive.indexCount; ++k) {
-            const ExportVertex v = geometry.vertex(primitive.firstVertex + geometry.index(primitive, k));
-            out.back().second.emplace_back(v.position, v.normal, v.colour);
-        }
-    }
-    return out;
-}
-
-TEST(ExportGeometry, HoldsWhatTheFilledPassDrawsOnePrimitivePerTextureInTextureOrder) {
-    Qor::LevelContents level;
-    for (int k = 0; k < 6; ++k) level.vertices.push_back(vertex(float(k), float(k * k), 1.0f, {0, 0, 1}));
-    level.vertices[5].y = NAN;
-    level.triangles = {{{0, 1, 2}}, {{1, 2, 3}}, {{0, 2, 4}}, {{0, 1, 5}}, {{0, 1, 9}}, {{2, 3, 4}}};
-    level.textureGroups = {
-        group(7, 0, 0, 6),    // two triangles
-        group(2, 0, 6, 3),    // one
-        group(7, 0, 9, 6),    // one with a corner that is not finite, one past the vertices
-        group(3, 0, 15, 3),   // the last triangle
-        group(5, 0, 1, 3),    // not whole triangles: never drawn
-        group(9, 0, 18, 3),   // past the triangles: nothing
-        group(2, 2, 15, 3),   // the last triangle again, its corners two further on: past the vertices
-    };
-    const Qor::BSP loaded("", writeLevel("drawn.d3dbsp", level).c_str());
-    const auto c = [&](std::uint32_t k) { return Corner{position(loaded.vertices[k]), {0, 0, 1}, {255, 255, 255, 255}}; };
-    EXPECT_EQ(exportedCorners(exportGeometry(loaded)),
-              (Corners{{2, {c(0), c(2), c(4)}}, {3, {c(2), c(3), c(4)}}, {7, {c(0), c(1), c(2), c(1), c(2), c(3)}}}));
-}
-
-TEST(ExportGeometry, SharesAVertexExactlyWherePositionNormalAndColourAgree) {
-    const Qor::Direction up{0, 0, 1};
-    const std::tuple<const char*, std::vector<Qor::Vertex>, std::vector<Qor::Triangle>, std::size_t> cases[] = {
-        {"a flat quad without normals: both faces face up alike",
-         {vertex(0, 0, 0), vertex(2, 0, 0), vertex(2, 2, 0), vertex(0, 2, 0)}, {{{0, 1, 2}}, {{0, 2, 3}}}, 4},
-        {"a ridge without normals: the shared edge once for each face",
-         {vertex(0, 0, 0), vertex(1, 0, 1), vertex(1, 1, 1), vertex(2, 0, 0)}, {{{0, 1, 2}}, {{1, 3, 2}}}, 6},
-        {"a ridge whose edge stores a normal: only the corners without one differ",
-         {vertex(0, 0, 0), vertex(1, 0, 1, up), vertex(1, 1, 1, up), vertex(2, 0, 0)}, {{{0, 1, 2}}, {{1, 3, 2}}}, 4},
-        {"two level vertices alike in everything: one",
-         {vertex(0, 0, 0, up), vertex(1, 0, 0, up), vertex(0, 1, 0, up), vertex(1, 0, 0, up), vertex(1, 1, 0, up)},
-         {{{0, 1, 2}}, {{2, 3, 4}}}, 4},
-        {"alike but for the alpha: two",
-         {vertex(0, 0, 0, up), vertex(1, 0, 0, up), vertex(0, 1, 0, up), vertex(1, 0, 0, up, {255, 255, 255}, 7),
-          vertex(1, 1, 0, up)},
-         {{{0, 1, 2}}, {{2, 3, 4}}}, 5},
-    };
-    for (const auto& [what, vertices, triangles, shared] : cases) {
-        SCOPED_TRACE(what);
-        Qor::LevelContents level;
-        level.vertices = vertices;
-        level.triangles = triangles;
-        level.textureGroups = {group(0, 0, 0, 3 * triangles.size())};
-        const Qor::BSP loaded("", writeLevel("shared.d3dbsp", level).c_str());
-        const ExportGeometry geometry = exportGeometry(loaded);
-        EXPECT_EQ(geometry.vertexCount(), shared);
-        // Each corner still is its level vertex, with the normal the shaded look gives it.
-        EXPECT_EQ(exportedCorners(geometry), drawnCorners(loaded));
-    }
-}
-
-TEST(ExportGeometry, BuildsALargeLevelInTwoRunsWithIndicesIn16BitsWhileTheyFit) {
-    // glTF keeps the index 65535 for restarting strips, so 16 bits number at
-    // most 65534 vertices. Texture 1 takes as many as 16 bits allow, or one
-    // more, in the most corners a group holds; each other texture a strip of
-    // its own length, so that no two primitives' indices are alike, and
-    // enough of them to be built in two runs.
-    for (const std::uint32_t wide : {65534u, 65535u}) {
-        SCOPED_TRACE(wide);
-        Qor::LevelContents contents;
-        for (std::uint32_t texture = 0; texture < 200; ++texture) {
-            const std::uint32_t triangles = texture == 1 ? 21845 : 300 + 7 * texture;
-            contents.textureGroups.push_back(group(texture, contents.vertices.size(), 3 * contents.triangles.size(), 3 * triangles));
-            for (std::uint32_t i = 0; i < (texture == 1 ? wide : triangles + 2); ++i)
-                contents.vertices.push_back(vertex(float(texture), float(i), float(i * i % 7), {0, 0, 1}));
-            for (std::uint32_t i = 0; i < triangles; ++i)
-                contents.triangles.push_back(texture == 1 ? Qor::Triangle{{3 * i, 3 * i + 1, std::min(3 * i + 2, wide - 1)}}
-                                                          : Qor::Triangle{{i, i + 1 + i % 2, i + 2 - i % 2}});
-        }
-        const Qor::BSP level("", writeLevel("large.d3dbsp", contents).c_str());
-        const ExportGeometry geometry = exportGeometry(level);
-        ASSERT_EQ(geometry.primitives.size(), 200u);
-        EXPECT_EQ(geometry.primitives[1].vertexCount, wide);
-        for (const ExportPrimitive& primitive : geometry.primitives) {
-            EXPECT_EQ(primitive.shortIndices, primitive.texture != 1 || wide == 65534) << primitive.texture;
-            EXPECT_EQ(primitive.indexOffset % 4, 0u) << primitive.texture;
-        }
-        EXPECT_EQ(exportedCorners(geometry), drawnCorners(level));
-    }
 }
 
 // Three materials (one named in bytes that are not UTF-8), a texture with no
@@ -480,35 +351,6 @@ TEST(ExportCommand, LeavesExistingFilesAsTheyWereWhenTheExportFails) {
     }
     // Without the limit the same exports go through.
     for (const char* name : {"cut.glb", "cut.gltf", "cut.obj"}) EXPECT_EQ(exportLevel(bench, tempPath(name)).exitStatus, 0);
-}
-
-// The forms it takes are those the exports above are run with.
-TEST(ExportCommand, RefusesMisuseAsAUsageError) {
-    std::vector<std::pair<std::vector<const char*>, std::string>> refused = {
-        {{"--export", "a.glb"}, "option '--export' needs a level file"},
-        {{"--export", "a.glb", "--info", "l"}, "options '--export' and '--info' cannot be used together"},
-        {{"--export-scale", "2", "l"}, "option '--export-scale' needs '--export'"},
-        {{"--export", "a.glb", "--export-scale=-1", "l"}, "--export-scale: expected a positive number, not '-1'"},
-    };
-    for (const char* name : {"a.fbx", "glb", "a.glb/b", ""})
-        refused.push_back({{"--export", name, "l"},
-                           "--export: expected a file name ending in .glb, .gltf or .obj, not '" + std::string(name) + "'"});
-    for (const char* scale : {"0", "inf", "nan", "1e999", "2m"})
-        refused.push_back({{"--export", "a.glb", "--export-scale", scale, "l"},
-                           "--export-scale: expected a positive number, not '" + std::string(scale) + "'"});
-    for (auto [args, error] : refused) {
-        args.insert(args.begin(), "orvandel");
-        const CommandLine line = parseCommandLine(static_cast<int>(args.size()), args.data());
-        EXPECT_EQ(line.action, CommandLine::Action::usageError) << error;
-        EXPECT_EQ(line.error, "orvandel: " + error);
-    }
-
-    // As the program says it, with nothing written.
-    const std::string out = tempPath("misuse.glb");
-    const ProcessResult run = runProcess({viewerBinary(), "--export", out, "--info", "l"});
-    EXPECT_EQ(run.exitStatus, 2);
-    EXPECT_EQ(run.err, "orvandel: options '--export' and '--info' cannot be used together\n");
-    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST(ExportValidator, FindsNoErrorsOrWarningsInTheDemoAGeneratedAndARealSizeLevel) {

@@ -86,7 +86,3 @@ ExportGeometry exportGeometry(const Qor::BSP& level);
 // The shaded colour as the linear factors that glTF and OBJ tools take, so
 // that they show the bytes the viewer shows.
 std::array<double, 3> linearColour(const Qor::Rgb& colour);
-
-// Bytes as valid UTF-8: each byte that does not belong to a well-formed
-// sequence becomes U+FFFD, as the JSON summary replaces them.
-std::string validUtf8(std::string_view bytes);

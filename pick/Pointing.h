@@ -80,7 +80,8 @@ private:
 // The line --pick prints for pixel (x, y).
 std::string pickLine(int x, int y, const Hit& hit, const Qor::BSP& level);
 
-// The name of the material of a surface's group, or "" when the group has
-// none; the classname of an entity, or "". Both in printable ASCII.
-std::string hitMaterialName(const Qor::BSP& level, const Hit& hit);
-std::string hitClassname(const Qor::BSP& level, const Hit& hit);
+// What a hit met, in words, each a label and its value: a surface's group,
+// triangle and quoted material name ('' when its group has none), or an
+// entity's number from 1 and quoted classname; none for nothing. Names are
+// in printable ASCII. The --pick line and the panel both tell a hit by these.
+std::vector<std::pair<std::string, std::string>> hitParts(const Qor::BSP& level, const Hit& hit);

@@ -12,6 +12,7 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "HugePages.h"
+#include "TextFormat.h"
 
 namespace {
 
@@ -112,10 +113,19 @@ Vector3 along(const Ray& ray, double distance) {
             ray.origin[2] + distance * ray.direction[2]};
 }
 
-std::string twoDecimals(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return std::string(text) == "-0.00" ? "0.00" : text;
+// The name of the material of a surface's group, or "" when the group has
+// none.
+std::string materialName(const Qor::BSP& level, const Hit& hit) {
+    if (hit.kind != Hit::Kind::surface || hit.group >= level.textureGroups.size()) return {};
+    const std::uint32_t texture = level.textureGroups[hit.group].texture;
+    return texture < level.materials.size() ? Qor::printableText(level.materials[texture].name) : std::string();
+}
+
+// The classname of an entity, or "".
+std::string classname(const Qor::BSP& level, const Hit& hit) {
+    if (hit.kind != Hit::Kind::entity || hit.entity >= level.entities.size()) return {};
+    const std::string* name = level.entities[hit.entity].value("classname");
+    return name != nullptr ? Qor::printableText(*name) : std::string();
 }
 
 }  // namespace
@@ -299,29 +309,22 @@ Hit PickScene::cast(const Qor::BSP& level, const PickQuery& query) {
     return nearest;
 }
 
-std::string hitMaterialName(const Qor::BSP& level, const Hit& hit) {
-    if (hit.kind != Hit::Kind::surface || hit.group >= level.textureGroups.size()) return {};
-    const std::uint32_t texture = level.textureGroups[hit.group].texture;
-    return texture < level.materials.size() ? Qor::printableText(level.materials[texture].name) : std::string();
-}
-
-std::string hitClassname(const Qor::BSP& level, const Hit& hit) {
-    if (hit.kind != Hit::Kind::entity || hit.entity >= level.entities.size()) return {};
-    const std::string* classname = level.entities[hit.entity].value("classname");
-    return classname != nullptr ? Qor::printableText(*classname) : std::string();
+std::vector<std::pair<std::string, std::string>> hitParts(const Qor::BSP& level, const Hit& hit) {
+    switch (hit.kind) {
+    case Hit::Kind::surface:
+        return {{"group", std::to_string(hit.group)},
+                {"triangle", std::to_string(hit.triangle)},
+                {"material", "'" + materialName(level, hit) + "'"}};
+    case Hit::Kind::entity: return {{"entity", std::to_string(hit.entity + 1) + " '" + classname(level, hit) + "'"}};
+    case Hit::Kind::nothing: break;
+    }
+    return {};
 }
 
 std::string pickLine(int x, int y, const Hit& hit, const Qor::BSP& level) {
-    std::string line = "pick: " + std::to_string(x) + ' ' + std::to_string(y) + ' ';
-    const std::string at = " at " + twoDecimals(hit.point[0]) + ' ' + twoDecimals(hit.point[1]) + ' ' +
-                           twoDecimals(hit.point[2]) + " distance " + twoDecimals(hit.distance);
-    switch (hit.kind) {
-    case Hit::Kind::surface:
-        return line + "group " + std::to_string(hit.group) + " triangle " + std::to_string(hit.triangle) +
-               " material '" + hitMaterialName(level, hit) + "'" + at;
-    case Hit::Kind::entity:
-        return line + "entity " + std::to_string(hit.entity + 1) + " '" + hitClassname(level, hit) + "'" + at;
-    case Hit::Kind::nothing: break;
-    }
-    return line + "nothing";
+    std::string line = "pick: " + std::to_string(x) + ' ' + std::to_string(y);
+    if (hit.kind == Hit::Kind::nothing) return line + " nothing";
+    for (const auto& [label, value] : hitParts(level, hit)) line += ' ' + label + ' ' + value;
+    return line + " at " + Qor::fixedDecimals(hit.point[0], 2) + ' ' + Qor::fixedDecimals(hit.point[1], 2) + ' ' +
+           Qor::fixedDecimals(hit.point[2], 2) + " distance " + Qor::fixedDecimals(hit.distance, 2);
 }

@@ -1,0 +1,137 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "BSP.h"
+#include "Pointing.h"
+#include "TestSupport.h"
+
+// Pointing without a window: the nearest triangle or marker on a ray, and
+// the words that describe what it meets.
+
+namespace {
+
+// A floor (z -10, triangles 0 and 1), a wall across the view at y 500
+// (triangle 2) that group 2 draws again, two copies of one small triangle
+// before the wall at y 300, above the eye's level (3 and 4), a triangle with
+// a corner that is no number in front of everything (5), a group that is not
+// whole triangles (6) and a triangle with a corner past the vertices (7).
+Qor::LevelContents pointingLevel() {
+    Qor::LevelContents level;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    level.vertices = {{-100, 0, -10}, {100, 0, -10}, {100, 1000, -10}, {-100, 1000, -10},
+                      {-50, 500, -10}, {50, 500, -10}, {0, 500, 90},
+                      {-10, 300, 2},  {10, 300, 2},  {0, 300, 22},
+                      {-5, 200, -5},  {5, 200, -5},  {0, 200, nan},
+                      {-5, 100, -5},  {5, 100, -5},  {0, 100, 5}};
+    level.triangles = {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 2, 3}}, Qor::Triangle{{4, 5, 6}},
+                       Qor::Triangle{{7, 8, 9}}, Qor::Triangle{{7, 8, 9}}, Qor::Triangle{{10, 11, 12}},
+                       Qor::Triangle{{13, 14, 15}}, Qor::Triangle{{13, 14, 99}}};
+    level.textureGroups = {{0, 0, 4, 0, 6}, {1, 0, 3, 6, 3}, {2, 0, 3, 6, 3}, {3, 0, 3, 9, 6},
+                           {4, 0, 3, 15, 3}, {5, 0, 3, 18, 4}, {6, 0, 3, 21, 3}};
+    level.materials = {{"floor"}, {"wall"}};
+    return level;
+}
+
+Ray towards(const Vector3& from, const Vector3& to) {
+    Vector3 direction{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
+    const double length = std::sqrt(dot(direction, direction));
+    for (double& d : direction) d /= length;
+    return Ray{from, direction};
+}
+
+TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTriangle) {
+    const Qor::BSP level("", testsupport::writeLevel("pointing.d3dbsp", pointingLevel()).c_str());
+    PickScene scene;
+    EXPECT_FALSE(scene.built());
+    const Vector3 eye{0, 0, 0};
+    const Vector3 ahead{0, 1000, 0};
+    using Markers = std::vector<Qor::Marker>;
+    const auto marker = [](std::size_t entity, Vector3 at) { return Qor::Marker{entity, at, Qor::EntityKind::other}; };
+    const Markers inFront = {marker(0, {0, 600, 0}), marker(3, {0, 400, 0})};
+    const Markers onTheWall = {marker(1, {0, 508, 0})};
+    const Markers aroundTheEye = {marker(2, {0, 3, 0})};
+    struct Case {
+        const char* what;
+        Ray ray;
+        double far;
+        std::optional<std::uint32_t> single;
+        const Markers* markers;
+        std::string hit;  // "s G T" or "e N", or "-"
+        Vector3 point;
+    };
+    const Case cases[] = {
+        {"the wall, drawn by two groups", towards(eye, ahead), 10000, {}, nullptr, "s 1 2", {0, 500, 0}},
+        {"a triangle drawn twice in a group, before the wall", towards(eye, {0, 300, 5}), 10000, {}, nullptr, "s 3 3",
+         {0, 300, 5}},
+        {"past the triangle that is no number", towards(eye, {0, 200, -6}), 10000, {}, nullptr, "s 0 0",
+         {0, 333.3333333, -10}},
+        {"behind the eye", towards(eye, {0, -100, 0}), 10000, {}, nullptr, "-", {}},
+        {"the wall beyond the far distance", towards(eye, ahead), 499.9, {}, nullptr, "-", {}},
+        {"the wall just within it", towards(eye, ahead), 500.1, {}, nullptr, "s 1 2", {0, 500, 0}},
+        {"only the second group of the wall", towards(eye, ahead), 10000, 2u, nullptr, "s 2 2", {0, 500, 0}},
+        {"only a group that is not whole triangles", towards(eye, {0, 100, 0}), 10000, 5u, nullptr, "-", {}},
+        {"a group past the last", towards(eye, ahead), 10000, 7u, nullptr, "-", {}},
+        {"the nearest marker before the wall", towards(eye, ahead), 10000, {}, &inFront, "e 3", {0, 392, 0}},
+        {"a marker on the wall's face", towards(eye, ahead), 10000, {}, &onTheWall, "e 1", {0, 500, 0}},
+        {"a marker around the eye", towards(eye, ahead), 10000, {}, &aroundTheEye, "e 2", {0, 11, 0}},
+        {"markers beyond the far distance", towards(eye, ahead), 300, {}, &inFront, "-", {}},
+        {"a marker missed", towards(eye, {20, 400, 0}), 10000, {}, &inFront, "s 1 2", {25, 500, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PickQuery query{c.ray, c.far, c.single.has_value(), c.single.value_or(0), c.markers};
+        const Hit hit = scene.cast(level, query);
+        std::string got = "-";
+        if (hit.kind == Hit::Kind::surface) got = "s " + std::to_string(hit.group) + ' ' + std::to_string(hit.triangle);
+        if (hit.kind == Hit::Kind::entity) got = "e " + std::to_string(hit.entity);
+        EXPECT_EQ(got, c.hit);
+        if (hit.kind == Hit::Kind::nothing) continue;
+        EXPECT_THAT(hit.point, testing::Pointwise(testing::DoubleNear(1e-4), c.point));
+        EXPECT_NEAR(hit.distance, distanceBetween(c.ray.origin, c.point), 1e-4);
+    }
+    // Triangles 5 (a corner no number) and 7 (a corner outside) are left
+    // out, and so is group 5's; triangle 2 is there for each of its groups.
+    EXPECT_TRUE(scene.built());
+    EXPECT_EQ(scene.triangleCount(), 6u);
+    scene.release();
+    EXPECT_FALSE(scene.built());
+}
+
+// Both the --pick line and the panel tell a hit by these words; a
+// coordinate that rounds to zero from below reads as zero.
+TEST(HitWords, NameTheSurfaceOrEntityAndPrintTheLineWithTwoDecimals) {
+    Qor::LevelContents contents = pointingLevel();
+    contents.materials[1].name = "wa\x01ll";
+    contents.entities = {{{{"classname", "light"}}}, {{{"origin", "0 0 0"}}}};
+    const Qor::BSP level("", testsupport::writeLevel("words.d3dbsp", contents).c_str());
+    using Parts = std::vector<std::pair<std::string, std::string>>;
+    Hit surface;
+    surface.kind = Hit::Kind::surface;
+    surface.group = 1;
+    surface.triangle = 2;
+    surface.point = {-0.004, 500, 1.125};
+    surface.distance = 500.0049;
+    EXPECT_EQ(hitParts(level, surface), (Parts{{"group", "1"}, {"triangle", "2"}, {"material", "'wa?ll'"}}));
+    EXPECT_EQ(pickLine(3, 4, surface, level),
+              "pick: 3 4 group 1 triangle 2 material 'wa?ll' at 0.00 500.00 1.12 distance 500.00");
+    surface.group = 5;  // no material 5
+    EXPECT_EQ(hitParts(level, surface).back(), (std::pair<std::string, std::string>{"material", "''"}));
+
+    Hit entity;
+    entity.kind = Hit::Kind::entity;
+    entity.point = {-1.5, 0, 0};
+    EXPECT_EQ(pickLine(0, 0, entity, level), "pick: 0 0 entity 1 'light' at -1.50 0.00 0.00 distance 0.00");
+    entity.entity = 1;  // no classname
+    EXPECT_EQ(hitParts(level, entity), (Parts{{"entity", "2 ''"}}));
+
+    EXPECT_EQ(hitParts(level, Hit{}), Parts{});
+    EXPECT_EQ(pickLine(7, 8, Hit{}, level), "pick: 7 8 nothing");
+}
+
+}  // namespace
