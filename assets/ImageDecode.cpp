@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 
 #include <stb_image.h>
 
@@ -59,10 +60,19 @@ bool bmpHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
     return readU32(bytes + Bmp::texelsOffsetField) + rowBytes * rows <= size;
 }
 
-std::string decoderFault() {
-    const char* reason = stbi_failure_reason();
-    return std::string("is truncated or corrupt: the decoder says '") + (reason && *reason ? reason : "unknown") +
-           "'";
+std::uint32_t readBigU32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// stb_image will not even read the size of a PNG it deems too large to
+// decode, so the size is taken from the PNG's header here.
+bool pngSize(const std::uint8_t* bytes, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
+    if (size < Png::headerEnd || std::memcmp(bytes, Png::signature, sizeof Png::signature) != 0 ||
+        std::memcmp(bytes + Png::firstChunkTypeField, "IHDR", 4) != 0)
+        return false;
+    width = readBigU32(bytes + Png::widthField);
+    height = readBigU32(bytes + Png::heightField);
+    return true;
 }
 
 }  // namespace
@@ -80,23 +90,33 @@ DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
         return result;
     }
     const int length = static_cast<int>(size);
+    std::uint32_t statedWidth = 0;
+    std::uint32_t statedHeight = 0;
     int width = 0;
     int height = 0;
     int channels = 0;
-    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
-        result.fault = "is not an image of a known format, or is corrupt";
-        return result;
+    if (!pngSize(bytes, size, statedWidth, statedHeight)) {
+        if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+            result.fault = "is not an image of a known format, or is corrupt";
+            return result;
+        }
+        statedWidth = static_cast<std::uint32_t>(width);
+        statedHeight = static_cast<std::uint32_t>(height);
     }
-    result.fault = imageSizeFault(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    result.fault = imageSizeFault(statedWidth, statedHeight);
     if (!result.fault.empty()) return result;
-    if (isBmp(bytes, size) ? !bmpHoldsItsTexels(bytes, size) : (!isPngOrJpeg(bytes, size) && !tgaHoldsItsTexels(bytes, size))) {
+    const bool endsEarly = isBmp(bytes, size) ? !bmpHoldsItsTexels(bytes, size)
+                                           : !isPngOrJpeg(bytes, size) && !tgaHoldsItsTexels(bytes, size);
+    if (endsEarly) {
         result.fault = truncated;
         return result;
     }
 
     stbi_uc* texels = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
     if (!texels) {
-        result.fault = decoderFault();
+        // stb_image's own reason is left out: it is not always set by the
+        // decoder that failed, and would then name another format's fault.
+        result.fault = "is truncated or corrupt";
         return result;
     }
     MipLevel level;

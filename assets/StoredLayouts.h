@@ -3,9 +3,23 @@
 #include <cstddef>
 #include <cstdint>
 
-// The few fields of TGA and BMP files needed to tell how many bytes their
-// texels take, so that a file shorter than its header says is refused rather
-// than decoded with made-up texels. Little-endian.
+// The few fields of PNG, TGA and BMP files read before decoding: the size of
+// a PNG, and how many bytes the texels of a TGA or BMP take, so that a file
+// shorter than its header says is refused rather than decoded with made-up
+// texels.
+
+namespace Qor::Png {
+
+// Big-endian, unlike the others. The first chunk is the header.
+constexpr std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr std::size_t firstChunkTypeField = 12;  // "IHDR"
+constexpr std::size_t widthField = 16;           // u32
+constexpr std::size_t heightField = 20;          // u32
+constexpr std::size_t headerEnd = 24;
+
+}  // namespace Qor::Png
+
+// TGA and BMP are little-endian.
 
 namespace Qor::Tga {
 
