@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include <stb_image.h>
 
@@ -17,11 +18,50 @@ namespace {
 
 constexpr const char* truncated = "is truncated: the file ends before its texels do";
 
+// stb_image decodes more formats than textures come in; their decoders are
+// less travelled (the PNM one overflows on long numbers), so files starting as
+// they do are not handed to it. No TGA starts so: its second byte is 0 or 1.
+bool isOtherFormat(const std::uint8_t* bytes, std::size_t size) {
+    static constexpr std::string_view starts[] = {"GIF8", "8BPS", "P5", "P6", "#?", "S\x80\xf6\x34"};
+    const std::string_view head(reinterpret_cast<const char*>(bytes), size < 4 ? size : 4);
+    for (std::string_view start : starts)
+        if (head.substr(0, start.size()) == start) return true;
+    return false;
+}
+
 bool isBmp(const std::uint8_t* bytes, std::size_t size) { return size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'; }
+
+// The decoder takes any number of 0xff before the first marker.
+bool isJpeg(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t pos = 0;
+    while (pos < size && bytes[pos] == Jpeg::markerStart) ++pos;
+    return pos > 0 && pos < size && bytes[pos] == Jpeg::startOfImage;
+}
 
 // TGA files have no magic: a file is taken for one when it is none of the others.
 bool isPngOrJpeg(const std::uint8_t* bytes, std::size_t size) {
-    return size >= 2 && ((bytes[0] == 0x89 && bytes[1] == 'P') || (bytes[0] == 0xff && bytes[1] == 0xd8));
+    return isJpeg(bytes, size) || (size >= 2 && bytes[0] == Png::signature[0] && bytes[1] == Png::signature[1]);
+}
+
+// stb_image (as of 2.27) writes past its tables when a JPEG's Huffman table
+// holds more than 256 symbols, and reads the tables before anything else, the
+// size included. Its decoder skips stray bytes looking for markers, so rather
+// than follow it, every table segment marker in the file is checked, wherever
+// it is: valid entropy-coded data never holds one. Bytes past the end count as
+// zeros, as the decoder reads them.
+bool jpegTablesFit(const std::uint8_t* bytes, std::size_t size) {
+    auto at = [&](std::size_t i) -> std::size_t { return i < size ? bytes[i] : 0u; };
+    for (std::size_t pos = 0; pos + 1 < size; ++pos) {
+        if (bytes[pos] != Jpeg::markerStart || bytes[pos + 1] != Jpeg::huffmanTables) continue;
+        const std::size_t end = pos + 2 + ((at(pos + 2) << 8) | at(pos + 3));
+        for (std::size_t table = pos + 4; table < end;) {
+            std::size_t symbols = 0;
+            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) symbols += at(table + 1 + i);
+            if (symbols > Jpeg::maxSymbols) return false;
+            table += 1 + Jpeg::codeLengths + symbols;
+        }
+    }
+    return true;
 }
 
 // stb_image reads a TGA or BMP past its end as zeros; these tell whether the
@@ -95,6 +135,14 @@ DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
     int width = 0;
     int height = 0;
     int channels = 0;
+    if (isOtherFormat(bytes, size)) {
+        result.fault = "is not an image of a known format, or is corrupt";
+        return result;
+    }
+    if (isJpeg(bytes, size) && !jpegTablesFit(bytes, size)) {
+        result.fault = "is corrupt: a Huffman table holds more than '256' symbols";
+        return result;
+    }
     if (!pngSize(bytes, size, statedWidth, statedHeight)) {
         if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
             result.fault = "is not an image of a known format, or is corrupt";

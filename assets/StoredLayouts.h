@@ -19,6 +19,20 @@ constexpr std::size_t headerEnd = 24;
 
 }  // namespace Qor::Png
 
+namespace Qor::Jpeg {
+
+// Segments start with 0xff and a marker byte; most then hold a big-endian u16
+// length counting itself.
+constexpr std::uint8_t markerStart = 0xff;
+constexpr std::uint8_t startOfImage = 0xd8;
+constexpr std::uint8_t huffmanTables = 0xc4;
+// A Huffman table: a class and id byte, the count of codes of each of the 16
+// lengths, then that many symbols, at most 256 in all.
+constexpr std::size_t codeLengths = 16;
+constexpr std::size_t maxSymbols = 256;
+
+}  // namespace Qor::Jpeg
+
 // TGA and BMP are little-endian.
 
 namespace Qor::Tga {

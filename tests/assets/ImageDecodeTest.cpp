@@ -111,3 +111,28 @@ TEST(DecodeImage, RefusesWhatIsNoImage) {
     EXPECT_EQ(decode(text).fault, "is not an image of a known format, or is corrupt");
     EXPECT_EQ(decode({}).fault, "is not an image of a known format, or is corrupt");
 }
+
+TEST(DecodeImage, RefusesAJpegHuffmanTableOfMoreThan256Symbols) {
+    // A table segment of 16 lengths with 17 codes each: 272 symbols, which
+    // the decoder would write past its table.
+    Bytes jpeg{0xff, 0xd8, 0xff, 0xc4, 0x01, 0x23, 0x00};
+    for (int i = 0; i < 16; ++i) jpeg.push_back(17);
+    jpeg.resize(jpeg.size() + 272, 1);
+    const Bytes rest = jpegOf(side, side, flatBlocks());
+    jpeg.insert(jpeg.end(), rest.begin() + 2, rest.end());
+    EXPECT_EQ(decode(jpeg).fault, "is corrupt: a Huffman table holds more than '256' symbols");
+    // The same place holding a sound table (the usual one for DC
+    // differences, 12 symbols) is read; the file's own tables replace it.
+    Bytes sound{0xff, 0xd8, 0xff, 0xc4, 0x00, 0x1f, 0x00, 0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    for (std::uint8_t symbol = 0; symbol < 12; ++symbol) sound.push_back(symbol);
+    sound.insert(sound.end(), rest.begin() + 2, rest.end());
+    expectTexels(decode(sound), flatBlocks(), 8);
+}
+
+TEST(DecodeImage, LeavesFormatsOtherThanTheFourToNoDecoder) {
+    // A grey PNM and a GIF header: stb_image could decode both.
+    const std::string pnm = "P5\n1 1\n255\n\x80";
+    EXPECT_EQ(decode(Bytes(pnm.begin(), pnm.end())).fault, "is not an image of a known format, or is corrupt");
+    const std::string gif = "GIF89a\x01\x00\x01\x00";
+    EXPECT_EQ(decode(Bytes(gif.begin(), gif.end())).fault, "is not an image of a known format, or is corrupt");
+}
