@@ -98,7 +98,7 @@ std::optional<AssetLayers::Location> AssetLayers::find(const std::vector<std::st
     for (std::size_t layer = layers_.size(); layer-- > 0;) {
         for (const std::string& key : keys) {
             auto it = layers_[layer].files.find(key);
-            if (it != layers_[layer].files.end()) return Location{layer, it->second.first};
+            if (it != layers_[layer].files.end()) return Location{layer, it->second.first, it->second.second};
         }
     }
     return std::nullopt;
@@ -107,7 +107,7 @@ std::optional<AssetLayers::Location> AssetLayers::find(const std::vector<std::st
 AssetLayers::Read AssetLayers::read(const Location& location) const {
     const Layer& layer = layers_[location.layer];
     if (layer.archive) {
-        ZipArchive::Read member = layer.archive->read(layer.files.at(assetKey(location.path)).second);
+        ZipArchive::Read member = layer.archive->read(location.member);
         return {std::move(member.bytes), std::move(member.fault)};
     }
     Read result;

@@ -17,10 +17,12 @@ namespace Qor {
 // mounted the layers are only read, from any number of threads.
 class AssetLayers {
 public:
-    // Where a name was found: its layer and its path there as stored.
+    // Where a name was found: its layer, its path there as stored, and in
+    // an archive the member's index.
     struct Location {
         std::size_t layer = 0;
         std::string path;
+        std::uint64_t member = 0;
     };
     // A file's bytes, or why they cannot be had (empty when they can),
     // phrased to follow "it ".
@@ -47,7 +49,8 @@ public:
     // holds any of them; within a layer the keys are tried in their order.
     std::optional<Location> find(const std::vector<std::string>& keys) const;
 
-    // The bytes of a file found; a file over maxFileBytes is refused.
+    // The bytes of a file found (by find: a location made up elsewhere may
+    // name no file); a file over maxFileBytes is refused.
     Read read(const Location& location) const;
 
     // How messages name a file found: "'path' in 'archive'", or "'folder/path'".

@@ -18,7 +18,7 @@ std::uint64_t levelBytes(PixelFormat format, std::uint32_t width, std::uint32_t 
 std::string imageSizeFault(std::uint32_t width, std::uint32_t height) {
     if (width == 0 || height == 0) return "has no texels";
     if (width > maxImageSide || height > maxImageSide)
-        return "is '" + std::to_string(width) + "' by '" + std::to_string(height) + "' texels, over '" +
+        return "is '" + std::to_string(width) + "' by '" + std::to_string(height) + "' pixels, over '" +
                std::to_string(maxImageSide) + "' on a side";
     const std::uint64_t decoded = std::uint64_t{width} * height * 4;
     if (decoded > maxDecodedBytes)

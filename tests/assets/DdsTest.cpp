@@ -166,7 +166,7 @@ TEST(Dds, RefusesAFileEndingWithinALevel) {
 
 TEST(Dds, RefusesSizesOverTheLimitsBeforeReadingTexels) {
     Bytes file = ddsOf(20000, 4, "DXT1", 0, {});
-    EXPECT_EQ(readDds(file.data(), file.size()).fault, "is '20000' by '4' texels, over '16384' on a side");
+    EXPECT_EQ(readDds(file.data(), file.size()).fault, "is '20000' by '4' pixels, over '16384' on a side");
     file = ddsOf(16384, 8192, "DXT1", 0, {});
     EXPECT_EQ(readDds(file.data(), file.size()).fault,
               "would take '536870912' bytes decoded, over '268435456'");

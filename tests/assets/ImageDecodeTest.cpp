@@ -71,7 +71,7 @@ TEST(DecodeImage, RefusesAHeaderClaimingTooManyTexelsBeforeDecoding) {
     png.resize(33);
     png[16] = 0, png[17] = 0, png[18] = 0x4e, png[19] = 0x20;
     png[20] = 0, png[21] = 0, png[22] = 0x4e, png[23] = 0x20;
-    EXPECT_EQ(decode(png).fault, "is '20000' by '20000' texels, over '16384' on a side");
+    EXPECT_EQ(decode(png).fault, "is '20000' by '20000' pixels, over '16384' on a side");
 
     Bytes tga = tgaOf(side, side, patternTexels(side, side), false);
     putU16(tga, 12, 16384);

@@ -62,7 +62,7 @@ TEST(LoadTexture, RefusedImagesAreMissingWithTheirWarning) {
                   "/textures/cut.png': it is truncated or corrupt.");
     EXPECT_EQ(whyMissing(loadTexture(layers, "textures/huge")),
               "WARNING: Skipped the image '" + folder.path() +
-                  "/textures/huge.png': it is '20000' by '20000' texels, over '16384' on a side.");
+                  "/textures/huge.png': it is '20000' by '20000' pixels, over '16384' on a side.");
     EXPECT_EQ(whyMissing(loadTexture(layers, "textures/over")),
               "WARNING: Skipped the image 'textures/over.tga' in '" + archive +
                   "': it holds more than its stated '60' bytes.");
