@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses and runs each for SECONDS (default 60): the
-# level reader, then the settings reader. Prints the executions of each and
+# level reader, then the settings reader; then the images and archives for
+# half as long, as they share the budget of one. Prints the executions of each and
 # the inputs that broke them; exits 1 on any finding. The corpus grows in
 # build-fuzz/corpus from run to run; findings land in build-fuzz/findings.
 set -euo pipefail
@@ -10,24 +11,29 @@ seconds=${1:-60}
 dir=build-fuzz
 cmake -S . -B "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DORVANDEL_FUZZ=ON -DORVANDEL_TESTS=OFF -DORVANDEL_BENCH=OFF >/dev/null
-cmake --build "$dir" -j2 --target fuzz_level fuzz_settings orvandel-fuzz-seeds orvandel-mklevel >/dev/null
+cmake --build "$dir" -j2 --target fuzz_level fuzz_settings fuzz_assets \
+  orvandel-fuzz-seeds orvandel-fuzz-asset-seeds orvandel-mklevel >/dev/null
 
 seeds=$dir/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/level" "$seeds/settings" "$dir/corpus/level" "$dir/corpus/settings" "$dir/findings"
+mkdir -p "$seeds/level" "$seeds/settings" "$seeds/assets" "$dir/findings"
+mkdir -p "$dir/corpus/level" "$dir/corpus/settings" "$dir/corpus/assets"
 "$dir/fuzz/orvandel-fuzz-seeds" "$seeds/level" "$seeds/settings"
+"$dir/fuzz/orvandel-fuzz-asset-seeds" "$seeds/assets"
 "$dir/orvandel-mklevel" demo "$seeds/level/demo.d3dbsp"
 for triangles in 4 40; do
   "$dir/orvandel-mklevel" bench --triangles "$triangles" "$seeds/level/bench$triangles.d3dbsp"
 done
 
 status=0
-for target in level settings; do
+for target in level settings assets; do
   log=$dir/fuzz_$target.log
+  time=$seconds
+  [ "$target" = assets ] && time=$(( (seconds + 1) / 2 ))
   # The fuzzer's own exit status tells a finding; the summary below names it.
   set +e
   # Leaks count here: the harnesses run only our code, without SDL or Mesa.
-  ASAN_OPTIONS=detect_leaks=1 "$dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
+  ASAN_OPTIONS=detect_leaks=1 "$dir/fuzz/fuzz_$target" -max_total_time="$time" -timeout=10 -print_final_stats=1 \
     -dict="fuzz/$target.dict" -artifact_prefix="$dir/findings/$target-" \
     "$dir/corpus/$target" "$seeds/$target" >"$log" 2>&1
   code=$?
@@ -35,7 +41,7 @@ for target in level settings; do
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
   coverage=$(sed -n 's/.*DONE *cov: \([0-9]*\).*/\1/p' "$log")
   if [ "$code" -eq 0 ]; then
-    echo "fuzz_$target: ${runs:-?} executions in ${seconds} s, ${coverage:-?} edges covered, no findings"
+    echo "fuzz_$target: ${runs:-?} executions in ${time} s, ${coverage:-?} edges covered, no findings"
   else
     status=1
     echo "fuzz_$target: FINDING after ${runs:-?} executions (exit $code):"

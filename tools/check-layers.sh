@@ -1,9 +1,10 @@
 #!/bin/sh
 # Every folder of the program includes and links only what lies below it:
 #   level                   itself
-#   pick, export, report    themselves and level
-#   render                  itself, pick and level
-#   input                   itself, render, pick and level
+#   pick, export, report,   themselves and level
+#   assets
+#   render                  itself, assets, pick and level
+#   input                   itself, render, assets, pick and level
 #   viewer                  all of them
 # Usage: check-layers.sh SOURCE_DIR
 # Names each include that reaches upward or sideways, by file and line, and
@@ -12,14 +13,14 @@ set -u
 source_dir=${1:?usage: check-layers.sh SOURCE_DIR}
 cd "$source_dir" || exit 2
 
-folders="level pick export report render input viewer"
+folders="level pick export report assets render input viewer"
 
 below() {
     case $1 in
     level) echo "level" ;;
-    pick | export | report) echo "$1 level" ;;
-    render) echo "render pick level" ;;
-    input) echo "input render pick level" ;;
+    pick | export | report | assets) echo "$1 level" ;;
+    render) echo "render assets pick level" ;;
+    input) echo "input render assets pick level" ;;
     viewer) echo "$folders" ;;
     esac
 }

@@ -1,0 +1,179 @@
+#include "ImageDecode.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include <stb_image.h>
+
+#include "ByteReader.h"
+#include "Dds.h"
+#include "ImageLimits.h"
+#include "StoredLayouts.h"
+
+namespace Qor {
+
+namespace {
+
+constexpr const char* truncated = "is truncated: the file ends before its texels do";
+
+// stb_image decodes more formats than textures come in; their decoders are
+// less travelled (the PNM one overflows on long numbers), so files starting as
+// they do are not handed to it. No TGA starts so: its second byte is 0 or 1.
+bool isOtherFormat(const std::uint8_t* bytes, std::size_t size) {
+    static constexpr std::string_view starts[] = {"GIF8", "8BPS", "P5", "P6", "#?", "S\x80\xf6\x34"};
+    const std::string_view head(reinterpret_cast<const char*>(bytes), size < 4 ? size : 4);
+    for (std::string_view start : starts)
+        if (head.substr(0, start.size()) == start) return true;
+    return false;
+}
+
+bool isBmp(const std::uint8_t* bytes, std::size_t size) { return size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'; }
+
+// The decoder takes any number of 0xff before the first marker.
+bool isJpeg(const std::uint8_t* bytes, std::size_t size) {
+    std::size_t pos = 0;
+    while (pos < size && bytes[pos] == Jpeg::markerStart) ++pos;
+    return pos > 0 && pos < size && bytes[pos] == Jpeg::startOfImage;
+}
+
+// TGA files have no magic: a file is taken for one when it is none of the others.
+bool isPngOrJpeg(const std::uint8_t* bytes, std::size_t size) {
+    return isJpeg(bytes, size) || (size >= 2 && bytes[0] == Png::signature[0] && bytes[1] == Png::signature[1]);
+}
+
+// stb_image (as of 2.27) writes past its tables when a JPEG's Huffman table
+// holds more than 256 symbols, and reads the tables before anything else, the
+// size included. Its decoder skips stray bytes looking for markers, so rather
+// than follow it, every table segment marker in the file is checked, wherever
+// it is: valid entropy-coded data never holds one. Bytes past the end count as
+// zeros, as the decoder reads them.
+bool jpegTablesFit(const std::uint8_t* bytes, std::size_t size) {
+    auto at = [&](std::size_t i) -> std::size_t { return i < size ? bytes[i] : 0u; };
+    for (std::size_t pos = 0; pos + 1 < size; ++pos) {
+        if (bytes[pos] != Jpeg::markerStart || bytes[pos + 1] != Jpeg::huffmanTables) continue;
+        const std::size_t end = pos + 2 + ((at(pos + 2) << 8) | at(pos + 3));
+        for (std::size_t table = pos + 4; table < end;) {
+            std::size_t symbols = 0;
+            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) symbols += at(table + 1 + i);
+            if (symbols > Jpeg::maxSymbols) return false;
+            table += 1 + Jpeg::codeLengths + symbols;
+        }
+    }
+    return true;
+}
+
+// stb_image reads a TGA or BMP past its end as zeros; these tell whether the
+// file holds every byte its header promises. A file that is neither passes.
+bool tgaHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
+    if (size < Tga::headerSize) return true;
+    const std::uint8_t type = bytes[Tga::imageTypeField];
+    const bool stored = type >= Tga::firstStoredType && type <= Tga::lastStoredType;
+    const bool runLength = type >= Tga::firstRunLengthType && type <= Tga::lastRunLengthType;
+    if (!stored && !runLength) return true;
+    const std::uint64_t texelBytes = (std::uint64_t{bytes[Tga::bitsPerTexelField]} + 7) / 8;
+    const std::uint64_t entryBytes = (std::uint64_t{bytes[Tga::colourMapEntryBitsField]} + 7) / 8;
+    const std::uint64_t texels = std::uint64_t{readU16(bytes + Tga::widthField)} * readU16(bytes + Tga::heightField);
+    std::uint64_t at = Tga::headerSize + bytes[Tga::idLengthField] +
+                       readU16(bytes + Tga::colourMapLengthField) * entryBytes;
+    if (stored) return at + texels * texelBytes <= size;
+    for (std::uint64_t done = 0; done < texels;) {
+        if (at >= size) return false;
+        const std::uint8_t packet = bytes[at++];
+        const std::uint64_t count = (packet & 0x7fu) + 1u;
+        at += (packet & 0x80u) ? texelBytes : count * texelBytes;
+        done += count;
+    }
+    return at <= size;
+}
+
+bool bmpHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
+    if (size < Bmp::infoHeaderEnd) return true;
+    const std::uint32_t compression = readU32(bytes + Bmp::compressionField);
+    if (compression != Bmp::plain && compression != Bmp::bitFields) return true;
+    const std::uint64_t width = readU32(bytes + Bmp::widthField);
+    const auto height = static_cast<std::int32_t>(readU32(bytes + Bmp::heightField));
+    const std::uint64_t rows = height < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{height})
+                                          : static_cast<std::uint64_t>(height);
+    const std::uint64_t rowBytes = (width * readU16(bytes + Bmp::bitsPerTexelField) + 31) / 32 * 4;
+    return readU32(bytes + Bmp::texelsOffsetField) + rowBytes * rows <= size;
+}
+
+std::uint32_t readBigU32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// stb_image will not even read the size of a PNG it deems too large to
+// decode, so the size is taken from the PNG's header here.
+bool pngSize(const std::uint8_t* bytes, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
+    if (size < Png::headerEnd || std::memcmp(bytes, Png::signature, sizeof Png::signature) != 0 ||
+        std::memcmp(bytes + Png::firstChunkTypeField, "IHDR", 4) != 0)
+        return false;
+    width = readBigU32(bytes + Png::widthField);
+    height = readBigU32(bytes + Png::heightField);
+    return true;
+}
+
+}  // namespace
+
+DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
+    DecodeResult result;
+    if (looksLikeDds(bytes, size)) {
+        DdsResult dds = readDds(bytes, size);
+        result.image = std::move(dds.image);
+        result.fault = std::move(dds.fault);
+        return result;
+    }
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        result.fault = "is too large a file to decode";
+        return result;
+    }
+    const int length = static_cast<int>(size);
+    std::uint32_t statedWidth = 0;
+    std::uint32_t statedHeight = 0;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (isOtherFormat(bytes, size)) {
+        result.fault = "is not an image of a known format, or is corrupt";
+        return result;
+    }
+    if (isJpeg(bytes, size) && !jpegTablesFit(bytes, size)) {
+        result.fault = "is corrupt: a Huffman table holds more than '256' symbols";
+        return result;
+    }
+    if (!pngSize(bytes, size, statedWidth, statedHeight)) {
+        if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+            result.fault = "is not an image of a known format, or is corrupt";
+            return result;
+        }
+        statedWidth = static_cast<std::uint32_t>(width);
+        statedHeight = static_cast<std::uint32_t>(height);
+    }
+    result.fault = imageSizeFault(statedWidth, statedHeight);
+    if (!result.fault.empty()) return result;
+    const bool endsEarly = isBmp(bytes, size) ? !bmpHoldsItsTexels(bytes, size)
+                                           : !isPngOrJpeg(bytes, size) && !tgaHoldsItsTexels(bytes, size);
+    if (endsEarly) {
+        result.fault = truncated;
+        return result;
+    }
+
+    stbi_uc* texels = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
+    if (!texels) {
+        // stb_image's own reason is left out: it is not always set by the
+        // decoder that failed, and would then name another format's fault.
+        result.fault = "is truncated or corrupt";
+        return result;
+    }
+    MipLevel level;
+    level.width = static_cast<std::uint32_t>(width);
+    level.height = static_cast<std::uint32_t>(height);
+    level.bytes.assign(texels, texels + levelBytes(PixelFormat::rgba8, level.width, level.height));
+    stbi_image_free(texels);
+    result.image.levels.push_back(std::move(level));
+    return result;
+}
+
+}  // namespace Qor

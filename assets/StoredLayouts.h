@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The few fields of PNG, TGA and BMP files read before decoding: the size of
+// a PNG, and how many bytes the texels of a TGA or BMP take, so that a file
+// shorter than its header says is refused rather than decoded with made-up
+// texels.
+
+namespace Qor::Png {
+
+// Big-endian, unlike the others. The first chunk is the header.
+constexpr std::uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+constexpr std::size_t firstChunkTypeField = 12;  // "IHDR"
+constexpr std::size_t widthField = 16;           // u32
+constexpr std::size_t heightField = 20;          // u32
+constexpr std::size_t headerEnd = 24;
+
+}  // namespace Qor::Png
+
+namespace Qor::Jpeg {
+
+// Segments start with 0xff and a marker byte; most then hold a big-endian u16
+// length counting itself.
+constexpr std::uint8_t markerStart = 0xff;
+constexpr std::uint8_t startOfImage = 0xd8;
+constexpr std::uint8_t huffmanTables = 0xc4;
+// A Huffman table: a class and id byte, the count of codes of each of the 16
+// lengths, then that many symbols, at most 256 in all.
+constexpr std::size_t codeLengths = 16;
+constexpr std::size_t maxSymbols = 256;
+
+}  // namespace Qor::Jpeg
+
+// TGA and BMP are little-endian.
+
+namespace Qor::Tga {
+
+constexpr std::size_t headerSize = 18;
+constexpr std::size_t idLengthField = 0;       // u8, bytes of the image id after the header
+constexpr std::size_t imageTypeField = 2;      // u8, see below
+constexpr std::size_t colourMapLengthField = 5;  // u16, entries of the colour map after the id
+constexpr std::size_t colourMapEntryBitsField = 7;  // u8, bits an entry
+constexpr std::size_t widthField = 12;         // u16
+constexpr std::size_t heightField = 14;        // u16
+constexpr std::size_t bitsPerTexelField = 16;  // u8
+
+// Image types: 1 to 3 store texels as they are, 9 to 11 run-length encoded in
+// packets of a count byte (high bit set: one texel repeated; clear: that
+// many texels follow) of up to 128 texels.
+constexpr std::uint8_t firstStoredType = 1;
+constexpr std::uint8_t lastStoredType = 3;
+constexpr std::uint8_t firstRunLengthType = 9;
+constexpr std::uint8_t lastRunLengthType = 11;
+
+}  // namespace Qor::Tga
+
+namespace Qor::Bmp {
+
+constexpr std::size_t fileHeaderSize = 14;
+constexpr std::size_t texelsOffsetField = 10;  // u32, where the rows start
+constexpr std::size_t widthField = 18;         // i32
+constexpr std::size_t heightField = 22;        // i32, negative for rows from the top
+constexpr std::size_t bitsPerTexelField = 28;  // u16
+constexpr std::size_t compressionField = 30;   // u32, 0 plain or 3 bit fields; others unsupported
+constexpr std::size_t infoHeaderEnd = 34;
+constexpr std::uint32_t plain = 0;
+constexpr std::uint32_t bitFields = 3;
+
+}  // namespace Qor::Bmp

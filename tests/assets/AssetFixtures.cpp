@@ -1,0 +1,118 @@
+#include "AssetFixtures.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include <stb_image_write.h>
+#include <zip.h>
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "orvandel-assets-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code error;
+    fs::remove_all(path_, error);
+}
+
+std::string TempFolder::write(const std::string& relative, const Bytes& bytes) const {
+    const fs::path path = fs::path(path_) / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+}
+
+Bytes patternTexels(int width, int height) {
+    Bytes texels(static_cast<std::size_t>(width * height * 4));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* t = &texels[static_cast<std::size_t>((y * width + x) * 4)];
+            t[0] = static_cast<std::uint8_t>(x * 16 + 1);
+            t[1] = static_cast<std::uint8_t>(y * 16 + 2);
+            t[2] = static_cast<std::uint8_t>((x + y) * 8 + 3);
+            t[3] = static_cast<std::uint8_t>(255 - x - y);
+        }
+    return texels;
+}
+
+namespace {
+
+void append(void* context, void* data, int size) {
+    auto* out = static_cast<Bytes*>(context);
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+}  // namespace
+
+Bytes pngOf(int width, int height, const Bytes& texels) {
+    Bytes out;
+    stbi_write_png_to_func(append, &out, width, height, 4, texels.data(), width * 4);
+    return out;
+}
+
+Bytes bmpOf(int width, int height, const Bytes& texels) {
+    Bytes out;
+    stbi_write_bmp_to_func(append, &out, width, height, 4, texels.data());
+    return out;
+}
+
+Bytes tgaOf(int width, int height, const Bytes& texels, bool runLength) {
+    Bytes out;
+    stbi_write_tga_with_rle = runLength ? 1 : 0;
+    stbi_write_tga_to_func(append, &out, width, height, 4, texels.data());
+    return out;
+}
+
+Bytes jpegOf(int width, int height, const Bytes& texels) {
+    Bytes out;
+    stbi_write_jpg_to_func(append, &out, width, height, 4, texels.data(), 100);
+    return out;
+}
+
+Bytes zipOf(const std::vector<std::pair<std::string, Bytes>>& members, bool stored) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(target);
+    zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
+    if (!archive) throw std::runtime_error("zip_open_from_source");
+    for (const auto& [name, bytes] : members) {
+        zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+        const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) throw std::runtime_error("zip_file_add");
+        if (stored) zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    }
+    if (zip_close(archive) != 0) throw std::runtime_error("zip_close");
+    Bytes out;
+    zip_stat_t stat;
+    zip_source_stat(target, &stat);
+    zip_source_open(target);
+    out.resize(static_cast<std::size_t>(stat.size));
+    zip_source_read(target, out.data(), out.size());
+    zip_source_close(target);
+    zip_source_free(target);
+    zip_error_fini(&error);
+    return out;
+}
+
+void putU16(Bytes& bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = static_cast<std::uint8_t>(value);
+    bytes[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void putU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    putU16(bytes, at, static_cast<std::uint16_t>(value));
+    putU16(bytes, at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+std::uint32_t getU32(const Bytes& bytes, std::size_t at) {
+    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+}
