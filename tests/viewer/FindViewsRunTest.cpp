@@ -36,7 +36,7 @@ protected:
 TEST_F(FindViewsRun, FindStartsTheCameraAtTheFirstMatch) {
     const auto speaker = run({"--entities", "--find", "SPEAKER"});
     EXPECT_EQ(speaker.exitStatus, 0) << speaker.err;
-    EXPECT_THAT(speaker.out, ::testing::HasSubstr("entity 1 'target_speaker (alarm3)'"));
+    EXPECT_THAT(speaker.out, ::testing::HasSubstr("entity 2 'target_speaker' at 0.00 42.00"));
     const auto wall = run({"--find", "panel"});
     EXPECT_EQ(wall.err, "");
     EXPECT_THAT(wall.out, ::testing::HasSubstr("material 'common/Alarm_Panel'"));
