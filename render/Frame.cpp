@@ -55,6 +55,7 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
     }
     drawMarkers(view, level, markers);
     if (pointingShown(view)) drawPointedTriangle(view, shown.pointing);
+    if (view.find.open && view.find.material >= 0) drawFoundMaterial(view, level);
 
     setupOrthographic(view);
     glLoadIdentity();
@@ -66,6 +67,7 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
 
     if (view.showMarkers) drawLabels(view, level, markers, resources);
     if (view.overlayVisible) drawPanel(shown, resources);
+    if (view.find.open) drawFindPrompt(view, resources);
     // Over the panel, which may reach over the window's centre.
     if (pointingShown(view)) drawCrosshair(view);
 }

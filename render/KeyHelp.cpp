@@ -8,6 +8,21 @@ const char* onOff(bool on) { return on ? "on" : "off"; }
 
 using A = KeyAction;
 
+bool modifierMatches(ShiftState wanted, bool down) {
+    return wanted == ShiftState::any || (wanted == ShiftState::down) == down;
+}
+
+// 1 to 9 go to a saved view, with Ctrl they save it.
+std::vector<KeyBinding> viewBindings() {
+    std::vector<KeyBinding> bindings;
+    for (int slot = 0; slot < 9; ++slot) {
+        const auto key = static_cast<SDLKey>(SDLK_1 + slot);
+        bindings.push_back({key, static_cast<A>(static_cast<int>(A::goToView1) + slot), ShiftState::any, ShiftState::up});
+        bindings.push_back({key, static_cast<A>(static_cast<int>(A::saveView1) + slot), ShiftState::any, ShiftState::down});
+    }
+    return bindings;
+}
+
 }  // namespace
 
 // Kept short: the keys page is drawn over the view every frame it shows, and
@@ -51,15 +66,24 @@ const std::vector<KeyHelp> keyHelp = {
      {{SDLK_EQUALS, A::faster}, {SDLK_KP_PLUS, A::faster}, {SDLK_MINUS, A::slower}, {SDLK_KP_MINUS, A::slower}}},
     {"Print Screen", "save a screenshot", nullptr, {{SDLK_PRINT, A::screenshot}}},
     {"F5", "read the level again", nullptr, {{SDLK_F5, A::reload}}},
+    {"/", "find (Enter: next)", nullptr, {{SDLK_SLASH, A::find}}},
+    {"1-9, Ctrl+1-9", "go to, save view N", nullptr, viewBindings()},
     {"i, F1, F2, F3", "panel pages", nullptr,
      {{SDLK_i, A::levelPage}, {SDLK_F1, A::keysPage}, {SDLK_F2, A::viewPage}, {SDLK_F3, A::entityPage}}},
     {"Escape", "quit", nullptr, {{SDLK_ESCAPE, A::quit}}},
 };
 
-const KeyAction* boundAction(SDLKey key, bool shift) {
+const KeyAction* boundAction(SDLKey key, bool shift, bool ctrl) {
     for (const KeyHelp& help : keyHelp)
         for (const KeyBinding& binding : help.bindings)
-            if (binding.key == key && (binding.shift == ShiftState::any || (binding.shift == ShiftState::down) == shift))
+            if (binding.key == key && modifierMatches(binding.shift, shift) && modifierMatches(binding.ctrl, ctrl))
                 return &binding.action;
     return nullptr;
+}
+
+int viewSlot(KeyAction action) {
+    const int value = static_cast<int>(action);
+    if (action >= A::saveView1 && action <= A::saveView9) return value - static_cast<int>(A::saveView1) + 1;
+    if (action >= A::goToView1 && action <= A::goToView9) return value - static_cast<int>(A::goToView1) + 1;
+    return 0;
 }

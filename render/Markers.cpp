@@ -5,6 +5,7 @@
 #include "BSP.h"
 #include "EntityLabels.h"
 #include "Frame.h"
+#include "GeometryWalk.h"
 
 namespace {
 
@@ -104,6 +105,29 @@ void drawPointedTriangle(const View& view, const Hit& pointing) {
     glBegin(GL_LINE_LOOP);
     glColor3ub(255, 255, 255);
     for (const auto& corner : pointing.corners) glVertex3fv(corner.data());
+    glEnd();
+    endSolidLines(blending, view.lineWidth);
+}
+
+// Every edge of every drawn triangle of the material, over whatever lies in
+// front, as the triangle pointed at is.
+void drawFoundMaterial(const View& view, const Qor::BSP& level) {
+    const auto material = static_cast<std::uint64_t>(view.find.material);
+    const bool blending = glIsEnabled(GL_BLEND) == GL_TRUE;
+    glDisable(GL_DEPTH_TEST);
+    beginSolidLines(1.0f);
+    glColor3ub(255, 255, 255);
+    glBegin(GL_LINES);
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        if (group.texture != material) return;
+        Qor::forEachTriangle(level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            const std::array<const Qor::Vertex*, 3> corners{&a, &b, &c};
+            for (std::size_t k = 0; k < 3; ++k) {
+                glVertex3f(corners[k]->x, corners[k]->y, corners[k]->z);
+                glVertex3f(corners[(k + 1) % 3]->x, corners[(k + 1) % 3]->y, corners[(k + 1) % 3]->z);
+            }
+        });
+    });
     glEnd();
     endSolidLines(blending, view.lineWidth);
 }

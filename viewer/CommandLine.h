@@ -38,6 +38,8 @@ struct CommandLine {
     ExportFormat exportFormat = ExportFormat::glb;
     double exportScale = 1.0;
     Look look = Look::classic;
+    // The camera starts at the first match of this text, as the find prompt's.
+    std::string find;
     // Entity markers shown from the start.
     bool entities = false;
     // The pixel, from the window's top-left corner, whose pick line is printed

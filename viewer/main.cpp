@@ -6,12 +6,14 @@
 
 #include "BSP.h"
 #include "CommandLine.h"
+#include "Input.h"
 #include "Export.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
 #include "Pointing.h"
 #include "Renderer.h"
+#include "SavedViews.h"
 #include "Settings.h"
 
 namespace {
@@ -34,6 +36,15 @@ int exportLevel(const CommandLine& line) {
     const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
                                 std::string("orvandel ") + programVersion};
     return writeExport(std::move(level), request) ? 0 : 1;
+}
+
+// The find prompt's first match, the prompt left closed.
+void findFirst(Renderer& renderer, const std::string& text) {
+    renderer.view.find.text = text;
+    if (!stepFind(renderer.view, InputScene{*renderer.level, renderer.markers}, false))
+        std::cerr << "WARNING: Nothing in the level matches '" << text
+                  << "'; the camera starts where it would without --find.\n";
+    renderer.view.find = FindPrompt{};
 }
 
 int view(const CommandLine& line) {
@@ -64,10 +75,13 @@ int view(const CommandLine& line) {
     std::string picked;
     {
         LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
+        SavedViews views(savedViewsPath(), file.path());
+        renderer.savedViews = &views;
         renderer.setLevel(file.level());
         renderer.levelFile = &file;
         renderer.watchLevel = line.watch;
         renderer.placeCamera(line.camera);
+        if (!line.find.empty()) findFirst(renderer, line.find);
         renderer.run();
         if (line.pick) {
             const auto [x, y] = *line.pick;
