@@ -9,8 +9,6 @@
 
 namespace {
 
-// The pixels between a marker's origin and its label.
-constexpr int labelGap = 12;
 // The crosshair's arms reach this far from the pixel pointed at, and leave
 // the pixel itself clear.
 constexpr int crosshairReach = 7;
@@ -138,20 +136,20 @@ void drawLabels(const View& view, const Qor::BSP& level, const std::vector<Qor::
     const GLuint background = resources.background;
     const GlyphAtlas& atlas = panelGlyphs(resources.panel, background);
     if (atlas.texture == 0) return;
-    const std::vector<Label> labels = chooseLabels(
-        level, markers,
-        viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth, view.screenHeight));
+    const std::vector<Label> labels = placeLabels(
+        chooseLabels(level, markers,
+                     viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth, view.screenHeight)),
+        atlas.advance, atlas.lineHeight);
     if (labels.empty()) return;
     glBindTexture(GL_TEXTURE_2D, atlas.texture);
-    // The nearest last, so that it is drawn over the others.
-    for (auto label = labels.rbegin(); label != labels.rend(); ++label) {
+    for (const Label& label : labels) {
         PanelLayout layout;
-        layout.textX = static_cast<int>(label->at.x) + labelGap;
-        layout.textY = static_cast<int>(label->at.y) - atlas.lineHeight / 2;
+        layout.textX = label.box.x;
+        layout.textY = label.box.y;
         layout.lines = 1;
-        layout.columns = label->text.size();
-        glColor3ubv(markerColour(label->kind).data());
-        drawText({label->text}, layout, atlas);
+        layout.columns = label.text.size();
+        glColor3ubv(markerColour(label.kind).data());
+        drawText({label.text}, layout, atlas);
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, background);

@@ -134,13 +134,16 @@ PanelState Renderer::panelState() const {
     return state;
 }
 
-// Page 3 tells what lies under the pixel pointed at, as this frame shows it.
 void Renderer::drawFrame() {
-    if (pointingShown(view)) {
-        const std::array<int, 2> pixel = pointedPixel(view);
-        pointing = pointAt(pixel[0], pixel[1]);
-    }
+    updatePointing();
     ::drawFrame(panelState(), markers, frame);
+}
+
+// Page 3 tells what lies under the pixel pointed at, as this frame shows it.
+void Renderer::updatePointing() {
+    if (!pointingShown(view)) return;
+    const std::array<int, 2> pixel = pointedPixel(view);
+    pointing = pointAt(pixel[0], pixel[1]);
 }
 
 void Renderer::captureFrame() {

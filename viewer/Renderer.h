@@ -41,6 +41,9 @@ public:
     void handleInput();
     void updateCamera();
     void drawFrame();
+    // What the frame does first: while page 3 is shown, points at the pixel
+    // pointed at.
+    void updatePointing();
     // The r key's reset, with OpenGL's sizes and blending put back to match.
     void resetView();
     void placeCamera(const CameraRequest& request);
