@@ -21,11 +21,6 @@ namespace {
 // differ only by rounding.
 constexpr double tieTolerance = 1e-9;
 
-static_assert(offsetof(Qor::Vertex, y) == offsetof(Qor::Vertex, x) + sizeof(float) &&
-                  offsetof(Qor::Vertex, z) == offsetof(Qor::Vertex, y) + sizeof(float) &&
-                  sizeof(Qor::Vertex) >= 4 * sizeof(float) && sizeof(Qor::Vertex) % 4 == 0,
-              "the ray caster reads the level's vertices in place, three floats at the start of each");
-
 using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primitive
 
 // What the filter sees: Embree hands back the context it was given, and this
@@ -206,8 +201,18 @@ void PickScene::build(const Qor::BSP& level) {
         rtcSetSceneBuildQuality(scene, RTC_BUILD_QUALITY_LOW);
         RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
         rtcSetGeometryBuildQuality(geometry, RTC_BUILD_QUALITY_LOW);
-        rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, level.vertices.data(), 0,
-                                   sizeof(Qor::Vertex), level.vertices.size());
+        // The level's vertex records are neither in the host's byte order
+        // for certain nor aligned as the caster needs: the positions are
+        // copied into a buffer of its own, which it pads as it must.
+        constexpr std::size_t stride = 3 * sizeof(float);
+        if (auto* positions = static_cast<float*>(rtcSetNewGeometryBuffer(
+                geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, stride, level.vertices.size()))) {
+            for (const Qor::Vertex& v : level.vertices) {
+                *positions++ = v.x;
+                *positions++ = v.y;
+                *positions++ = v.z;
+            }
+        }
         rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, primitiveCorners.data(), 0,
                                    sizeof(primitiveCorners[0]), primitiveCorners.size());
         rtcCommitGeometry(geometry);

@@ -24,8 +24,9 @@ Ray towards(const Vector3& from, const Vector3& to) {
     return Ray{from, direction};
 }
 
-TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTriangle) {
-    const Qor::BSP level("", testsupport::writeLevel("pointing.d3dbsp", pointingLevel()).c_str());
+// The cases below over the pointing level saved at path.
+void expectNearestHits(const std::string& path) {
+    const Qor::BSP level("", path.c_str());
     PickScene scene;
     EXPECT_FALSE(scene.built());
     const Vector3 eye{0, 0, 0};
@@ -80,6 +81,19 @@ TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTria
     EXPECT_EQ(scene.triangleCount(), 6u);
     scene.release();
     EXPECT_FALSE(scene.built());
+}
+
+TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTriangle) {
+    {
+        SCOPED_TRACE("as written");
+        expectNearestHits(testsupport::writeLevel("pointing.d3dbsp", pointingLevel()));
+    }
+    // A one-byte lump before them puts every vertex record at an odd offset,
+    // where the positions cannot be handed to the caster as they lie.
+    SCOPED_TRACE("records at odd offsets");
+    Qor::LevelWriter odd = Qor::writerFor(pointingLevel());
+    odd.lumpBytes[1] = {0x5A};
+    expectNearestHits(testsupport::writeTemp("pointing-odd.d3dbsp", odd.bytes()));
 }
 
 std::string hitName(const Hit& hit) {
