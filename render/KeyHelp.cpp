@@ -22,6 +22,7 @@ const std::vector<KeyHelp> keyHelp = {
     {"b", "render mode", [](const PanelState& s) { return renderModeName(s.view.renderMode); },
      {{SDLK_b, A::renderMode}}},
     {"c", "look", [](const PanelState& s) { return lookName(s.view.look); }, {{SDLK_c, A::look}}},
+    {"f", "one-sided drawing", [](const PanelState& s) { return onOff(s.view.cull); }, {{SDLK_f, A::cull}}},
     {"t", "filled triangles", [](const PanelState& s) { return onOff(s.view.showFilled); }, {{SDLK_t, A::filled}}},
     {"l", "outlines", [](const PanelState& s) { return onOff(s.view.showWireframe); }, {{SDLK_l, A::outlines}}},
     {"v", "corner points", [](const PanelState& s) { return onOff(s.view.showCornerPoints); },
