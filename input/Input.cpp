@@ -134,6 +134,7 @@ void applyKey(KeyAction action, bool pressed, View& view, Controls& controls, co
     switch (action) {
     case KeyAction::renderMode: view.renderMode = nextRenderMode(view.renderMode); break;
     case KeyAction::look: view.look = nextLook(view.look); break;
+    case KeyAction::cull: view.cull = !view.cull; break;
     case KeyAction::filled: view.showFilled = !view.showFilled; break;
     case KeyAction::outlines: view.showWireframe = !view.showWireframe; break;
     case KeyAction::corners: view.showCornerPoints = !view.showCornerPoints; break;

@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <limits>
 
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "HugePages.h"
+#include "Normals.h"
 #include "TextFormat.h"
 
 namespace {
@@ -28,14 +30,18 @@ using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primiti
 struct FilterContext {
     RTCIntersectContext embree;
     Range primitives;
+    // Set for one-sided drawing: whether the ray meets a primitive from behind.
+    std::function<bool(std::uint32_t)> behind;
 };
 
-// Keeps only the hits on the selected group's triangles.
+// Keeps only the hits on the selected group's triangles and, with one-sided
+// drawing, on those met from the front.
 void filterHits(const RTCFilterFunctionNArguments* arguments) {
     const auto* context = reinterpret_cast<const FilterContext*>(arguments->context);
     for (unsigned int k = 0; k < arguments->N; ++k) {
         const unsigned int primitive = RTCHitN_primID(arguments->hit, arguments->N, k);
-        if (primitive < context->primitives.first || primitive >= context->primitives.second)
+        if (primitive < context->primitives.first || primitive >= context->primitives.second ||
+            (context->behind && context->behind(primitive)))
             arguments->valid[k] = 0;
     }
 }
@@ -228,12 +234,22 @@ void PickScene::build(const Qor::BSP& level) {
     state = State::refused;
 }
 
-std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float nearest, float farthest,
+bool PickScene::seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint32_t primitive) const {
+    const auto& at = primitiveCorners[primitive];
+    return Qor::seenFromBehind(level.vertices[at[0]], level.vertices[at[1]], level.vertices[at[2]], ray.direction);
+}
+
+std::pair<float, std::uint32_t> PickScene::nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
+                                                       float farthest,
                                                        std::pair<std::uint32_t, std::uint32_t> primitives) const {
+    const Ray& ray = query.ray;
     FilterContext context{};
     rtcInitIntersectContext(&context.embree);
     context.primitives = primitives;
-    if (primitives.first != 0 || primitives.second != primitiveTriangle.size()) context.embree.filter = filterHits;
+    if (query.cull)
+        context.behind = [&](std::uint32_t primitive) { return seenFromBehind(level, ray, primitive); };
+    if (primitives.first != 0 || primitives.second != primitiveTriangle.size() || query.cull)
+        context.embree.filter = filterHits;
 
     RTCRayHit rayHit{};
     rayHit.ray.org_x = static_cast<float>(ray.origin[0]);
@@ -277,7 +293,7 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
     for (const double c : query.ray.origin) reach = std::max(reach, std::fabs(c));
 
     for (int cast = 0; cast < mostCasts; ++cast) {
-        const auto [distance, primitive] = nearestAlong(query.ray, from, farthest, primitives);
+        const auto [distance, primitive] = nearestAlong(level, query, from, farthest, primitives);
         if (primitive == RTC_INVALID_GEOMETRY_ID) return std::nullopt;
 
         const Vector3 found = along(query.ray, distance);
@@ -294,6 +310,7 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
         std::vector<std::pair<double, std::uint32_t>> measured;  // distance, primitive
         double nearest = std::numeric_limits<double>::infinity();
         for (const std::uint32_t candidate : nearby.found) {
+            if (query.cull && seenFromBehind(level, query.ray, candidate)) continue;
             std::optional<double> exact = triangleDistance(query.ray, cornersOf(level, candidate));
             // Embree's own triangle, met just off its edge in double
             // precision, stays in at Embree's distance.

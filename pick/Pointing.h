@@ -39,6 +39,7 @@ struct PickQuery {
     bool singleGroup;
     std::uint32_t selectedGroup;
     const std::vector<Qor::Marker>* markers;  // null while they are hidden
+    bool cull;  // one-sided drawing: the ray passes through triangles it meets from behind
 };
 
 // The ray-casting structure of one level's drawn triangles, built the first
@@ -65,8 +66,10 @@ private:
     std::optional<Hit> castSurfaces(const Qor::BSP& level, const PickQuery& query);
     // Embree's nearest hit between the two distances among the primitives
     // from first to end: its distance and primitive, or no primitive.
-    std::pair<float, std::uint32_t> nearestAlong(const Ray& ray, float nearest, float farthest,
+    std::pair<float, std::uint32_t> nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
+                                                 float farthest,
                                                  std::pair<std::uint32_t, std::uint32_t> primitives) const;
+    bool seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint32_t primitive) const;
     std::array<std::array<float, 3>, 3> cornersOf(const Qor::BSP& level, std::uint32_t primitive) const;
 
     State state = State::none;

@@ -60,12 +60,21 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
 
     setFrameState(view.renderMode, view.look);
 
+    // One-sided drawing: both paths give each triangle's corners
+    // counter-clockwise as seen from its front, so OpenGL's own culling
+    // leaves out what is seen from behind, in every pass.
+    if (view.cull) {
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        glEnable(GL_CULL_FACE);
+    }
     if (view.drawPath != DrawPath::buffered || !resources.geometry.draw(view, level)) {
         if (view.showPlanePoints || view.singlePlane) drawPlanePoints(view, level);
         if (view.showFilled) drawFilledTriangles(view, level);
         if (view.showWireframe) drawWireframe(view, level);
         if (view.showCornerPoints) drawCornerPoints(view, level);
     }
+    if (view.cull) glDisable(GL_CULL_FACE);
     drawMarkers(view, level, markers);
     if (view.find.open && view.find.material >= 0) drawFoundMaterial(view, level);
 

@@ -19,7 +19,9 @@ class BSP;
 // passes draw, in the order they draw them, with its fill colour and its
 // outline colour, the sides of every triangle and the plane points; and for
 // each look other than classic, made the first time it is drawn, the
-// corners' colours and normals in that look. Each frame sends only the
+// corners' colours and normals in that look; and, made the first time
+// one-sided drawing is on, the corners of every triangle in the order that
+// runs counter-clockwise from its front. Each frame sends only the
 // groups the view can show. The pictures are those of the glBegin/glEnd
 // passes, byte for byte.
 class GeometryBuffers {
@@ -54,6 +56,9 @@ private:
         bool finite;  // boxes of infinities and NaNs are never culled
         std::array<float, 3> low;
         std::array<float, 3> high;
+        // Its run in the one-sided indices, once they are made.
+        std::uint32_t firstFrontIndex;
+        std::uint32_t frontIndexCount;
     };
     enum class State { none, ready, refused };
     // A look's own corner arrays, beside the corners of `positions`.
@@ -65,13 +70,16 @@ private:
 
     bool uploadFillColours(const Qor::BSP& level, double fillAlpha);
     bool makeLook(const Qor::BSP& level, Look look);
+    bool makeFrontIndices(const Qor::BSP& level);
     LookArrays& arraysOf(Look look) { return lookArrays[static_cast<std::size_t>(look) - 1]; }
-    void drawFilled(Look look);
+    void drawFilled(Look look, bool cull);
     void refuse(std::uint64_t needed);
     void chooseRuns(const View& view);
     // The plane points the view shows: first and count.
     std::pair<GLint, GLsizei> planePoints(const View& view) const;
     void drawRuns(GLenum mode) const;
+    // The chosen triangles one-sided: filled, or as lines or points.
+    void drawFrontRuns(GLenum polygonMode) const;
 
     State state = State::none;
     ArrayFunctions functions;
@@ -80,6 +88,8 @@ private:
     VertexArray outlineColours;  // per corner
     VertexArray outlines;        // corner pairs, three per triangle, as GL_LINES
     std::array<LookArrays, 3> lookArrays;  // shaded, baked, normals
+    VertexArray frontIndices;    // corners counter-clockwise from the front, as GL_TRIANGLES
+    bool frontIndicesMade = false;
     std::uint32_t cornerCount = 0;
     std::uint32_t planeCount = 0;                // plane points in the positions
     std::vector<std::uint32_t> planeSlots;       // per plane, its first point; one more at the end
@@ -93,5 +103,7 @@ private:
     std::vector<GLsizei> runCounts;
     std::vector<const void*> runLineStarts;
     std::vector<GLsizei> runLineCounts;
+    std::vector<const void*> runFrontStarts;
+    std::vector<GLsizei> runFrontCounts;
     std::size_t sent = 0;
 };

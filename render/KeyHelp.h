@@ -12,7 +12,7 @@ enum class KeyAction {
     flyForward, flyBack, flyRight, flyLeft, flyUp, flyDown,
     // Held adjustments, in the order of Controls::held.
     clipFarther, clipNearer, pointBigger, pointSmaller, lineWider, lineThinner, moreAlpha, lessAlpha,
-    renderMode, look, filled, outlines, corners, planePoints, nextPlane, previousPlane,
+    renderMode, look, cull, filled, outlines, corners, planePoints, nextPlane, previousPlane,
     oneGroup, nextGroup, previousGroup, reset, fit, nextSpawn, previousSpawn,
     markers, nextEntity, previousEntity, printCamera, faster, slower, screenshot, reload,
     // The find prompt; saving the camera to slot N and going back to it, slots 1 to 9 in order.

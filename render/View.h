@@ -67,6 +67,9 @@ struct View {
     std::uint32_t selectedGroup = 0;
     std::uint32_t selectedPlane = 0;
     Look look = Look::classic;
+    // One-sided surfaces (the f key): triangles seen from behind are left
+    // out of every pass and of pointing. r leaves it as it is.
+    bool cull = false;
     DrawPath drawPath = DrawPath::buffered;
     // Entity markers (the n key); the selected entity, a position in the
     // level's entities, or -1 before j or k.
@@ -80,7 +83,8 @@ struct View {
 };
 
 // What r puts back: the clip distances, sizes, fill alpha, render mode, panel,
-// passes and selections. The camera, the look and the markers stay.
+// passes and selections. The camera, the look, one-sided drawing and the
+// markers stay.
 void resetView(View& view);
 
 // The pixel pointed at: the window's centre while mouse look is on, else the

@@ -165,6 +165,11 @@ struct Options {
             ->check(CLI::Validator(checkFindText, ""));
         app.add_flag("--entities", line.entities, "start with the entity markers shown (the key n)")
             ->disable_flag_override();
+        app.add_flag("--cull", line.cull,
+                     "leave out surfaces seen from behind: a level's surfaces\n"
+                     "are one-sided, their front the side their normals\n"
+                     "face (the key f)")
+            ->disable_flag_override();
         app.add_option("--pick", pick,
                        "when the viewer ends, print what lies under pixel X,Y\n"
                        "(from the window's top-left corner) in the last frame")

@@ -42,6 +42,8 @@ struct CommandLine {
     std::string find;
     // Entity markers shown from the start.
     bool entities = false;
+    // One-sided drawing from the start.
+    bool cull = false;
     // The pixel, from the window's top-left corner, whose pick line is printed
     // when the viewer ends; whether it lies inside the window is known only
     // once the window's size is.

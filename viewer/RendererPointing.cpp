@@ -11,6 +11,6 @@ Hit Renderer::pointAt(int x, int y) {
     // centre they lie further.
     const double ahead = dot(ray.direction, basis.forward);
     const PickQuery query{ray, view.nearPlane / ahead, view.farPlane / ahead, view.singleGroup,
-                          view.selectedGroup, view.showMarkers ? &markers : nullptr};
+                          view.selectedGroup, view.showMarkers ? &markers : nullptr, view.cull};
     return pickScene.cast(*level, query);
 }

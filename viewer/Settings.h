@@ -5,11 +5,12 @@
 
 #include "ScreenSize.h"
 
-// Reads a settings file of key=value lines ("width", "height", "fullscreen")
-// into the window size and the full-screen flag. After a successful read the
-// outputs start from 1024 × 768, windowed, and the file's keys change them;
-// when the file cannot be opened or read they keep the caller's values.
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen);
+// Reads a settings file of key=value lines ("width", "height", "fullscreen",
+// "cull") into the window size, the full-screen flag and one-sided drawing.
+// After a successful read the outputs start from 1024 × 768, windowed, both
+// sides drawn, and the file's keys change them; when the file cannot be
+// opened or read they keep the caller's values.
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull);
 
 // The longest window side the viewer opens. OpenGL draws no wider or taller
 // than GL_MAX_VIEWPORT_DIMS, which is 16384 in Mesa and most drivers, so a

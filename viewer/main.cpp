@@ -50,7 +50,8 @@ void findFirst(Renderer& renderer, const std::string& text) {
 int view(const CommandLine& line) {
     ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
-    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen);
+    bool cull = false;
+    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, cull);
     if (line.size) screen = *line.size;
     if (!windowSizeAllowed(screen)) {
         std::cerr << windowSizeRefusal(line.size ? "Option '--size'" : "Settings file '" + line.settingsPath + "'",
@@ -72,6 +73,7 @@ int view(const CommandLine& line) {
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     renderer.view.showMarkers = line.entities;
+    renderer.view.cull = line.cull || cull;
     std::string picked;
     {
         LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -65,7 +66,7 @@ void expectNearestHits(const std::string& path) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const PickQuery query{c.ray, 0.0, c.far, c.single.has_value(), c.single.value_or(0), c.markers};
+        const PickQuery query{c.ray, 0.0, c.far, c.single.has_value(), c.single.value_or(0), c.markers, false};
         const Hit hit = scene.cast(level, query);
         std::string got = "-";
         if (hit.kind == Hit::Kind::surface) got = "s " + std::to_string(hit.group) + ' ' + std::to_string(hit.triangle);
@@ -150,11 +151,63 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Hit hit = scene.cast(level, PickQuery{c.ray, c.near, c.far, false, 0, c.markers});
+        const Hit hit = scene.cast(level, PickQuery{c.ray, c.near, c.far, false, 0, c.markers, false});
         EXPECT_EQ(hitName(hit), c.hit);
         if (hit.kind != Hit::Kind::nothing) {
             EXPECT_NEAR(hit.distance, c.distance, 1e-6);
         }
+    }
+}
+
+// Three walls across the view, each its own group, each corner-wound
+// counter-clockwise seen from the eye at the origin: at y 200 its normals
+// face away from the eye, at y 300 they sum to nothing (no front: it shows
+// from both sides), at y 500 they face the eye. With one-sided drawing a ray
+// passes through a wall it meets from behind.
+TEST(PickScene, WithOneSidedDrawingPassesThroughTrianglesMetFromBehind) {
+    Qor::LevelContents contents;
+    const std::array<std::array<float, 3>, 3> away = {{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}};
+    const std::array<std::array<float, 3>, 3> cancelling = {{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}};
+    const std::array<std::array<float, 3>, 3> towardTheEye = {{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}};
+    for (const auto& [y, normals] : {std::make_pair(200.0f, away), std::make_pair(300.0f, cancelling),
+                                     std::make_pair(500.0f, towardTheEye)}) {
+        const auto first = static_cast<std::uint32_t>(contents.vertices.size());
+        const auto group = static_cast<std::uint32_t>(contents.textureGroups.size());
+        const float corners[3][2] = {{-100, -100}, {100, -100}, {0, 100}};
+        for (std::size_t k = 0; k < 3; ++k) {
+            Qor::Vertex corner{corners[k][0], y, corners[k][1]};
+            corner.normal = normals[k];
+            contents.vertices.push_back(corner);
+        }
+        contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+        contents.textureGroups.push_back({group, first, 3, 3 * group, 3});
+    }
+    const Qor::BSP level("", testsupport::writeLevel("one-sided.d3dbsp", contents).c_str());
+    PickScene scene;
+    const Vector3 eye{0, 0, 0};
+    const Vector3 beyond{0, 1000, 0};
+    struct Case {
+        const char* what;
+        Ray ray;
+        std::optional<std::uint32_t> single;
+        bool cull;
+        std::string hit;  // "G T", or "-"
+    };
+    const Case cases[] = {
+        {"both sides: the nearest", towards(eye, {0, 1, 0}), {}, false, "0 0"},
+        {"one-sided: through the first, to the one without a front", towards(eye, {0, 1, 0}), {}, true, "1 1"},
+        {"one-sided, only the first: nothing", towards(eye, {0, 1, 0}), 0u, true, "-"},
+        {"one-sided, only the last: met from the front", towards(eye, {0, 1, 0}), 2u, true, "2 2"},
+        {"from beyond, both sides", towards(beyond, eye), {}, false, "2 2"},
+        {"from beyond, one-sided: through the last", towards(beyond, eye), {}, true, "1 1"},
+        {"from beyond, one-sided, only the first: met from the front", towards(beyond, eye), 0u, true, "0 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PickQuery query{c.ray, 0.0, 10000, c.single.has_value(), c.single.value_or(0), nullptr, c.cull};
+        const Hit hit = scene.cast(level, query);
+        EXPECT_EQ(hit.kind == Hit::Kind::surface ? std::to_string(hit.group) + ' ' + std::to_string(hit.triangle) : "-",
+                  c.hit);
     }
 }
 
