@@ -31,6 +31,11 @@ struct InputRequests {
     bool viewReset = false;  // r: the view is reset, OpenGL's state is the viewer's to match
     bool screenshot = false;
     bool reload = false;
+    // x, Shift+x and m act on what lies under the pixel pointed at, which
+    // only the viewer can cast for.
+    bool hidePointed = false;
+    bool isolatePointed = false;
+    bool markPointed = false;
 };
 
 // One SDL event as the input pass reads it.

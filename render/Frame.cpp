@@ -54,6 +54,7 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
         if (view.showCornerPoints) drawCornerPoints(view, level);
     }
     drawMarkers(view, level, markers);
+    drawMeasure(view, shown.pointing);
     if (pointingShown(view)) drawPointedTriangle(view, shown.pointing);
 
     setupOrthographic(view);

@@ -42,3 +42,6 @@ void drawLabels(const View& view, const Qor::BSP& level, const std::vector<Qor::
                 FrameResources& resources);
 void drawPanel(const PanelState& shown, FrameResources& resources);
 void drawCrosshair(const View& view);
+// The mark m dropped, as a small cross over everything, and while page 3
+// points at something the line from the mark to it.
+void drawMeasure(const View& view, const Hit& pointing);

@@ -16,6 +16,7 @@ enum class KeyAction {
     oneGroup, nextGroup, previousGroup, reset, fit, nextSpawn, previousSpawn,
     markers, nextEntity, previousEntity, printCamera, faster, slower, screenshot, reload,
     levelPage, keysPage, viewPage, entityPage, quit,
+    hideMaterial, isolateMaterial, showAllMaterials, dropMark, removeMark,
 };
 
 // Which state of Shift a binding asks for.

@@ -39,7 +39,7 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level) {
     const bool lit = litLook(view.look);
     beginSurfaces(view.look);
     glBegin(GL_TRIANGLES);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         const SurfacePaint paint(view.look, level, group, view.fillAlpha);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
@@ -61,7 +61,7 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level) {
 // in the last bit of a pixel, so the picture would vary with the groups
 // drawn before.
 void drawWireframe(const View& view, const Qor::BSP& level) {
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         const std::size_t entry = outlineEntry(group.texture);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             glBegin(GL_LINE_LOOP);
@@ -76,7 +76,7 @@ void drawWireframe(const View& view, const Qor::BSP& level) {
 
 void drawCornerPoints(const View& view, const Qor::BSP& level) {
     glBegin(GL_POINTS);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         colourOf(outlineEntry(group.texture), 1.0);
         forEachTriangle(level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             vertexAt(a);

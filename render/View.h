@@ -7,8 +7,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "DrawPath.h"
+#include "HiddenMaterials.h"
 #include "Look.h"
 
 // How the classic look's passes combine: opaque with a depth test, blended
@@ -55,6 +57,10 @@ struct View {
     // level's entities, or -1 before j or k.
     bool showMarkers = false;
     std::int64_t selectedEntity = -1;
+    // Materials left out of every pass, pointing and framing (x, Shift+x, u).
+    Qor::HiddenMaterials hidden;
+    // The point m marked, that page 3 measures from.
+    std::optional<std::array<double, 3>> mark;
     // The pointer's pixel at the last input pass while mouse look was off.
     std::array<int, 2> pointer{0, 0};
     std::int32_t screenWidth = 800;

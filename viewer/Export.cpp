@@ -88,7 +88,7 @@ bool writeExport(std::unique_ptr<Qor::BSP> level, const ExportRequest& request) 
 
     // Everything the export reads has been decoded.
     releaseFileBuffer(level->buffer);
-    ExportGeometry geometry = exportGeometry(*level);
+    ExportGeometry geometry = exportGeometry(*level, request.hidden);
 
     std::vector<std::pair<std::string, std::string>> moves;
     if (request.format == ExportFormat::obj) {

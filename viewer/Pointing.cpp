@@ -27,32 +27,48 @@ static_assert(offsetof(Qor::Vertex, y) == offsetof(Qor::Vertex, x) + sizeof(floa
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primitive
 
+}  // namespace
+
+// Which primitives a cast may meet: those of the selected group, or all,
+// less those of hidden materials' groups.
+struct PrimitiveFilter {
+    Range primitives;
+    const std::vector<Range>* groups = nullptr;    // each group's primitives
+    const std::vector<char>* hiddenGroups = nullptr;  // per group; null while nothing is hidden
+
+    bool allows(std::uint32_t primitive) const {
+        if (primitive < primitives.first || primitive >= primitives.second) return false;
+        if (hiddenGroups == nullptr) return true;
+        const auto group = std::upper_bound(groups->begin(), groups->end(), primitive,
+                                            [](std::uint32_t p, const Range& range) { return p < range.second; });
+        return group == groups->end() || (*hiddenGroups)[static_cast<std::size_t>(group - groups->begin())] == 0;
+    }
+};
+
+namespace {
+
 // What the filter sees: Embree hands back the context it was given, and this
 // one begins with it.
 struct FilterContext {
     RTCIntersectContext embree;
-    Range primitives;
+    PrimitiveFilter filter;
 };
 
-// Keeps only the hits on the selected group's triangles.
+// Keeps only the hits the filter allows.
 void filterHits(const RTCFilterFunctionNArguments* arguments) {
     const auto* context = reinterpret_cast<const FilterContext*>(arguments->context);
-    for (unsigned int k = 0; k < arguments->N; ++k) {
-        const unsigned int primitive = RTCHitN_primID(arguments->hit, arguments->N, k);
-        if (primitive < context->primitives.first || primitive >= context->primitives.second)
-            arguments->valid[k] = 0;
-    }
+    for (unsigned int k = 0; k < arguments->N; ++k)
+        if (!context->filter.allows(RTCHitN_primID(arguments->hit, arguments->N, k))) arguments->valid[k] = 0;
 }
 
 struct Nearby {
-    Range primitives;
+    PrimitiveFilter filter;
     std::vector<std::uint32_t> found;
 };
 
 bool noteNearby(RTCPointQueryFunctionArguments* arguments) {
     auto* nearby = static_cast<Nearby*>(arguments->userPtr);
-    if (arguments->primID >= nearby->primitives.first && arguments->primID < nearby->primitives.second)
-        nearby->found.push_back(arguments->primID);
+    if (nearby->filter.allows(arguments->primID)) nearby->found.push_back(arguments->primID);
     return false;
 }
 
@@ -193,11 +209,13 @@ void PickScene::build(const Qor::BSP& level) {
 }
 
 std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float farthest,
-                                                       std::pair<std::uint32_t, std::uint32_t> primitives) const {
+                                                       const PrimitiveFilter& filter) const {
     FilterContext context{};
     rtcInitIntersectContext(&context.embree);
-    context.primitives = primitives;
-    if (primitives.first != 0 || primitives.second != primitiveTriangle.size()) context.embree.filter = filterHits;
+    context.filter = filter;
+    if (filter.primitives.first != 0 || filter.primitives.second != primitiveTriangle.size() ||
+        filter.hiddenGroups != nullptr)
+        context.embree.filter = filterHits;
 
     RTCRayHit rayHit{};
     rayHit.ray.org_x = static_cast<float>(ray.origin[0]);
@@ -229,7 +247,16 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
         primitives = groupPrimitives[query.selectedGroup];
     }
     const auto farthest = static_cast<float>(std::min(query.farDistance, double{std::numeric_limits<float>::max()}));
-    const auto [distance, primitive] = nearestAlong(query.ray, farthest, primitives);
+    // Hidden materials' triangles let the ray through.
+    std::vector<char> hiddenGroups;
+    PrimitiveFilter filter{primitives, &groupPrimitives, nullptr};
+    if (query.hidden != nullptr && !query.hidden->showsAll()) {
+        hiddenGroups.resize(level.textureGroups.size());
+        for (std::size_t group = 0; group < hiddenGroups.size(); ++group)
+            hiddenGroups[group] = query.hidden->hides(level.textureGroups[group].texture) ? 1 : 0;
+        filter.hiddenGroups = &hiddenGroups;
+    }
+    const auto [distance, primitive] = nearestAlong(query.ray, farthest, filter);
     if (primitive == RTC_INVALID_GEOMETRY_ID) return std::nullopt;
 
     // Embree's distance is off by the rounding of the ray to single precision.
@@ -243,7 +270,7 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
     around.radius = static_cast<float>(1e-5 * distance + 1e-6 * reach + 1e-5);
     RTCPointQueryContext aroundContext{};
     rtcInitPointQueryContext(&aroundContext);
-    Nearby nearby{primitives, {primitive}};
+    Nearby nearby{filter, {primitive}};
     rtcPointQuery(scene, &around, &aroundContext, noteNearby, &nearby);
 
     std::vector<std::pair<double, std::uint32_t>> measured;  // distance, primitive

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "EntityMarkers.h"
+#include "HiddenMaterials.h"
 #include "ViewRay.h"
 
+struct PrimitiveFilter;
 struct RTCDeviceTy;
 struct RTCSceneTy;
 
@@ -36,6 +38,7 @@ struct PickQuery {
     bool singleGroup;
     std::uint32_t selectedGroup;
     const std::vector<Qor::Marker>* markers;  // null while they are hidden
+    const Qor::HiddenMaterials* hidden = nullptr;  // their triangles let the ray through
 };
 
 // The ray-casting structure of one level's drawn triangles, built the first
@@ -60,10 +63,10 @@ public:
 private:
     enum class State { none, ready, refused };
     std::optional<Hit> castSurfaces(const Qor::BSP& level, const PickQuery& query);
-    // Embree's nearest hit up to the distance among the primitives from
-    // first to end: its distance and primitive, or no primitive.
+    // Embree's nearest hit up to the distance among the primitives the
+    // filter allows: its distance and primitive, or no primitive.
     std::pair<float, std::uint32_t> nearestAlong(const Ray& ray, float farthest,
-                                                 std::pair<std::uint32_t, std::uint32_t> primitives) const;
+                                                 const PrimitiveFilter& filter) const;
     std::array<std::array<float, 3>, 3> cornersOf(const Qor::BSP& level, std::uint32_t primitive) const;
 
     State state = State::none;

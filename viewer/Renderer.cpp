@@ -66,6 +66,22 @@ void Renderer::handleInput() {
     if (requests.screenshot) screenshotRequested = true;
     if (requests.reload) reloadRequested = true;
     if (requests.viewReset) applyResetState();
+    if (requests.hidePointed || requests.isolatePointed || requests.markPointed) actOnPointed(requests);
+}
+
+// x and Shift+x act on a surface's material, m on any point pointed at;
+// pointing at nothing changes nothing.
+void Renderer::actOnPointed(const InputRequests& requests) {
+    const std::array<int, 2> pixel = pointedPixel(view);
+    const Hit hit = pointAt(pixel[0], pixel[1]);
+    if (hit.kind == Hit::Kind::nothing) return;
+    if (requests.markPointed) view.mark = hit.point;
+    if (hit.kind != Hit::Kind::surface || hit.group >= level->textureGroups.size()) return;
+    const std::uint32_t texture = level->textureGroups[hit.group].texture;
+    if (requests.isolatePointed)
+        view.hidden.isolateOnly(texture);
+    else if (requests.hidePointed)
+        view.hidden.hide(texture);
 }
 
 // OpenGL takes the held keys' sizes at once, as the frame would.

@@ -10,6 +10,6 @@ Hit Renderer::pointAt(int x, int y) {
     // The far clip distance is a plane across the view: along a ray off the
     // centre it reaches further.
     const PickQuery query{ray, view.farPlane / dot(ray.direction, basis.forward), view.singleGroup,
-                          view.selectedGroup, view.showMarkers ? &markers : nullptr};
+                          view.selectedGroup, view.showMarkers ? &markers : nullptr, &view.hidden};
     return pickScene.cast(*level, query);
 }

@@ -20,7 +20,12 @@ bool leadingInt(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-void applyPair(const std::string& key, const std::string& value, ScreenSize& size, bool& fullscreen) {
+void applyPair(const std::string& key, const std::string& value, ScreenSize& size, bool& fullscreen,
+               std::vector<std::string>* hidePatterns) {
+    if (key == "hide") {
+        if (hidePatterns != nullptr) hidePatterns->push_back(value);
+        return;
+    }
     std::int32_t number = 0;
     if (!leadingInt(value, number)) return;
     if (key == "width") {
@@ -34,7 +39,8 @@ void applyPair(const std::string& key, const std::string& value, ScreenSize& siz
 
 // Cuts the line at every '=', drops the spaces, and applies each pair of
 // neighbouring tokens in which neither is empty.
-void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& size, bool& fullscreen) {
+void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& size, bool& fullscreen,
+               std::vector<std::string>* hidePatterns) {
     std::vector<std::string> tokens(1);
     for (const std::uint8_t* p = begin; p != end; ++p) {
         if (*p == '=')
@@ -43,12 +49,13 @@ void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& s
             tokens.back().push_back(static_cast<char>(*p));
     }
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k)
-        if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], size, fullscreen);
+        if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], size, fullscreen, hidePatterns);
 }
 
 }  // namespace
 
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen) {
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen,
+                  std::vector<std::string>* hidePatterns) {
     FileBuffer buffer(nullptr, 0);
     if (!loadWholeFile(fileName, buffer, "settings file", "settings file")) return;
 
@@ -60,7 +67,7 @@ void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscree
     while (p != end) {
         const std::uint8_t* lineStart = p;
         while (p != end && *p != carriageReturn && *p != lineFeed) ++p;
-        parseLine(lineStart, p, size, fullscreen);
+        parseLine(lineStart, p, size, fullscreen, hidePatterns);
         // CR LF, a lone LF and a lone CR each end one line.
         if (p != end && *p == carriageReturn) ++p;
         if (p != end && *p == lineFeed) ++p;
