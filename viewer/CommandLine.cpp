@@ -227,7 +227,7 @@ struct Options {
             "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
             "the window (or offscreen buffer), the screenshot or the export fails, 2 on a\n"
             "command-line error, a window size (--size or the settings file's) outside\n"
-            "1 to 16384, or a --pick pixel outside the window.\n");
+            "1 to 16384, or a --pick or --mark pixel outside the window.\n");
     }
 };
 
