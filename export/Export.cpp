@@ -87,7 +87,7 @@ bool writeExport(std::unique_ptr<Qor::BSP> level, const ExportRequest& request) 
     const Staging staging(request.path);
     if (!staging.ready()) return failed(request.path);
 
-    ExportGeometry geometry = exportGeometry(*level);
+    ExportGeometry geometry = exportGeometry(*level, request.hidden);
     // The vertices and triangles are read from the file's bytes, and from
     // here on only the counts and the decoded rest are.
     releaseFileBuffer(level->buffer);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "BSP.h"
+#include "HiddenMaterials.h"
 #include "ExportFormat.h"
 
 struct ExportRequest {
@@ -14,6 +15,7 @@ struct ExportRequest {
     ExportFormat format = ExportFormat::glb;
     double scale = 1.0;     // positive and finite
     std::string generator;  // the program and its version
+    Qor::HiddenMaterials hidden;  // left out, as the viewer leaves them out of the picture
 };
 
 // Writes the export of a level that loaded, taking it over: its file's bytes

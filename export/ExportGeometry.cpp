@@ -245,14 +245,14 @@ void append(ExportGeometry& into, ExportGeometry part) {
 
 }  // namespace
 
-ExportGeometry exportGeometry(const Qor::BSP& level) {
+ExportGeometry exportGeometry(const Qor::BSP& level, const Qor::HiddenMaterials& hidden) {
     // The textures drawn, in order, each with its groups and the corners
     // they claim as far as the level holds them: the corners exported when
     // no groups overlap and every corner is finite.
     std::vector<Texture> textures;
     std::map<std::uint32_t, std::size_t> position;
     const std::size_t levelCorners = level.triangles.size() * 3;
-    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+    Qor::forEachDrawnGroup(level, false, 0, hidden, [&](const Qor::TextureGroup& group) {
         const auto [at, added] = position.emplace(group.texture, 0);
         if (added) at->second = textures.size(), textures.push_back({group.texture, {}, 0});
         Texture& texture = textures[at->second];

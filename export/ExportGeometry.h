@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BSP.h"
+#include "HiddenMaterials.h"
 #include "MaterialColours.h"
 
 // One exported vertex, in the level's own units and axes (z up). Laid out as
@@ -81,7 +82,7 @@ struct ExportGeometry {
 // A triangle with a corner that is not a finite number is left out: no
 // exchange format may hold one, and none shows on screen. Corners share a
 // vertex exactly where position, normal and colour (alpha included) agree.
-ExportGeometry exportGeometry(const Qor::BSP& level);
+ExportGeometry exportGeometry(const Qor::BSP& level, const Qor::HiddenMaterials& hidden = {});
 
 // The shaded colour as the linear factors that glTF and OBJ tools take, so
 // that they show the bytes the viewer shows.

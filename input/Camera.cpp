@@ -68,7 +68,7 @@ void stepSpawn(View& view, Controls& controls, const Qor::BSP& level, bool backw
 }
 
 void fitLevel(View& view, const Qor::BSP& level) {
-    const std::optional<Qor::Box> box = Qor::levelBounds(level);
+    const std::optional<Qor::Box> box = Qor::shownBounds(level, view.hidden);
     if (!box) return;
     const double aspect = static_cast<double>(view.screenWidth) / static_cast<double>(view.screenHeight);
     const CameraView fitted = fitView(*box, aspect, view.nearPlane, view.farPlane);

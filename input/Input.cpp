@@ -174,6 +174,11 @@ void applyKey(KeyAction action, bool pressed, View& view, Controls& controls, co
     case KeyAction::viewPage: panelKey(view, 3); break;
     case KeyAction::entityPage: panelKey(view, 4); break;
     case KeyAction::quit: requests.quit = true; break;
+    case KeyAction::hideMaterial: requests.hidePointed = true; break;
+    case KeyAction::isolateMaterial: requests.isolatePointed = true; break;
+    case KeyAction::showAllMaterials: view.hidden.showAll(); break;
+    case KeyAction::dropMark: requests.markPointed = true; break;
+    case KeyAction::removeMark: view.mark.reset(); break;
     case KeyAction::find: openFind(view, controls); break;
     default:
         if (action >= KeyAction::saveView1 && action <= KeyAction::saveView9) requests.saveView = viewSlot(action);

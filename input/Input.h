@@ -35,6 +35,11 @@ struct InputRequests {
     // Ctrl+N and N: save the camera to slot N, or go back to it; 0 for none.
     int saveView = 0;
     int goToView = 0;
+    // x, Shift+x and m act on what lies under the pixel pointed at, which
+    // only the viewer can cast for.
+    bool hidePointed = false;
+    bool isolatePointed = false;
+    bool markPointed = false;
 };
 
 // One SDL event as the input pass reads it.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "BSP.h"
+#include "HiddenMaterials.h"
 
 namespace Qor {
 
@@ -16,5 +17,9 @@ struct Box {
 // The box around every vertex with finite coordinates, or nothing when the
 // level has none: a NaN or an infinity would make any box meaningless.
 std::optional<Box> levelBounds(const BSP& level);
+
+// The box around what is drawn: the level's bounds while nothing is hidden,
+// else the finite corners of the triangles of the materials shown.
+std::optional<Box> shownBounds(const BSP& level, const HiddenMaterials& hidden);
 
 }  // namespace Qor

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "BSP.h"
+#include "HiddenMaterials.h"
 
 namespace Qor {
 
@@ -30,6 +31,15 @@ void forEachDrawnGroup(const BSP& level, bool single, std::uint32_t selected, Vi
     }
     for (const TextureGroup& group : groups)
         if (wholeTriangles(group)) visit(group);
+}
+
+// The same, leaving out the groups of hidden materials.
+template <typename Visit>
+void forEachDrawnGroup(const BSP& level, bool single, std::uint32_t selected, const HiddenMaterials& hidden,
+                       Visit visit) {
+    forEachDrawnGroup(level, single, selected, [&](const TextureGroup& group) {
+        if (!hidden.hides(group.texture)) visit(group);
+    });
 }
 
 // Calls visit(position, at) for each of the group's triangles that lies

@@ -25,36 +25,51 @@ constexpr double tieTolerance = 1e-9;
 
 using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primitive
 
+}  // namespace
+
+// Which primitives a cast may meet: those of the selected group, or all,
+// less those of hidden materials' groups and, with one-sided drawing, those
+// the ray meets from behind.
+struct PrimitiveFilter {
+    Range primitives;
+    const std::vector<Range>* groups = nullptr;       // each group's primitives
+    const std::vector<char>* hiddenGroups = nullptr;  // per group; null while nothing is hidden
+    std::function<bool(std::uint32_t)> behind;        // set for one-sided drawing
+
+    bool allows(std::uint32_t primitive) const {
+        if (primitive < primitives.first || primitive >= primitives.second) return false;
+        if (behind && behind(primitive)) return false;
+        if (hiddenGroups == nullptr) return true;
+        const auto group = std::upper_bound(groups->begin(), groups->end(), primitive,
+                                            [](std::uint32_t p, const Range& range) { return p < range.second; });
+        return group == groups->end() || (*hiddenGroups)[static_cast<std::size_t>(group - groups->begin())] == 0;
+    }
+};
+
+namespace {
+
 // What the filter sees: Embree hands back the context it was given, and this
 // one begins with it.
 struct FilterContext {
     RTCIntersectContext embree;
-    Range primitives;
-    // Set for one-sided drawing: whether the ray meets a primitive from behind.
-    std::function<bool(std::uint32_t)> behind;
+    const PrimitiveFilter* filter;
 };
 
-// Keeps only the hits on the selected group's triangles and, with one-sided
-// drawing, on those met from the front.
+// Keeps only the hits the filter allows.
 void filterHits(const RTCFilterFunctionNArguments* arguments) {
     const auto* context = reinterpret_cast<const FilterContext*>(arguments->context);
-    for (unsigned int k = 0; k < arguments->N; ++k) {
-        const unsigned int primitive = RTCHitN_primID(arguments->hit, arguments->N, k);
-        if (primitive < context->primitives.first || primitive >= context->primitives.second ||
-            (context->behind && context->behind(primitive)))
-            arguments->valid[k] = 0;
-    }
+    for (unsigned int k = 0; k < arguments->N; ++k)
+        if (!context->filter->allows(RTCHitN_primID(arguments->hit, arguments->N, k))) arguments->valid[k] = 0;
 }
 
 struct Nearby {
-    Range primitives;
+    const PrimitiveFilter* filter;
     std::vector<std::uint32_t> found;
 };
 
 bool noteNearby(RTCPointQueryFunctionArguments* arguments) {
     auto* nearby = static_cast<Nearby*>(arguments->userPtr);
-    if (arguments->primID >= nearby->primitives.first && arguments->primID < nearby->primitives.second)
-        nearby->found.push_back(arguments->primID);
+    if (nearby->filter->allows(arguments->primID)) nearby->found.push_back(arguments->primID);
     return false;
 }
 
@@ -239,16 +254,13 @@ bool PickScene::seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint3
     return Qor::seenFromBehind(level.vertices[at[0]], level.vertices[at[1]], level.vertices[at[2]], ray.direction);
 }
 
-std::pair<float, std::uint32_t> PickScene::nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
-                                                       float farthest,
-                                                       std::pair<std::uint32_t, std::uint32_t> primitives) const {
-    const Ray& ray = query.ray;
+std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float nearest, float farthest,
+                                                       const PrimitiveFilter& filter) const {
     FilterContext context{};
     rtcInitIntersectContext(&context.embree);
-    context.primitives = primitives;
-    if (query.cull)
-        context.behind = [&](std::uint32_t primitive) { return seenFromBehind(level, ray, primitive); };
-    if (primitives.first != 0 || primitives.second != primitiveTriangle.size() || query.cull)
+    context.filter = &filter;
+    if (filter.primitives.first != 0 || filter.primitives.second != primitiveTriangle.size() ||
+        filter.hiddenGroups != nullptr || filter.behind)
         context.embree.filter = filterHits;
 
     RTCRayHit rayHit{};
@@ -283,6 +295,18 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
         if (query.selectedGroup >= groupPrimitives.size()) return std::nullopt;
         primitives = groupPrimitives[query.selectedGroup];
     }
+    // Hidden materials' triangles, and with one-sided drawing those met from
+    // behind, let the ray through.
+    std::vector<char> hiddenGroups;
+    PrimitiveFilter filter{primitives, &groupPrimitives, nullptr, {}};
+    if (query.hidden != nullptr && !query.hidden->showsAll()) {
+        hiddenGroups.resize(level.textureGroups.size());
+        for (std::size_t group = 0; group < hiddenGroups.size(); ++group)
+            hiddenGroups[group] = query.hidden->hides(level.textureGroups[group].texture) ? 1 : 0;
+        filter.hiddenGroups = &hiddenGroups;
+    }
+    if (query.cull)
+        filter.behind = [&](std::uint32_t primitive) { return seenFromBehind(level, query.ray, primitive); };
     const double nearLimit = std::max(query.nearDistance, 0.0);
     const double farLimit = query.farDistance;
     if (!(nearLimit <= farLimit)) return std::nullopt;
@@ -293,7 +317,7 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
     for (const double c : query.ray.origin) reach = std::max(reach, std::fabs(c));
 
     for (int cast = 0; cast < mostCasts; ++cast) {
-        const auto [distance, primitive] = nearestAlong(level, query, from, farthest, primitives);
+        const auto [distance, primitive] = nearestAlong(query.ray, from, farthest, filter);
         if (primitive == RTC_INVALID_GEOMETRY_ID) return std::nullopt;
 
         const Vector3 found = along(query.ray, distance);
@@ -304,13 +328,12 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
         around.radius = static_cast<float>(1e-5 * distance + 1e-6 * reach + 1e-5);
         RTCPointQueryContext aroundContext{};
         rtcInitPointQueryContext(&aroundContext);
-        Nearby nearby{primitives, {primitive}};
+        Nearby nearby{&filter, {primitive}};
         rtcPointQuery(scene, &around, &aroundContext, noteNearby, &nearby);
 
         std::vector<std::pair<double, std::uint32_t>> measured;  // distance, primitive
         double nearest = std::numeric_limits<double>::infinity();
         for (const std::uint32_t candidate : nearby.found) {
-            if (query.cull && seenFromBehind(level, query.ray, candidate)) continue;
             std::optional<double> exact = triangleDistance(query.ray, cornersOf(level, candidate));
             // Embree's own triangle, met just off its edge in double
             // precision, stays in at Embree's distance.

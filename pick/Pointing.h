@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "EntityMarkers.h"
+#include "HiddenMaterials.h"
 #include "ViewRay.h"
 
+struct PrimitiveFilter;
 struct RTCDeviceTy;
 struct RTCSceneTy;
 
@@ -40,6 +42,7 @@ struct PickQuery {
     std::uint32_t selectedGroup;
     const std::vector<Qor::Marker>* markers;  // null while they are hidden
     bool cull;  // one-sided drawing: the ray passes through triangles it meets from behind
+    const Qor::HiddenMaterials* hidden = nullptr;  // their triangles let the ray through
 };
 
 // The ray-casting structure of one level's drawn triangles, built the first
@@ -65,10 +68,9 @@ private:
     enum class State { none, ready, refused };
     std::optional<Hit> castSurfaces(const Qor::BSP& level, const PickQuery& query);
     // Embree's nearest hit between the two distances among the primitives
-    // from first to end: its distance and primitive, or no primitive.
-    std::pair<float, std::uint32_t> nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
-                                                 float farthest,
-                                                 std::pair<std::uint32_t, std::uint32_t> primitives) const;
+    // the filter allows: its distance and primitive, or no primitive.
+    std::pair<float, std::uint32_t> nearestAlong(const Ray& ray, float nearest, float farthest,
+                                                 const PrimitiveFilter& filter) const;
     bool seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint32_t primitive) const;
     std::array<std::array<float, 3>, 3> cornersOf(const Qor::BSP& level, std::uint32_t primitive) const;
 

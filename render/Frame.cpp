@@ -77,6 +77,7 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
     if (view.cull) glDisable(GL_CULL_FACE);
     drawMarkers(view, level, markers);
     if (view.find.open && view.find.material >= 0) drawFoundMaterial(view, level);
+    drawMeasure(view, shown.pointing);
 
     setupScreenSpace(view);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

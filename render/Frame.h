@@ -46,3 +46,6 @@ void drawPanel(const PanelState& shown, FrameResources& resources);
 void drawFindPrompt(const View& view, FrameResources& resources);
 void drawFoundMaterial(const View& view, const Qor::BSP& level);
 void drawCrosshair(const View& view);
+// The mark m dropped, as a small cross over everything, and while page 3
+// points at something the line from the mark to it.
+void drawMeasure(const View& view, const Hit& pointing);

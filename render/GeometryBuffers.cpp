@@ -255,7 +255,7 @@ std::size_t GeometryBuffers::bytes() const {
     return total;
 }
 
-void GeometryBuffers::chooseRuns(const View& view) {
+void GeometryBuffers::chooseRuns(const View& view, const Qor::BSP& level) {
     std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
     if (view.singleGroup)
         chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
@@ -284,27 +284,40 @@ void GeometryBuffers::chooseRuns(const View& view) {
     const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
     const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
     std::uint32_t runFrontEnd = 0;
-    for (std::uint32_t k = chosen.first; k < chosen.second; ++k) {
-        const Item& item = items[k];
-        if (item.finite && !volume.mayShow(item.low, item.high)) continue;
-        sent += item.cornerCount / 3;
-        const auto first = static_cast<GLint>(item.firstCorner);
-        const auto count = static_cast<GLsizei>(item.cornerCount);
-        if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == first) {
-            runCounts.back() += count;
-        } else {
-            runFirsts.push_back(first);
-            runCounts.push_back(count);
+    auto chooseItems = [&](std::uint32_t first, std::uint32_t end) {
+        for (std::uint32_t k = first; k < end; ++k) {
+            const Item& item = items[k];
+            if (item.finite && !volume.mayShow(item.low, item.high)) continue;
+            sent += item.cornerCount / 3;
+            const auto firstCorner = static_cast<GLint>(item.firstCorner);
+            const auto count = static_cast<GLsizei>(item.cornerCount);
+            if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == firstCorner) {
+                runCounts.back() += count;
+            } else {
+                runFirsts.push_back(firstCorner);
+                runCounts.push_back(count);
+            }
+            if (!view.cull || !frontIndicesMade) continue;
+            const auto frontCount = static_cast<GLsizei>(item.frontIndexCount);
+            if (!runFrontCounts.empty() && runFrontEnd == item.firstFrontIndex) {
+                runFrontCounts.back() += frontCount;
+            } else {
+                runFrontStarts.push_back(frontIndices.at(std::size_t{item.firstFrontIndex} * sizeof(GLuint)));
+                runFrontCounts.push_back(frontCount);
+            }
+            runFrontEnd = item.firstFrontIndex + item.frontIndexCount;
         }
-        if (!view.cull || !frontIndicesMade) continue;
-        const auto frontCount = static_cast<GLsizei>(item.frontIndexCount);
-        if (!runFrontCounts.empty() && runFrontEnd == item.firstFrontIndex) {
-            runFrontCounts.back() += frontCount;
-        } else {
-            runFrontStarts.push_back(frontIndices.at(std::size_t{item.firstFrontIndex} * sizeof(GLuint)));
-            runFrontCounts.push_back(frontCount);
+    };
+    if (view.hidden.showsAll()) {
+        chooseItems(chosen.first, chosen.second);
+    } else {
+        // The items lie in group order, so walking the groups shown keeps
+        // the runs in drawing order.
+        for (std::size_t group = 0; group < groupItems.size(); ++group) {
+            const auto& [first, end] = groupItems[group];
+            if (first == end || view.hidden.hides(level.textureGroups[group].texture)) continue;
+            chooseItems(std::max(first, chosen.first), std::min(end, chosen.second));
         }
-        runFrontEnd = item.firstFrontIndex + item.frontIndexCount;
     }
     for (std::size_t k = 0; k < runFirsts.size(); ++k) {
         runLineStarts.push_back(outlines.at(2 * static_cast<std::size_t>(runFirsts[k]) * sizeof(GLuint)));
@@ -362,7 +375,7 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
     if (view.cull && (view.showFilled || view.showWireframe || view.showCornerPoints) && !frontIndicesMade &&
         !makeFrontIndices(level))
         return false;
-    chooseRuns(view);
+    chooseRuns(view, level);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
     const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
     if (planes.second == 0 && !triangles) return true;

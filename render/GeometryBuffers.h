@@ -74,7 +74,7 @@ private:
     LookArrays& arraysOf(Look look) { return lookArrays[static_cast<std::size_t>(look) - 1]; }
     void drawFilled(Look look, bool cull);
     void refuse(std::uint64_t needed);
-    void chooseRuns(const View& view);
+    void chooseRuns(const View& view, const Qor::BSP& level);
     // The plane points the view shows: first and count.
     std::pair<GLint, GLsizei> planePoints(const View& view) const;
     void drawRuns(GLenum mode) const;

@@ -19,6 +19,7 @@ enum class KeyAction {
     find, saveView1, saveView2, saveView3, saveView4, saveView5, saveView6, saveView7, saveView8, saveView9,
     goToView1, goToView2, goToView3, goToView4, goToView5, goToView6, goToView7, goToView8, goToView9,
     levelPage, keysPage, viewPage, entityPage, quit,
+    hideMaterial, isolateMaterial, showAllMaterials, dropMark, removeMark,
 };
 
 // Which state of Shift a binding asks for.

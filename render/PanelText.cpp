@@ -12,6 +12,7 @@
 #include "KeyHelp.h"
 #include "MaterialColours.h"
 #include "TextFormat.h"
+#include "Measure.h"
 
 namespace {
 
@@ -67,6 +68,10 @@ std::vector<std::string> levelPage(const PanelState& s) {
                             : "none"},
         {"load time", plainNumber(s.levelLoadMilliseconds) + " ms"},
     };
+    if (!s.view.hidden.showsAll()) {
+        const Qor::HiddenCount hidden = Qor::countHidden(s.view.hidden, level);
+        rows.push_back({"hidden", count(hidden.materials) + " materials, " + count(hidden.triangles) + " triangles"});
+    }
     for (const std::string& message : level.messages) rows.push_back({"reader said", Qor::printableText(message)});
     for (const std::string& message : s.failedReload)
         rows.push_back({"reload failed", Qor::printableText(message)});
@@ -110,6 +115,8 @@ void addGroupRows(const PanelState& s, std::vector<Row>& rows) {
     std::string drawn;
     if (!Qor::wholeTriangles(group)) {
         drawn = "none: its counts are not whole triangles";
+    } else if (s.view.hidden.hides(group.texture)) {
+        drawn = "none: its material is hidden";
     } else if (!s.view.showFilled && !s.view.showWireframe && !s.view.showCornerPoints) {
         drawn = "none: the triangle passes are off";
     } else {
@@ -157,6 +164,17 @@ std::string pointingText(const PanelState& s) {
            " units";
 }
 
+// From the mark to the point pointed at, once m has marked one.
+void addMarkRow(const PanelState& s, std::vector<Row>& rows) {
+    if (!s.view.mark) return;
+    if (s.pointing.kind == Hit::Kind::nothing) {
+        rows.push_back({"from mark", "nothing pointed at"});
+        return;
+    }
+    const Qor::Measurement m = Qor::measureBetween(*s.view.mark, s.pointing.point);
+    rows.push_back({"from mark", Qor::fixedDecimals(m.distance, 1) + " units (" + point(m.delta[0], m.delta[1], m.delta[2]) + ")"});
+}
+
 std::vector<std::string> viewPage(const PanelState& s) {
     std::vector<Row> rows = {
         {"position", point(s.view.cameraPos[0], s.view.cameraPos[1], s.view.cameraPos[2])},
@@ -173,6 +191,7 @@ std::vector<std::string> viewPage(const PanelState& s) {
         {"frame time", plainNumber(s.millisecondsPerFrame) + " ms"},
         {"pointing at", pointingText(s)},
     };
+    addMarkRow(s, rows);
     addGroupRows(s, rows);
     addPlaneRows(s, rows);
     return aligned("View  (F2 hides it; i level, F1 keys)", rows);

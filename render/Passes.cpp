@@ -30,7 +30,7 @@ Qor::CornerOrders sentOrders(const View& view, const Qor::Vertex& a, const Qor::
 void drawOneSided(const View& view, const Qor::BSP& level, GLenum polygonMode) {
     glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
     glBegin(GL_TRIANGLES);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         const std::size_t entry = outlineEntry(group.texture);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const Qor::Vertex* const vertices[3] = {&a, &b, &c};
@@ -69,7 +69,7 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level) {
     const bool lit = litLook(view.look);
     beginSurfaces(view.look);
     glBegin(GL_TRIANGLES);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         const SurfacePaint paint(view.look, level, group, view.fillAlpha);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
@@ -95,7 +95,7 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level) {
 // drawn before.
 void drawWireframe(const View& view, const Qor::BSP& level) {
     if (view.cull) return drawOneSided(view, level, GL_LINE);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         const std::size_t entry = outlineEntry(group.texture);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             glBegin(GL_LINE_LOOP);
@@ -111,7 +111,7 @@ void drawWireframe(const View& view, const Qor::BSP& level) {
 void drawCornerPoints(const View& view, const Qor::BSP& level) {
     if (view.cull) return drawOneSided(view, level, GL_POINT);
     glBegin(GL_POINTS);
-    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
         colourOf(outlineEntry(group.texture), 1.0);
         forEachTriangle(level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             vertexAt(a);

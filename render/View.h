@@ -8,9 +8,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "DrawPath.h"
+#include "HiddenMaterials.h"
 #include "Look.h"
 
 // How the classic look's passes combine: opaque with a depth test, blended
@@ -75,6 +77,10 @@ struct View {
     // level's entities, or -1 before j or k.
     bool showMarkers = false;
     std::int64_t selectedEntity = -1;
+    // Materials left out of every pass, pointing and framing (x, Shift+x, u).
+    Qor::HiddenMaterials hidden;
+    // The point m marked, that page 3 measures from.
+    std::optional<std::array<double, 3>> mark;
     // The pointer's pixel at the last input pass while mouse look was off.
     std::array<int, 2> pointer{0, 0};
     FindPrompt find;

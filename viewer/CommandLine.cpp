@@ -33,6 +33,10 @@ std::string checkPixel(std::string& text) {
     return parsePixel(text) ? "" : "expected X,Y, two whole numbers from 0, not '" + text + "'";
 }
 
+std::string checkHidePattern(std::string& text) {
+    return text.empty() ? "expected a pattern of material names, such as 'textures/skies/*'" : "";
+}
+
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
 
 std::string checkFindText(std::string& text) { return text.empty() ? "expected some text to find" : ""; }
@@ -116,6 +120,7 @@ struct Options {
     std::string camera;
     std::string drawPath = "buffered";
     std::string pick;
+    std::string mark;
     std::string look = "classic";
     std::string size;
     std::string exportScale;
@@ -175,6 +180,17 @@ struct Options {
                        "(from the window's top-left corner) in the last frame")
             ->type_name("X,Y")
             ->check(CLI::Validator(checkPixel, ""));
+        app.add_option("--mark", mark,
+                       "with --pick: also print the distance to it from what\n"
+                       "lies under pixel X,Y in the last frame (the m key)")
+            ->type_name("X,Y")
+            ->check(CLI::Validator(checkPixel, ""));
+        app.add_option("--hide", line.hidePatterns,
+                       "hide the materials whose names match PATTERN ('*' any\n"
+                       "run, '?' any one character, case ignored); repeatable")
+            ->type_name("PATTERN")
+            ->allow_extra_args(false)
+            ->check(CLI::Validator(checkHidePattern, ""));
         app.add_flag("--no-watch", noWatch,
                      "do not read the level again when its file changes\n"
                      "(F5 still does)")
@@ -218,12 +234,13 @@ struct Options {
         app.set_help_flag("--help", "print this help and exit");
         // A later value of an option replaces an earlier one, as in most programs.
         for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+        app.get_option("--hide")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
             "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"
             "the window (or offscreen buffer), the screenshot or the export fails, 2 on a\n"
             "command-line error, a window size (--size or the settings file's) outside\n"
-            "1 to 16384, or a --pick pixel outside the window.\n");
+            "1 to 16384, or a --pick or --mark pixel outside the window.\n");
     }
 };
 
@@ -267,6 +284,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     if (line.pick && options.info) return usageError("option '--pick' needs a window, not '--info'");
     if (!line.find.empty() && options.info) return usageError("option '--find' needs a window, not '--info'");
+    if (!options.mark.empty()) line.mark = parsePixel(options.mark);
+    if (line.mark && !line.pick) return usageError("option '--mark' needs '--pick'");
+    if (!line.hidePatterns.empty() && options.info)
+        return usageError("option '--hide' needs a window or '--export', not '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     line.look = parseLook(options.look).value_or(Look::classic);
     if (!options.size.empty()) parseSize(options.size, line.size.emplace());

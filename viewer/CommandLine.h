@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
@@ -48,6 +49,10 @@ struct CommandLine {
     // when the viewer ends; whether it lies inside the window is known only
     // once the window's size is.
     std::optional<std::array<int, 2>> pick;
+    // With pick: the pixel whose point the pick is measured from.
+    std::optional<std::array<int, 2>> mark;
+    // Globs on material names, hidden from the start (--hide, repeatable).
+    std::vector<std::string> hidePatterns;
     // Frames drawn into a buffer in memory instead of a window: no display.
     bool offscreen = false;
     // The window's (or buffer's) size; it wins over the settings file's.

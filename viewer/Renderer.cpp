@@ -69,6 +69,7 @@ void Renderer::handleInput() {
     if (requests.viewReset) applyResetState();
     if (requests.saveView != 0) saveView(requests.saveView);
     if (requests.goToView != 0) goToSavedView(requests.goToView);
+    if (requests.hidePointed || requests.isolatePointed || requests.markPointed) actOnPointed(requests);
 }
 
 void Renderer::saveView(int slot) {
@@ -84,6 +85,21 @@ bool Renderer::goToSavedView(int slot) {
     view.cameraPitch = saved->pitch;
     view.look = saved->look;
     return true;
+}
+
+// x and Shift+x act on a surface's material, m on any point pointed at;
+// pointing at nothing changes nothing.
+void Renderer::actOnPointed(const InputRequests& requests) {
+    const std::array<int, 2> pixel = pointedPixel(view);
+    const Hit hit = pointAt(pixel[0], pixel[1]);
+    if (hit.kind == Hit::Kind::nothing) return;
+    if (requests.markPointed) view.mark = hit.point;
+    if (hit.kind != Hit::Kind::surface || hit.group >= level->textureGroups.size()) return;
+    const std::uint32_t texture = level->textureGroups[hit.group].texture;
+    if (requests.isolatePointed)
+        view.hidden.isolateOnly(texture);
+    else if (requests.hidePointed)
+        view.hidden.hide(texture);
 }
 
 // OpenGL takes the held keys' sizes at once, as the frame would.

@@ -19,6 +19,7 @@ class BSP;
 class LevelFile;
 class SavedViews;
 struct CameraRequest;
+struct InputRequests;
 
 // The viewer: it opens the window, owns the view, the input state and the GL
 // resources, and runs the loop of input, camera motion and frames. It shows
@@ -99,6 +100,7 @@ public:
 
 private:
     void applyResetState();
+    void actOnPointed(const InputRequests& requests);
     void captureFrame();
     // The screenshot key's picture, saved beside the others in the current directory.
     void saveScreenshot();

@@ -11,6 +11,7 @@ Hit Renderer::pointAt(int x, int y) {
     // centre they lie further.
     const double ahead = dot(ray.direction, basis.forward);
     const PickQuery query{ray, view.nearPlane / ahead, view.farPlane / ahead, view.singleGroup,
-                          view.selectedGroup, view.showMarkers ? &markers : nullptr, view.cull};
+                          view.selectedGroup, view.showMarkers ? &markers : nullptr, view.cull,
+                          &view.hidden};
     return pickScene.cast(*level, query);
 }

@@ -24,9 +24,14 @@ struct Read {
     ScreenSize& size;
     bool& fullscreen;
     bool& cull;
+    std::vector<std::string>* hidePatterns;
 };
 
 void applyPair(const std::string& key, const std::string& value, Read& read) {
+    if (key == "hide") {
+        if (read.hidePatterns != nullptr) read.hidePatterns->push_back(value);
+        return;
+    }
     std::int32_t number = 0;
     if (!leadingInt(value, number)) return;
     if (key == "width") {
@@ -57,14 +62,15 @@ void parseLine(const std::uint8_t* begin, const std::uint8_t* end, Read& read) {
 
 }  // namespace
 
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull) {
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
+                  std::vector<std::string>* hidePatterns) {
     FileBuffer buffer(nullptr, 0);
     if (!loadWholeFile(fileName, buffer, "settings file", "settings file")) return;
 
     size = ScreenSize{1024, 768};
     fullscreen = false;
     cull = false;
-    Read read{size, fullscreen, cull};
+    Read read{size, fullscreen, cull, hidePatterns};
 
     const std::uint8_t* p = buffer.data;
     const std::uint8_t* const end = buffer.data + buffer.size;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ScreenSize.h"
 
@@ -9,8 +10,10 @@
 // "cull") into the window size, the full-screen flag and one-sided drawing.
 // After a successful read the outputs start from 1024 × 768, windowed, both
 // sides drawn, and the file's keys change them; when the file cannot be
-// opened or read they keep the caller's values.
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull);
+// opened or read they keep the caller's values. Each "hide" key's value, a
+// glob on material names, is added to hidePatterns when it is given.
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
+                  std::vector<std::string>* hidePatterns = nullptr);
 
 // The longest window side the viewer opens. OpenGL draws no wider or taller
 // than GL_MAX_VIEWPORT_DIMS, which is 16384 in Mesa and most drivers, so a

@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "BSP.h"
 #include "CommandLine.h"
@@ -10,6 +13,7 @@
 #include "Export.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
+#include "Measure.h"
 #include "Png.h"
 #include "Pointing.h"
 #include "Renderer.h"
@@ -30,11 +34,40 @@ int showInfo(const CommandLine& line) {
     return level.loaded() ? 0 : 1;
 }
 
+// The materials the patterns name, with a warning for a pattern that names none.
+Qor::HiddenMaterials hiddenByPatterns(const std::vector<std::string>& patterns, const Qor::BSP& level) {
+    Qor::HiddenMaterials hidden;
+    for (const std::string& pattern : patterns)
+        if (Qor::hideMatching(hidden, level, pattern) == 0)
+            std::cerr << "WARNING: No material of the level matches the hide pattern '" << pattern << "'.\n";
+    return hidden;
+}
+
+std::string outsideWindow(const char* option, const std::array<int, 2>& pixel, const ScreenSize& screen) {
+    return std::string("orvandel: ") + option + ": pixel '" + std::to_string(pixel[0]) + ',' +
+           std::to_string(pixel[1]) + "' lies outside the window of '" + std::to_string(screen.first) + "' by '" +
+           std::to_string(screen.second) + "' pixels\n";
+}
+
+// The line --mark adds after the pick line: the distance from the mark's
+// point to the pick's, and its parts along x, y and z, or that either pixel
+// shows nothing.
+std::string markLine(const std::array<int, 2>& pixel, const Hit& mark, const Hit& picked) {
+    std::string line = "from mark: " + std::to_string(pixel[0]) + ' ' + std::to_string(pixel[1]) + ' ';
+    if (mark.kind == Hit::Kind::nothing || picked.kind == Hit::Kind::nothing) return line + "nothing";
+    const Qor::Measurement m = Qor::measureBetween(mark.point, picked.point);
+    char numbers[160];
+    std::snprintf(numbers, sizeof numbers, "distance %.2f delta %.2f %.2f %.2f", m.distance, m.delta[0], m.delta[1],
+                  m.delta[2]);
+    return line + numbers;
+}
+
 int exportLevel(const CommandLine& line) {
     auto level = std::make_unique<Qor::BSP>("", line.levelPath.c_str());
     if (!level->loaded()) return 1;
     const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
-                                std::string("orvandel ") + programVersion};
+                                std::string("orvandel ") + programVersion,
+                                hiddenByPatterns(line.hidePatterns, *level)};
     return writeExport(std::move(level), request) ? 0 : 1;
 }
 
@@ -51,17 +84,20 @@ int view(const CommandLine& line) {
     ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
     bool cull = false;
-    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, cull);
+    std::vector<std::string> hidePatterns;
+    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, cull, &hidePatterns);
+    hidePatterns.insert(hidePatterns.end(), line.hidePatterns.begin(), line.hidePatterns.end());
     if (line.size) screen = *line.size;
     if (!windowSizeAllowed(screen)) {
         std::cerr << windowSizeRefusal(line.size ? "Option '--size'" : "Settings file '" + line.settingsPath + "'",
                                        screen);
         return 2;
     }
-    if (line.pick && ((*line.pick)[0] >= screen.first || (*line.pick)[1] >= screen.second)) {
-        std::cerr << "orvandel: --pick: pixel '" << (*line.pick)[0] << ',' << (*line.pick)[1]
-                  << "' lies outside the window of '" << screen.first << "' by '" << screen.second << "' pixels\n";
-        return 2;
+    for (const auto& [option, pixel] : {std::pair{"--pick", line.pick}, std::pair{"--mark", line.mark}}) {
+        if (pixel && ((*pixel)[0] >= screen.first || (*pixel)[1] >= screen.second)) {
+            std::cerr << outsideWindow(option, *pixel, screen);
+            return 2;
+        }
     }
     Renderer renderer(screen, fullscreen, line.offscreen ? SurfaceKind::offscreen : SurfaceKind::window);
     renderer.view.drawPath = line.drawPath;
@@ -82,12 +118,15 @@ int view(const CommandLine& line) {
         renderer.setLevel(file.level());
         renderer.levelFile = &file;
         renderer.watchLevel = line.watch;
+        renderer.view.hidden = hiddenByPatterns(hidePatterns, *renderer.level);
         renderer.placeCamera(line.camera);
         if (!line.find.empty()) findFirst(renderer, line.find);
         renderer.run();
         if (line.pick) {
             const auto [x, y] = *line.pick;
-            picked = pickLine(x, y, renderer.pointAt(x, y), *renderer.level);
+            const Hit hit = renderer.pointAt(x, y);
+            picked = pickLine(x, y, hit, *renderer.level);
+            if (line.mark) picked += '\n' + markLine(*line.mark, renderer.pointAt((*line.mark)[0], (*line.mark)[1]), hit);
         }
     }
 

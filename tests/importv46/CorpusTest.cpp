@@ -78,6 +78,25 @@ TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
     }
 }
 
+// Hiding the sky and framing what is left, pointing through where it was and
+// measuring between two pixels, on every real level.
+TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
+    const std::vector<corpus::Level> levels = levelsOrSkip();
+    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
+    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
+        const corpus::Level& level = levels[i];
+        SCOPED_TRACE(level.file);
+        const testsupport::ProcessResult run = testsupport::runProcess(
+            {testsupport::viewerBinary(), "--offscreen", "--frames", "1", "--size", "96", "--camera", "fit",
+             "--hide", "*/skies/*", "--hide", "*sky*", "--pick", "48,48", "--mark", "40,56",
+             level.path});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.out.rfind("pick: 48 48 ", 0), 0u) << run.out;
+        EXPECT_EQ(run.out.find("sky"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("\nfrom mark: 40 56 "), std::string::npos) << run.out;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Levels, CorpusShard, testing::Range<std::size_t>(0, shardCount));
 
 }  // namespace

@@ -148,6 +148,38 @@ TEST(KeyHelp, IsTheKeyTableOfReadme) {
     EXPECT_EQ(rows, expected);
 }
 
+// Page 1 counts what is hidden, only while something is; page 3 says why the
+// selected group draws nothing and measures from the mark to the point
+// pointed at, with one decimal.
+TEST_F(PanelPages, HiddenMaterialsAndTheMarkShowOnTheLevelAndViewPagesOnlyWhileThereAreAny) {
+    const std::vector<std::string> plain = panelPage(1, state);
+    EXPECT_THAT(plain, Not(Contains(testing::StartsWith("hidden"))));
+    state.view.hidden.hide(1);
+    std::vector<std::string> withHidden = plain;
+    withHidden.insert(withHidden.begin() + 14, "hidden          1 materials, 1 triangles");
+    EXPECT_EQ(panelPage(1, state), withHidden);
+    EXPECT_THAT(panelPage(3, state), Contains("  triangles drawn  none: its material is hidden"));
+    state.view.hidden.isolateOnly(1);
+    EXPECT_THAT(panelPage(1, state), Contains("hidden          2 materials, 0 triangles"));
+    EXPECT_THAT(panelPage(3, state), Contains("  triangles drawn  1 of 2; the rest lie outside the level"));
+
+    EXPECT_THAT(panelPage(3, state), Not(Contains(testing::StartsWith("from mark"))));
+    state.view.mark = std::array<double, 3>{10, -20, 30};
+    state.pointing.kind = Hit::Kind::surface;
+    state.pointing.point = {-2, -17, 34};
+    const std::vector<std::string> page = panelPage(3, state);
+    const auto pointingRow = std::find_if(page.begin(), page.end(), [](const std::string& line) {
+        return line.rfind("pointing at", 0) == 0;
+    });
+    ASSERT_NE(pointingRow, page.end());
+    EXPECT_EQ(*(pointingRow + 1), "from mark          13.0 units (-12.0 3.0 4.0)");
+    state.view.mark = std::array<double, 3>{0.04, 0, 0};
+    state.pointing.point = {0, 0, 0.05};
+    EXPECT_THAT(panelPage(3, state), Contains("from mark          0.1 units (0.0 0.0 0.1)"));
+    state.pointing.kind = Hit::Kind::nothing;
+    EXPECT_THAT(panelPage(3, state), Contains("from mark          nothing pointed at"));
+}
+
 // With the usual font's 8 by 17 pixels a character, every page fits whole.
 TEST_F(PanelPages, EveryPageFitsAt800By600) {
     for (const std::int32_t page : {1, 2, 3}) {

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -16,6 +17,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
@@ -168,6 +171,47 @@ Picture pictureWhen(const std::string& window, std::size_t bytes, const std::fun
         if (picture.size() == bytes && check(picture)) return picture;
     }
     return {};
+}
+
+namespace {
+
+void addBox(Qor::LevelContents& level, std::uint32_t texture, const std::array<float, 3>& centre, float half) {
+    const auto first = static_cast<std::uint32_t>(level.vertices.size());
+    for (std::uint32_t corner = 0; corner < 8; ++corner) {
+        Qor::Vertex& v = level.vertices.emplace_back();
+        v.x = centre[0] + ((corner & 1) != 0 ? half : -half);
+        v.y = centre[1] + ((corner & 2) != 0 ? half : -half);
+        v.z = centre[2] + ((corner & 4) != 0 ? half : -half);
+        v.alpha = 255;
+    }
+    const auto firstIndex = static_cast<std::uint32_t>(3 * level.triangles.size());
+    // Two triangles per face, corners numbered by their x, y and z bits.
+    for (const auto& [a, b, c, d] : std::vector<std::array<std::uint32_t, 4>>{
+             {0, 1, 3, 2}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 3, 7, 5}}) {
+        level.triangles.push_back(Qor::Triangle{{a, b, c}});
+        level.triangles.push_back(Qor::Triangle{{a, c, d}});
+    }
+    level.textureGroups.push_back({texture, first, 8, firstIndex, 36});
+}
+
+}  // namespace
+
+Qor::LevelContents shellLevel() {
+    Qor::LevelContents level;
+    addBox(level, 0, {0, 300, 0}, 20);
+    addBox(level, 1, {0, 0, 0}, 1000);
+    const auto first = static_cast<std::uint32_t>(level.vertices.size());
+    for (const auto& [x, z] : {std::pair(200.0f, -20.0f), std::pair(240.0f, -20.0f), std::pair(220.0f, 20.0f)}) {
+        Qor::Vertex& v = level.vertices.emplace_back();
+        v.x = x;
+        v.y = 600;
+        v.z = z;
+        v.alpha = 255;
+    }
+    level.textureGroups.push_back({7, first, 3, static_cast<std::uint32_t>(3 * level.triangles.size()), 3});
+    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+    level.materials = {{"textures/props/crate"}, {"textures/shell/wall"}};
+    return level;
 }
 
 std::string generatedLevel(const std::vector<std::string>& scene) {

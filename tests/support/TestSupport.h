@@ -82,6 +82,14 @@ std::string windowOf(int pid);
 Picture pictureWhen(const std::string& window, std::size_t bytes, const std::function<bool(const Picture&)>& check,
                     const std::string& action = "", double seconds = 10.0);
 
+// A closed shell around a small object, for hiding and framing: group 0 is
+// a cube 40 units a side centred on (0, 300, 0) in material 0
+// "textures/props/crate"; group 1 a box reaching 1000 from the origin along
+// each axis, seen from inside, in material 1 "textures/shell/wall"; group 2
+// one triangle facing -y at y 600, x 200 to 240, z -20 to 20, in texture 7,
+// which names no material.
+Qor::LevelContents shellLevel();
+
 // Runs the generator with these arguments (the scene first) and returns the
 // path of the level it wrote.
 std::string generatedLevel(const std::vector<std::string>& scene);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <array>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -106,6 +107,37 @@ TEST(ExportCommand, RefusesMisuseAsAUsageError) {
     EXPECT_EQ(run.exitStatus, 2);
     EXPECT_EQ(run.err, "orvandel: options '--export' and '--info' cannot be used together\n");
     EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace
+
+namespace {
+
+// --hide gathers every pattern, each taking one argument, so the level that
+// follows is still the level; --mark goes with --pick.
+TEST(CommandLine, HideRepeatsAndMarkComesWithPick) {
+    const CommandLine line =
+        parse({"--hide", "textures/skies/*", "--pick", "3,4", "--hide=*Caulk?", "level", "--mark", "5,6"});
+    ASSERT_EQ(line.action, CommandLine::Action::view) << line.error;
+    EXPECT_EQ(line.levelPath, "level");
+    EXPECT_EQ(line.hidePatterns, (std::vector<std::string>{"textures/skies/*", "*Caulk?"}));
+    EXPECT_EQ(line.mark, (std::array<int, 2>{5, 6}));
+    const CommandLine exporting = parse({"--export", "out.obj", "--hide", "*sky*", "level"});
+    EXPECT_EQ(exporting.action, CommandLine::Action::exportLevel) << exporting.error;
+    EXPECT_EQ(exporting.hidePatterns, std::vector<std::string>{"*sky*"});
+
+    const std::pair<std::vector<const char*>, std::string> misuse[] = {
+        {{"--mark", "1,2", "level"}, "option '--mark' needs '--pick'"},
+        {{"--pick", "1,1", "--mark", "1", "level"}, "--mark: expected X,Y, two whole numbers from 0, not '1'"},
+        {{"--hide", "", "level"}, "--hide: expected a pattern of material names, such as 'textures/skies/*'"},
+        {{"--hide"}, "--hide: 1 required PATTERN missing"},
+        {{"--info", "--hide", "a*", "level"}, "option '--hide' needs a window or '--export', not '--info'"},
+    };
+    for (const auto& [args, error] : misuse) {
+        const CommandLine refused = parse(args);
+        EXPECT_EQ(refused.action, CommandLine::Action::usageError);
+        EXPECT_EQ(refused.error, "orvandel: " + error);
+    }
 }
 
 }  // namespace

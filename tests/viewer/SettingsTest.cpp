@@ -50,6 +50,22 @@ TEST(SettingsFile, StartsFrom1024By768WindowedAndAppliesEachKeyValuePair) {
     }
 }
 
+// Every hide line adds its pattern, spaces dropped as for every key; its
+// value is text, so it is taken whole, and it changes nothing else.
+TEST(SettingsFile, EachHideLineAddsAPatternOfMaterialNames) {
+    const std::string path =
+        writeTemp("hide.settings", "width=640\r\nhide = textures/skies/*\nHIDE=x\nhide=\nhide=*Caulk?\rheight=480\n");
+    ScreenSize size{1, 1};
+    bool fullscreen = true;
+    bool cull = true;
+    std::vector<std::string> patterns{"from --settings before"};
+    readSettings(path, size, fullscreen, cull, &patterns);
+    EXPECT_EQ(patterns, (std::vector<std::string>{"from --settings before", "textures/skies/*", "*Caulk?"}));
+    EXPECT_EQ(std::tie(size, fullscreen, cull), std::make_tuple(ScreenSize{640, 480}, false, false));
+    // Without a place for them the patterns are read past.
+    EXPECT_EQ(readFile(path), Outcome(ScreenSize{640, 480}, false, false, ""));
+}
+
 TEST(SettingsFile, LeavesTheCallersValuesWhenTheFileCannotBeOpenedOrRead) {
     const std::string missing = tempPath("absent.txt");
     EXPECT_EQ(readFile(missing),

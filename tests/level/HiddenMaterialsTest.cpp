@@ -1,0 +1,138 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "BSP.h"
+#include "Bounds.h"
+#include "HiddenMaterials.h"
+#include "Measure.h"
+#include "TestSupport.h"
+
+// Hiding materials by name and by number, what a hidden set leaves to frame,
+// and the measure from a mark: rules without a window.
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::Pointwise;
+using ::testing::DoubleNear;
+using ::testing::FloatEq;
+
+TEST(GlobMatches, StarAndQuestionMarkMatchAnyRunAndAnyOneCharacterWithoutRegardToCase) {
+    for (const auto& [pattern, name, matches] : std::vector<std::tuple<std::string, std::string, bool>>{
+             {"textures/skies/*", "textures/skies/blue", true},
+             {"TEXTURES/SKIES/*", "textures/Skies/Blue", true},
+             {"textures/skies/*", "textures/skies/", true},
+             {"textures/skies/*", "textures/sky/blue", false},
+             {"*", "", true},
+             {"", "", true},
+             {"", "a", false},
+             {"a", "", false},
+             {"?", "", false},
+             {"?", "x", true},
+             {"??", "x", false},
+             {"*sky*", "textures/night_SKY_2", true},
+             {"*/wall", "textures/shell/wall", true},
+             {"*/wall", "textures/shell/wall2", false},
+             // The first '*' must give back what the second part needs.
+             {"*a*b", "aaabab", true},
+             {"*a*b", "aaaba", false},
+             {"a*b*c", "abcbc", true},
+             {"a?c", "abc", true},
+             {"a?c", "ac", false},
+             // Only letters of ASCII fold; other bytes compare as they are.
+             {"caf\xc3\xa9", "CAF\xc3\xa9", true},
+             {"[ab]", "a", false},
+             {"[ab]", "[AB]", true},
+         }) {
+        EXPECT_EQ(Qor::globMatches(pattern, name), matches) << "'" << pattern << "' on '" << name << "'";
+    }
+    // Many stars on a long name that fails at its end: no blow-up in time.
+    EXPECT_FALSE(Qor::globMatches("*a*a*a*a*a*a*a*a*a*a*b", std::string(5000, 'a')));
+}
+
+TEST(HiddenMaterials, HideAddsIsolateKeepsOneHideWhileIsolatingTakesItOffAndShowAllClears) {
+    Qor::HiddenMaterials hidden;
+    EXPECT_TRUE(hidden.showsAll());
+    EXPECT_FALSE(hidden.hides(0));
+    hidden.hide(5);
+    hidden.hide(2);
+    hidden.hide(5);
+    EXPECT_THAT(hidden.textures, ElementsAre(2u, 5u));
+    EXPECT_TRUE(hidden.hides(2) && hidden.hides(5) && !hidden.hides(3));
+    EXPECT_FALSE(hidden.showsAll());
+
+    hidden.isolateOnly(3);
+    EXPECT_TRUE(!hidden.hides(3) && hidden.hides(2) && hidden.hides(5) && hidden.hides(4000000000u));
+    hidden.hide(2);  // already hidden: nothing changes
+    EXPECT_FALSE(hidden.hides(3));
+    hidden.hide(3);  // the only one shown: now nothing is
+    EXPECT_TRUE(hidden.hides(3) && hidden.isolate && !hidden.showsAll());
+
+    hidden.showAll();
+    EXPECT_TRUE(hidden.showsAll());
+    EXPECT_FALSE(hidden.hides(3));
+}
+
+class ShellLevel : public ::testing::Test {
+protected:
+    Qor::BSP level{"", testsupport::writeLevel("shell.d3dbsp", testsupport::shellLevel()).c_str()};
+};
+
+TEST_F(ShellLevel, PatternsHideTheLevelsMaterialsByNameAndTheCountTakesInTexturesWithoutOne) {
+    Qor::HiddenMaterials hidden;
+    EXPECT_EQ(Qor::hideMatching(hidden, level, "Textures/Shell/*"), 1u);
+    EXPECT_EQ(Qor::hideMatching(hidden, level, "textures/none/*"), 0u);
+    EXPECT_THAT(hidden.textures, ElementsAre(1u));
+    Qor::HiddenCount count = Qor::countHidden(hidden, level);
+    EXPECT_EQ(count.materials, 1u);
+    EXPECT_EQ(count.triangles, 12u);
+
+    // The crate isolated: the shell and texture 7, which has no material, are hidden.
+    hidden.isolateOnly(0);
+    count = Qor::countHidden(hidden, level);
+    EXPECT_EQ(count.materials, 2u);
+    EXPECT_EQ(count.triangles, 13u);
+
+    hidden.showAll();
+    count = Qor::countHidden(hidden, level);
+    EXPECT_EQ(count.materials, 0u);
+    EXPECT_EQ(count.triangles, 0u);
+}
+
+TEST_F(ShellLevel, ShownBoundsAreWhatIsDrawnTheLevelsWhileNothingIsHiddenAndNoneWhenAllIs) {
+    Qor::HiddenMaterials hidden;
+    const auto whole = Qor::shownBounds(level, hidden);
+    ASSERT_TRUE(whole);
+    EXPECT_THAT(whole->low, Pointwise(FloatEq(), std::vector<float>{-1000, -1000, -1000}));
+    EXPECT_THAT(whole->high, Pointwise(FloatEq(), std::vector<float>{1000, 1000, 1000}));
+
+    hidden.hide(1);
+    const auto inside = Qor::shownBounds(level, hidden);
+    ASSERT_TRUE(inside);
+    EXPECT_THAT(inside->low, Pointwise(FloatEq(), std::vector<float>{-20, 280, -20}));
+    EXPECT_THAT(inside->high, Pointwise(FloatEq(), std::vector<float>{240, 600, 20}));
+
+    hidden.isolateOnly(0);
+    const auto crate = Qor::shownBounds(level, hidden);
+    ASSERT_TRUE(crate);
+    EXPECT_THAT(crate->high, Pointwise(FloatEq(), std::vector<float>{20, 320, 20}));
+
+    hidden.hide(0);
+    EXPECT_FALSE(Qor::shownBounds(level, hidden));
+}
+
+TEST(MeasureBetween, GivesTheStraightDistanceAndTheStepAlongEachAxisFromTheMark) {
+    const Qor::Measurement m = Qor::measureBetween({1, 2, 3}, {4, 6, 3});
+    EXPECT_DOUBLE_EQ(m.distance, 5.0);
+    EXPECT_THAT(m.delta, Pointwise(DoubleNear(0.0), std::vector<double>{3, 4, 0}));
+    const Qor::Measurement back = Qor::measureBetween({10, -20, 30}, {-2, -17, 34});
+    EXPECT_DOUBLE_EQ(back.distance, 13.0);
+    EXPECT_THAT(back.delta, Pointwise(DoubleNear(0.0), std::vector<double>{-12, 3, 4}));
+    EXPECT_EQ(Qor::measureBetween({7, 7, 7}, {7, 7, 7}).distance, 0.0);
+}
+
+}  // namespace
