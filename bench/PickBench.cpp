@@ -75,8 +75,9 @@ void picks(const char* path) {
             const int y = row * height / 100 + height / 200;
             const auto start = Clock::now();
             const Ray ray = pixelRay(basis, x, y);
+            const double ahead = dot(ray.direction, basis.forward);
             const Hit hit =
-                scene.cast(level, {ray, view.farPlane / dot(ray.direction, basis.forward), false, 0, nullptr, false});
+                scene.cast(level, {ray, view.nearPlane / ahead, view.farPlane / ahead, false, 0, nullptr, false});
             times.push_back(millisecondsSince(start) * 1000.0);
             if (hit.kind != Hit::Kind::nothing) hitTimes.push_back(times.back());
         }
@@ -113,8 +114,8 @@ void pageThreeFrames(const char* path, int frames) {
         renderer.pointing = renderer.pointAt(pixel[0], pixel[1]);
         const double castTime = millisecondsSince(start);
         start = Clock::now();
-        renderer.drawPointedTriangle();
-        renderer.drawCrosshair();
+        drawPointedTriangle(renderer.view, renderer.pointing);
+        drawCrosshair(renderer.view);
         glFinish();
         double marksTime = millisecondsSince(start);
         // Less what waiting for OpenGL costs with nothing to wait for.
