@@ -7,6 +7,7 @@
 
 #include "BSP.h"
 #include "GeometryWalk.h"
+#include "MaterialTextures.h"
 #include "Palette.h"
 #include "SurfaceLooks.h"
 #include "ViewVolume.h"
@@ -102,7 +103,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) 
         const bool newGroup = items.empty() || itemGroup != group;
         if (newGroup || items.back().cornerCount == 3 * cullTriangles) {
             constexpr float infinity = std::numeric_limits<float>::infinity();
-            items.push_back(Item{corner, 0, true, {infinity, infinity, infinity}, {-infinity, -infinity, -infinity}});
+            items.push_back(Item{corner, 0, true, static_cast<std::uint32_t>(group), record.texture, {infinity, infinity, infinity},
+                                 {-infinity, -infinity, -infinity}});
             if (newGroup) groupItems[group].first = static_cast<std::uint32_t>(items.size() - 1);
             groupItems[group].second = static_cast<std::uint32_t>(items.size());
             itemGroup = group;
@@ -132,7 +134,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) 
 
     if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
     state = State::ready;
-    if (look != Look::classic) makeLook(level, look);
+    // The textured look's colours wait for its images, found by its first frame.
+    if (look != Look::classic && look != Look::textured) makeLook(level, look, nullptr);
 }
 
 bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
@@ -155,31 +158,38 @@ bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha)
     return true;
 }
 
-bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look) {
+bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look, const MaterialTextures* textures) {
     LookArrays& arrays = arraysOf(look);
     const std::uint64_t colourBytes = std::uint64_t{cornerCount} * 3 * sizeof(GLfloat);
     const std::uint64_t normalBytes = litLook(look) ? colourBytes : 0;
-    const std::uint64_t needed = bytes() + colourBytes + normalBytes;
+    const std::uint64_t coordinateBytes = look == Look::textured ? std::uint64_t{cornerCount} * 2 * sizeof(GLfloat) : 0;
+    const std::uint64_t needed = bytes() + colourBytes + normalBytes + coordinateBytes;
     const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
     if (needed > byteLimit || !arrays.colours.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, colourBytes) ||
-        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes))) {
+        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes)) ||
+        (coordinateBytes > 0 &&
+         !arrays.textureCoordinates.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, coordinateBytes))) {
         refuse(needed);
         return false;
     }
     ArrayFiller<GLfloat> colour(arrays.colours);
     ArrayFiller<GLfloat> normal(arrays.normals);
+    ArrayFiller<GLfloat> coordinates(arrays.textureCoordinates);
     // The walk of forEachDrawnTriangle, with each group's paint made once.
     Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        const SurfacePaint paint(look, level, group, 0.0);
+        const bool hasImage = textures != nullptr && textures->hasImage(group.texture);
+        const SurfacePaint paint(look, level, group, 0.0, hasImage);
         Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             for (const SurfaceCorner& corner : paint(a, b, c)) {
                 for (std::size_t k = 0; k < 3; ++k) colour.add(corner.colour[k]);
                 if (normalBytes > 0) normal.add(corner.normal);
+                if (coordinateBytes > 0) coordinates.add(corner.texture);
             }
         });
     });
     colour.flush();
     normal.flush();
+    coordinates.flush();
     arrays.made = true;
     return true;
 }
@@ -197,6 +207,7 @@ void GeometryBuffers::release() {
     for (LookArrays& arrays : lookArrays) {
         arrays.colours.release();
         arrays.normals.release();
+        arrays.textureCoordinates.release();
         arrays.made = false;
     }
     functions = ArrayFunctions();
@@ -211,16 +222,18 @@ void GeometryBuffers::release() {
 
 std::size_t GeometryBuffers::bytes() const {
     std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
-    for (const LookArrays& arrays : lookArrays) total += arrays.colours.size() + arrays.normals.size();
+    for (const LookArrays& arrays : lookArrays)
+        total += arrays.colours.size() + arrays.normals.size() + arrays.textureCoordinates.size();
     return total;
 }
 
-void GeometryBuffers::chooseRuns(const View& view) {
+void GeometryBuffers::chooseRuns(const View& view, bool byGroup) {
     std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
     if (view.singleGroup)
         chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
     runFirsts.clear();
     runCounts.clear();
+    runTextures.clear();
     runLineStarts.clear();
     runLineCounts.clear();
     sent = 0;
@@ -241,17 +254,20 @@ void GeometryBuffers::chooseRuns(const View& view) {
     // in: half a point's size or a line's width, and a pixel of smoothing.
     const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
     const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
+    std::uint32_t runGroup = 0;
     for (std::uint32_t k = chosen.first; k < chosen.second; ++k) {
         const Item& item = items[k];
         if (item.finite && !volume.mayShow(item.low, item.high)) continue;
         sent += item.cornerCount / 3;
         const auto first = static_cast<GLint>(item.firstCorner);
         const auto count = static_cast<GLsizei>(item.cornerCount);
-        if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == first) {
+        if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == first && (!byGroup || runGroup == item.group)) {
             runCounts.back() += count;
         } else {
             runFirsts.push_back(first);
             runCounts.push_back(count);
+            runTextures.push_back(item.texture);
+            runGroup = item.group;
         }
     }
     for (std::size_t k = 0; k < runFirsts.size(); ++k) {
@@ -283,7 +299,7 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
     }
 }
 
-bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
+bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const MaterialTextures& textures) {
     if (state == State::none) build(level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
     if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
@@ -292,9 +308,9 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
         return false;
     }
     if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
-        !makeLook(level, view.look))
+        !makeLook(level, view.look, &textures))
         return false;
-    chooseRuns(view);
+    chooseRuns(view, view.showFilled && view.look == Look::textured);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
     const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
     if (planes.second == 0 && !triangles) return true;
@@ -307,7 +323,7 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
         // Every triangle pass colours each corner from an array, as the
         // glBegin/glEnd passes leave their colours with each vertex.
         glEnableClientState(GL_COLOR_ARRAY);
-        if (view.showFilled) drawFilled(view.look);
+        if (view.showFilled) drawFilled(view.look, textures);
         outlineColours.bind();
         glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
         if (view.showWireframe) {
@@ -327,10 +343,11 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
     glVertexPointer(4, GL_FLOAT, 0, nullptr);
     glColorPointer(4, GL_FLOAT, 0, nullptr);
     glNormalPointer(GL_FLOAT, 0, nullptr);
+    glTexCoordPointer(4, GL_FLOAT, 0, nullptr);
     return true;
 }
 
-void GeometryBuffers::drawFilled(Look look) {
+void GeometryBuffers::drawFilled(Look look, const MaterialTextures& textures) {
     const bool lit = litLook(look);
     if (look == Look::classic) {
         fillColours.bind();
@@ -346,7 +363,19 @@ void GeometryBuffers::drawFilled(Look look) {
         }
     }
     beginSurfaces(look);
-    drawRuns(GL_TRIANGLES);
+    if (look == Look::textured) {
+        const LookArrays& arrays = arraysOf(look);
+        arrays.textureCoordinates.bind();
+        glTexCoordPointer(2, GL_FLOAT, 0, arrays.textureCoordinates.at(0));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        for (std::size_t k = 0; k < runFirsts.size(); ++k) {
+            glBindTexture(GL_TEXTURE_2D, textures.textureOf(runTextures[k]));
+            glDrawArrays(GL_TRIANGLES, runFirsts[k], runCounts[k]);
+        }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+        drawRuns(GL_TRIANGLES);
+    }
     endSurfaces(look);
     if (lit) glDisableClientState(GL_NORMAL_ARRAY);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CameraRequest.h"
 #include "DrawPath.h"
@@ -38,6 +39,10 @@ struct CommandLine {
     ExportFormat exportFormat = ExportFormat::glb;
     double exportScale = 1.0;
     Look look = Look::classic;
+    // Folders and archives the images are looked for in, lowest first; empty
+    // for the settings file's, or the ones found near the level.
+    std::vector<std::string> assets;
+    std::uint64_t textureBudgetMegabytes = 512;
     // Entity markers shown from the start.
     bool entities = false;
     // The pixel, from the window's top-left corner, whose pick line is printed

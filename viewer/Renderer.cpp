@@ -37,6 +37,10 @@ void Renderer::setLevel(Qor::BSP* shown) {
     pickScene.release();
     markers = level != nullptr ? Qor::entityMarkers(*level) : std::vector<Qor::Marker>();
     frame.geometry.release();
+    if (level != nullptr)
+        frame.textures.start(assets, *level);
+    else
+        frame.textures.release();
     if (level != nullptr && view.drawPath == DrawPath::buffered && glContextReady())
         frame.geometry.build(*level, view.fillAlpha, view.look);
 }

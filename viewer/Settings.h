@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ScreenSize.h"
 
@@ -9,7 +10,10 @@
 // into the window size and the full-screen flag. After a successful read the
 // outputs start from 1024 × 768, windowed, and the file's keys change them;
 // when the file cannot be opened or read they keep the caller's values.
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen);
+// Each "assets" line, when assets is given, appends its path: the rest of
+// the line after the first '=', spaces around it dropped, kept whole.
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen,
+                  std::vector<std::string>* assets = nullptr);
 
 // The longest window side the viewer opens. OpenGL draws no wider or taller
 // than GL_MAX_VIEWPORT_DIMS, which is 16384 in Mesa and most drivers, so a

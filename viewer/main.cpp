@@ -4,6 +4,7 @@
 #include <iostream>
 #include <memory>
 
+#include "AssetLayers.h"
 #include "BSP.h"
 #include "CommandLine.h"
 #include "Export.h"
@@ -36,10 +37,23 @@ int exportLevel(const CommandLine& line) {
     return writeExport(std::move(level), request) ? 0 : 1;
 }
 
+// The folders and archives named, or the settings file's, or the one found
+// near the level; null when there are none.
+std::shared_ptr<const Qor::AssetLayers> mountAssets(std::vector<std::string> paths, const std::string& levelPath) {
+    if (paths.empty())
+        if (const auto near = Qor::assetsNearLevel(levelPath)) paths.push_back(*near);
+    if (paths.empty()) return nullptr;
+    auto layers = std::make_shared<Qor::AssetLayers>();
+    for (const std::string& path : paths)
+        for (const std::string& warning : layers->mount(path)) std::cerr << warning << '\n';
+    return layers;
+}
+
 int view(const CommandLine& line) {
     ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
-    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen);
+    std::vector<std::string> settingsAssets;
+    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, &settingsAssets);
     if (line.size) screen = *line.size;
     if (!windowSizeAllowed(screen)) {
         std::cerr << windowSizeRefusal(line.size ? "Option '--size'" : "Settings file '" + line.settingsPath + "'",
@@ -61,9 +75,12 @@ int view(const CommandLine& line) {
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     renderer.view.showMarkers = line.entities;
+    const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
+    renderer.assets = mountAssets(line.assets.empty() ? settingsAssets : line.assets, levelPath);
+    renderer.frame.textures.budgetBytes = line.textureBudgetMegabytes * 1024 * 1024;
     std::string picked;
     {
-        LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
+        LevelFile file(levelPath);
         renderer.setLevel(file.level());
         renderer.levelFile = &file;
         renderer.watchLevel = line.watch;
