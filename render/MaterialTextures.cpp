@@ -154,26 +154,32 @@ void MaterialTextures::upload() {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     checker_ = makeChecker();
-    if (loader_ != nullptr) uploadImages();
+    collect();
+    uploadImages();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
-void MaterialTextures::uploadImages() {
+void MaterialTextures::collect() {
+    if (collected_ || loader_ == nullptr) return;
+    collected_ = true;
     loader_->wait();
-
-    std::vector<Qor::Image> decoded(loader_->size());
+    decoded_.assign(loader_->size(), Qor::Image());
     images_.assign(loader_->size(), MaterialImage{});
     for (std::size_t k = 0; k < loader_->size(); ++k) {
         Qor::TextureResult result = loader_->take(k);
         if (auto* found = std::get_if<Qor::TextureFound>(&result)) {
             images_[k] = MaterialImage{true, found->root, found->path};
-            decoded[k] = std::move(found->image);
+            decoded_[k] = std::move(found->image);
         } else if (const auto& why = std::get<Qor::TextureMissing>(result).why; why != Qor::noImageFound) {
             std::cerr << why << '\n';
         }
     }
     loader_.reset();
+}
 
+void MaterialTextures::uploadImages() {
+    std::vector<Qor::Image> decoded = std::move(decoded_);
+    decoded_ = std::vector<Qor::Image>();
     const Driver driver = askDriver();
     std::vector<Qor::TextureSize> sizes(decoded.size());
     std::vector<Qor::PixelFormat> formats(decoded.size(), Qor::PixelFormat::rgba8);
@@ -195,9 +201,9 @@ GLuint MaterialTextures::textureOf(std::uint32_t texture) const {
     return texture < names_.size() && names_[texture] != 0 ? names_[texture] : checker_;
 }
 
-std::size_t MaterialTextures::foundCount() const {
+std::size_t foundImages(const std::vector<MaterialImage>& images) {
     return static_cast<std::size_t>(
-        std::count_if(images_.begin(), images_.end(), [](const MaterialImage& image) { return image.found; }));
+        std::count_if(images.begin(), images.end(), [](const MaterialImage& image) { return image.found; }));
 }
 
 void MaterialTextures::release() {
@@ -206,6 +212,8 @@ void MaterialTextures::release() {
     if (checker_ != 0) glDeleteTextures(1, &checker_);
     names_.clear();
     images_.clear();
+    decoded_.clear();
     checker_ = 0;
     uploaded_ = false;
+    collected_ = false;
 }

@@ -27,6 +27,9 @@ struct MaterialImage {
     std::string path;  // the image's path there
 };
 
+// How many of the materials have an image.
+std::size_t foundImages(const std::vector<MaterialImage>& images);
+
 class MaterialTextures {
 public:
     MaterialTextures() = default;
@@ -41,9 +44,12 @@ public:
     // Whether images are looked for at all.
     bool configured() const { return layers_ != nullptr; }
 
-    // Waits for the images still being decoded and hands them all to
-    // OpenGL; afterwards a no-op until the next start. The context must be
-    // current. Refused images' WARNING lines go to stderr.
+    // Waits for the images still being decoded, so that images() tells
+    // which were found; afterwards a no-op until the next start. Refused
+    // images' WARNING lines go to stderr.
+    void collect();
+    // Collects, then hands every image to OpenGL; afterwards a no-op until
+    // the next start. The context must be current.
     void upload();
     bool uploaded() const { return uploaded_; }
 
@@ -55,9 +61,8 @@ public:
     }
 
     // Per material: found or not, and where. Known once the images are
-    // waited for (upload), empty before.
+    // collected, empty before.
     const std::vector<MaterialImage>& images() const { return images_; }
-    std::size_t foundCount() const;
 
     // Frees the textures; the context must be current if any were made.
     void release();
@@ -67,6 +72,8 @@ public:
 
 private:
     void uploadImages();
+    bool collected_ = false;
+    std::vector<Qor::Image> decoded_;  // collected, not yet uploaded
 
     std::shared_ptr<const Qor::AssetLayers> layers_;
     std::unique_ptr<Qor::TextureLoader> loader_;

@@ -109,6 +109,7 @@ PanelState Renderer::panelState() const {
     state.framesPerSecond = averageFrameRate();
     state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
     state.pointing = pointing;
+    if (frame.textures.configured()) state.images = &frame.textures.images();
     return state;
 }
 
@@ -118,6 +119,8 @@ void Renderer::drawFrame() {
         const std::array<int, 2> pixel = pointedPixel(view);
         pointing = pointAt(pixel[0], pixel[1]);
     }
+    // The pages that tell of the images wait for them, as the textured look does.
+    if (view.overlayVisible && (view.overlayPage == 1 || view.overlayPage == 3)) frame.textures.collect();
     ::drawFrame(panelState(), markers, frame);
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "AssetLayers.h"
+#include "AssetPath.h"
 #include "BSP.h"
 #include "CommandLine.h"
 #include "Export.h"
@@ -19,13 +20,36 @@ namespace {
 
 const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
 
+// The folders and archives named, else the one found near the level; null
+// when there are none.
+std::shared_ptr<const Qor::AssetLayers> mountAssets(std::vector<std::string> paths, const std::string& levelPath) {
+    if (paths.empty())
+        if (const auto near = Qor::assetsNearLevel(levelPath)) paths.push_back(*near);
+    if (paths.empty()) return nullptr;
+    auto layers = std::make_shared<Qor::AssetLayers>();
+    for (const std::string& path : paths)
+        for (const std::string& warning : layers->mount(path)) std::cerr << warning << '\n';
+    return layers;
+}
+
+// Each material's image by name, as the viewer would look it up, without
+// reading or decoding it.
+void addImageNames(LevelReport& report, const Qor::AssetLayers& layers) {
+    report.imagesLookedFor = true;
+    for (MaterialReport& material : report.materials)
+        if (const auto location = layers.find(Qor::candidateNames(material.name)))
+            material.image = ImageName{layers.root(location->layer), location->path};
+}
+
 // The JSON object is printed for a level that failed too, with its messages.
 int showInfo(const CommandLine& line) {
     const Qor::BSP level("", line.levelPath.c_str());
+    LevelReport report = levelReport(level);
+    if (const auto layers = mountAssets(line.assets, line.levelPath)) addImageNames(report, *layers);
     if (line.json)
-        printLevelJson(levelReport(level), std::cout);
+        printLevelJson(report, std::cout);
     else if (level.loaded())
-        printLevelInfo(levelReport(level), std::cout);
+        printLevelInfo(report, std::cout);
     return level.loaded() ? 0 : 1;
 }
 
@@ -35,18 +59,6 @@ int exportLevel(const CommandLine& line) {
     const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
                                 std::string("orvandel ") + programVersion};
     return writeExport(std::move(level), request) ? 0 : 1;
-}
-
-// The folders and archives named, or the settings file's, or the one found
-// near the level; null when there are none.
-std::shared_ptr<const Qor::AssetLayers> mountAssets(std::vector<std::string> paths, const std::string& levelPath) {
-    if (paths.empty())
-        if (const auto near = Qor::assetsNearLevel(levelPath)) paths.push_back(*near);
-    if (paths.empty()) return nullptr;
-    auto layers = std::make_shared<Qor::AssetLayers>();
-    for (const std::string& path : paths)
-        for (const std::string& warning : layers->mount(path)) std::cerr << warning << '\n';
-    return layers;
 }
 
 int view(const CommandLine& line) {

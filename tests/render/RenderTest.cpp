@@ -638,7 +638,7 @@ TEST_F(TexturedLook, EveryImageFormatShowsItsTexelsWhereItsCoordinatesPutThemThe
         folder.write(name + "." + extension, bytes);
         showSquare(name);
         const std::vector<Pixel> pixels = expectSameFrame();
-        EXPECT_EQ(renderer.frame.textures.foundCount(), 1u);
+        EXPECT_EQ(foundImages(renderer.frame.textures.images()), 1u);
         // Lit head-on, a surface shows its texels as they are.
         const int tolerance = extension == "jpg" ? 6 : 1;
         EXPECT_THAT(pixels[pixelOf(-20, 20)], IsColour(quadrantColours[0], tolerance));
@@ -661,7 +661,7 @@ TEST_F(TexturedLook, CoordinatesPastOneRepeatTheImage) {
 TEST_F(TexturedLook, AMaterialWithoutAnImageShowsAnEightByEightCheckerboardOfItsColour) {
     showSquare("textures/crafted/nowhere");
     const std::vector<Pixel> pixels = expectSameFrame();
-    EXPECT_EQ(renderer.frame.textures.foundCount(), 0u);
+    EXPECT_EQ(foundImages(renderer.frame.textures.images()), 0u);
     const Rgb colour = rgbOf(Qor::materialColour("textures/crafted/nowhere"));
     for (int column = 0; column < 8; ++column)
         for (int row = 0; row < 8; ++row) {
