@@ -7,7 +7,7 @@
 # one frame at 640 x 480: classic (nothing looked for), textured with the
 # archive (found and decoded on the worker threads while the level is read,
 # uploaded before the first frame), and the difference, which is what a user
-# waits for the images. The textures come from the Debian package kept in
+# waits for the images, in wall time and in CPU time. The textures come from the Debian package kept in
 # CORPUS_CACHE (default ~/.cache/orvandel-corpus), unpacked once into
 # TEXTURES_DIR (default /tmp/orvandel-bench-textures). BUILD_DIR chooses the
 # build directory (default: build).
@@ -43,24 +43,25 @@ for level in $(find "$levels" -name '*.d3dbsp' | sort); do
 done
 [ -n "$best" ] || { echo "textures.sh: no corpus level in $levels" >&2; exit 1; }
 
-# Seconds of one whole run, best of the repeats.
+# Wall and CPU (user + system) seconds of one whole run, the best of the
+# repeats by wall time. On a shared machine the wall time counts the other
+# users' work too; the CPU time is this run's own.
 best_seconds() {
-  local best_run="" start end run
+  local best_wall="" best_cpu="" wall cpu
   for _ in $(seq "$repeats"); do
-    start=$(date +%s.%N)
-    "$build/orvandel" --offscreen --frames 1 --size 640,480 --no-watch "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    run=$(echo "$end - $start" | bc)
-    if [ -z "$best_run" ] || [ "$(echo "$run < $best_run" | bc)" = 1 ]; then best_run=$run; fi
+    read -r wall cpu < <(/usr/bin/time -f "%e %U %S" "$build/orvandel" --offscreen --frames 1 --size 640,480 \
+      --no-watch "$@" 2>&1 >/dev/null | tail -n 1 | awk '{ print $1, $2 + $3 }')
+    if [ -z "$best_wall" ] || [ "$(echo "$wall < $best_wall" | bc)" = 1 ]; then best_wall=$wall best_cpu=$cpu; fi
   done
-  echo "$best_run"
+  echo "$best_wall $best_cpu"
 }
 
 found=$("$build/orvandel" --info "$best" --assets "$archive" 2>/dev/null | sed -n 's/^textures: //p')
-classic=$(best_seconds "$best" --look classic)
-textured=$(best_seconds "$best" --look textured --assets "$archive")
+read -r classic_wall classic_cpu < <(best_seconds "$best" --look classic)
+read -r textured_wall textured_cpu < <(best_seconds "$best" --look textured --assets "$archive")
 echo "level: $(basename "$best") ($best_materials materials; textures $found)"
 echo "archive: $(basename "$archive") ($(( $(stat -c %s "$archive") / 1000000 )) MB)"
-printf '%-10s %8s\n' run seconds
-printf '%-10s %8.3f\n' classic "$classic" textured "$textured"
-printf '%-10s %8.3f\n' added "$(echo "$textured - $classic" | bc)"
+echo "load average: $(cut -d ' ' -f 1 /proc/loadavg) on $(nproc) cores"
+printf '%-10s %8s %8s\n' run wall_s cpu_s
+printf '%-10s %8.3f %8.3f\n' classic "$classic_wall" "$classic_cpu" textured "$textured_wall" "$textured_cpu"
+printf '%-10s %8.3f %8.3f\n' added "$(echo "$textured_wall - $classic_wall" | bc)" "$(echo "$textured_cpu - $classic_cpu" | bc)"
