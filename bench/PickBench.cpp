@@ -75,7 +75,8 @@ void picks(const char* path) {
             const int y = row * height / 100 + height / 200;
             const auto start = Clock::now();
             const Ray ray = pixelRay(basis, x, y);
-            const Hit hit = scene.cast(level, {ray, view.farPlane / dot(ray.direction, basis.forward), false, 0, nullptr});
+            const Hit hit =
+                scene.cast(level, {ray, view.farPlane / dot(ray.direction, basis.forward), false, 0, nullptr, false});
             times.push_back(millisecondsSince(start) * 1000.0);
             if (hit.kind != Hit::Kind::nothing) hitTimes.push_back(times.back());
         }

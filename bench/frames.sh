@@ -15,8 +15,12 @@
 #
 # A second table sets the looks side by side on the buffered path, in the
 # same view: classic (as above), shaded, baked and normals, and what each
-# look's own arrays add per triangle (B/tri). The first argument chooses the
-# tables: paths, looks or (the default) both.
+# look's own arrays add per triangle (B/tri). A third sets one-sided drawing
+# (--cull) beside both sides on the buffered path and the software
+# rasteriser, in classic and shaded, from the start and fitted (--camera fit),
+# on the 500 000-triangle level and on the largest real level of the corpus
+# when scripts/corpus.sh has fetched it. The first argument chooses the
+# tables: paths, looks, cull or (the default) all.
 #
 # Each figure is the best of REPEATS runs (default 3) of about
 # SECONDS_PER_RUN seconds of frames each (default 2), in a 1024 x 768 window,
@@ -107,12 +111,39 @@ measure_looks() {
   echo "ratio: shaded over classic"
 }
 
+# One-sided drawing beside both sides: buffered, software rasteriser.
+measure_cull() {
+  printf '%-20s %-8s %-6s %9s | %10s %10s %6s\n' level look camera triangles both_ms one_ms ratio
+  local real name file look camera options triangles both one
+  real=$(find "$HOME/.cache/orvandel/corpus" -name '*.d3dbsp' -printf '%s %p\n' 2>/dev/null | sort -n | tail -1 |
+    cut -d' ' -f2-)
+  while read -r name file look camera; do
+    [ -f "$file" ] || continue
+    options=(--look "$look")
+    [ "$camera" = start ] || options+=(--camera "$camera")
+    triangles=$("$build/orvandel" --info "$file" | awk '/^triangles:/ { print $2 }')
+    both=$(best_ms 0 buffered "$file" "${options[@]}")
+    one=$(best_ms 0 buffered "$file" "${options[@]}" --cull)
+    awk -v n="$name" -v l="$look" -v c="$camera" -v t="$triangles" -v b="$both" -v o="$one" \
+      'BEGIN { printf "%-20s %-8s %-6s %9d | %10.3f %10.3f %5.2fx\n", n, l, c, t, b, o, o / b }'
+  done <<VIEWS
+bench-500k $levels/bench-500k.d3dbsp classic start
+bench-500k $levels/bench-500k.d3dbsp classic fit
+bench-500k $levels/bench-500k.d3dbsp shaded fit
+$(basename "${real:-none}" .d3dbsp) ${real:-none} classic start
+$(basename "${real:-none}" .d3dbsp) ${real:-none} classic fit
+$(basename "${real:-none}" .d3dbsp) ${real:-none} shaded fit
+VIEWS
+  echo "ratio: one-sided over both sides"
+}
+
 if [ "${1:-}" = --measure ]; then
   levels=$2
-  case ${3:-both} in
+  case ${3:-all} in
     paths) measure ;;
     looks) measure_looks ;;
-    *) measure; echo; measure_looks ;;
+    cull) measure_cull ;;
+    *) measure; echo; measure_looks; echo; measure_cull ;;
   esac
   exit
 fi
@@ -131,4 +162,4 @@ for triangles in 40000 100000 500000; do
   "$build/orvandel-mklevel" bench --triangles "$triangles" "$levels/bench-$((triangles / 1000))k.d3dbsp"
 done
 
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --measure "$levels" "${1:-both}"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" --measure "$levels" "${1:-all}"

@@ -44,7 +44,7 @@ measure() {
         *) exec+=("$word") ;;
       esac
     done
-    local windowed=("$build/orvandel" --frames 1 --no-watch --camera fit --look shaded --size "$size" --screenshot "$level.png" "$level")
+    local windowed=("$build/orvandel" --frames 1 --no-watch --camera fit --look shaded --cull --size "$size" --screenshot "$level.png" "$level")
     for ((run = 0; run < repeats; ++run)); do
       offscreen=$(smaller "$offscreen" "$(milliseconds env -u DISPLAY "${exec[@]}")")
       window=$(smaller "$window" "$(milliseconds "${windowed[@]}")")

@@ -87,9 +87,10 @@ bool writeExport(std::unique_ptr<Qor::BSP> level, const ExportRequest& request) 
     const Staging staging(request.path);
     if (!staging.ready()) return failed(request.path);
 
-    // Everything the export reads has been decoded.
-    releaseFileBuffer(level->buffer);
     ExportGeometry geometry = exportGeometry(*level);
+    // The vertices and triangles are read from the file's bytes, and from
+    // here on only the counts and the decoded rest are.
+    releaseFileBuffer(level->buffer);
 
     std::vector<std::pair<std::string, std::string>> moves;
     if (request.format == ExportFormat::obj) {

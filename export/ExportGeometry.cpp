@@ -196,7 +196,6 @@ void buildPrimitives(const Qor::BSP& level, const std::vector<VertexFacts>& fact
     std::vector<LastMade> lastMade;
     reserve(lastMade, facts.size() * sizeof(LastMade));
     lastMade.resize(facts.size());
-    const auto number = [&](const Qor::Vertex& v) { return static_cast<std::size_t>(&v - level.vertices.data()); };
     const auto storedOf = [](const VertexFacts& v) {
         return v.hasStored ? std::optional<Qor::Direction>(v.stored) : std::nullopt;
     };
@@ -207,9 +206,10 @@ void buildPrimitives(const Qor::BSP& level, const std::vector<VertexFacts>& fact
         primitive.firstVertex = into.vertexCount();
         Corners made(into.vertexData, ++ordinal, indices);
         for (const Qor::TextureGroup* group : texture->groups) {
-            Qor::forEachTriangle(level, *group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-                const std::size_t na = number(a), nb = number(b), nc = number(c);
+            Qor::forEachTrianglePosition(level, *group, [&](std::size_t, const std::array<std::uint32_t, 3>& at) {
+                const std::size_t na = at[0], nb = at[1], nc = at[2];
                 if (!facts[na].finite || !facts[nb].finite || !facts[nc].finite) return;
+                const Qor::Vertex a = level.vertices[na], b = level.vertices[nb], c = level.vertices[nc];
                 const std::array<Qor::Direction, 3> normals =
                     Qor::cornerNormals({storedOf(facts[na]), storedOf(facts[nb]), storedOf(facts[nc])}, a, b, c);
                 made.add(a, facts[na], lastMade[na], normals[0]);

@@ -96,9 +96,9 @@ void checkLoad(const Qor::BSP& level, std::size_t inputSize) {
 // Both summaries, as --info prints them; the JSON must hold everything the level does.
 void checkSummaries(const Qor::BSP& level) {
     std::ostringstream out;
-    if (level.loaded()) printLevelInfo(level, out);
+    if (level.loaded()) printLevelInfo(levelReport(level), out);
     out.str("");
-    printLevelJson(level, out);
+    printLevelJson(levelReport(level), out);
     nlohmann::json json = nlohmann::json::parse(out.str(), nullptr, false);
     require(!json.is_discarded(), "the JSON summary parses back");
     require(json["materials"].size() == level.materials.size() && json["entities"].size() == level.entities.size() &&

@@ -12,7 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ScreenSize screen{-1, -1};
     bool fullscreen = true;
-    readSettings(holdInput(data, size), screen, fullscreen);
+    bool cull = true;
+    readSettings(holdInput(data, size), screen, fullscreen, cull);
     require(messagesAboutInput().empty(), "a file that can be read gets no message");
 
     std::string text(data, data + size);
@@ -21,5 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(mentions("width") || screen.first == 1024, "the width stays 1024 unless a line sets it");
     require(mentions("height") || screen.second == 768, "the height stays 768 unless a line sets it");
     require(mentions("fullscreen") || !fullscreen, "the window stays windowed unless a line asks otherwise");
+    require(mentions("cull") || !cull, "both sides stay drawn unless a line asks otherwise");
     return 0;
 }

@@ -30,6 +30,8 @@ void updateCamera(View& view, Controls& controls, double timeScale) {
 void placeCamera(View& view, Controls& controls, const Qor::BSP& level, const CameraRequest& request) {
     switch (request.kind) {
     case CameraRequest::Kind::origin: break;
+    // Saved views are the viewer's to read.
+    case CameraRequest::Kind::view: break;
     case CameraRequest::Kind::position:
         view.cameraPos = request.position;
         view.cameraYaw = request.yaw;

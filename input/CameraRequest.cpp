@@ -84,6 +84,9 @@ bool parseCameraRequest(const std::string& text, CameraRequest& request) {
     } else if (text.compare(0, 6, "spawn:") == 0) {
         read.kind = CameraRequest::Kind::spawn;
         if (!parseSpawnNumber(text.substr(6), read.spawn)) return false;
+    } else if (text.size() == 6 && text.compare(0, 5, "view:") == 0 && text[5] >= '1' && text[5] <= '9') {
+        read.kind = CameraRequest::Kind::view;
+        read.view = text[5] - '0';
     } else {
         const std::vector<std::string> parts = splitAtCommas(text);
         if (parts.size() != 3 && parts.size() != 5) return false;

@@ -12,17 +12,18 @@
 constexpr double pitchLimit = (0.5 - 0.001) * 3.14159265358979323846;
 
 struct CameraRequest {
-    enum class Kind { origin, position, fit, spawn };
+    enum class Kind { origin, position, fit, spawn, view };
     Kind kind = Kind::origin;
     std::array<double, 3> position{};
     double yaw = 0.0;        // radians
     double pitch = 0.0;      // radians, within the pitch limit
     std::size_t spawn = 1;   // spawn point number, counted from 1
+    int view = 1;            // saved view slot, 1 to 9
 };
 
-// Reads "X,Y,Z", "X,Y,Z,YAW,PITCH" (angles in degrees), "fit", "spawn" or
-// "spawn:N". False for anything else, a number that does not parse whole or
-// is not finite, and spawn point 0.
+// Reads "X,Y,Z", "X,Y,Z,YAW,PITCH" (angles in degrees), "fit", "spawn",
+// "spawn:N" or "view:N" (N from 1 to 9). False for anything else, a number
+// that does not parse whole or is not finite, and spawn point 0.
 bool parseCameraRequest(const std::string& text, CameraRequest& request);
 
 // Radians from degrees, with the pitch held within the limit.

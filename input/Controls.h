@@ -5,6 +5,7 @@
 // point Tab last went to.
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -24,9 +25,19 @@ struct Controls {
     std::array<bool, heldAdjustmentCount> held{};
     // The spawn point Tab last went to, or -1 before the first.
     std::int64_t spawnCursor = -1;
+    // The keys whose press the fly and adjustment keys took, so that only
+    // their release undoes it: a key pressed while the find prompt had the
+    // keyboard is not undone when it comes up.
+    std::bitset<SDLK_LAST> heldKeys;
 
     bool& heldFlag(KeyAction action) {
         return held[static_cast<std::size_t>(action) - static_cast<std::size_t>(KeyAction::clipFarther)];
+    }
+    // Everything held let go at once, as when the find prompt takes the keyboard.
+    void releaseAll() {
+        moveSideways = moveForward = moveVertical = 0;
+        held.fill(false);
+        heldKeys.reset();
     }
     bool isHeld(KeyAction action) const {
         return held[static_cast<std::size_t>(action) - static_cast<std::size_t>(KeyAction::clipFarther)];

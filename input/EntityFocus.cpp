@@ -28,7 +28,10 @@ void stepEntity(View& view, const std::vector<Qor::Marker>& markers, bool backwa
         else
             next = position == 0 ? markers.size() - 1 : position - 1;
     }
-    const Qor::Marker& marker = markers[next];
+    focusEntity(view, markers[next]);
+}
+
+void focusEntity(View& view, const Qor::Marker& marker) {
     view.selectedEntity = static_cast<std::int64_t>(marker.entity);
     view.cameraPitch = pitchFromDegrees(entityViewPitchDegrees);
     view.cameraPos = positionLookingAt(marker.origin, view.cameraYaw, view.cameraPitch, entityViewDistance);

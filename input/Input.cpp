@@ -92,6 +92,18 @@ void readPointer(View& view) {
         view.cameraPitch = pitchLimit;
 }
 
+// A held key's release undoes only a press that was taken.
+void applyBoundKey(const InputEvent& input, KeyAction action, View& view, Controls& controls,
+                   const InputScene& scene, InputRequests& requests) {
+    const bool heldKind = action <= KeyAction::lessAlpha;
+    const auto key = static_cast<std::size_t>(input.key);
+    if (heldKind && key < controls.heldKeys.size()) {
+        if (!input.pressed && !controls.heldKeys[key]) return;
+        controls.heldKeys[key] = input.pressed;
+    }
+    applyKey(action, input.pressed, view, controls, scene, requests);
+}
+
 }  // namespace
 
 InputEvent decodeEvent(const SDL_Event& event) {
@@ -105,6 +117,10 @@ InputEvent decodeEvent(const SDL_Event& event) {
         decoded.key = event.key.keysym.sym;
         decoded.pressed = event.type == SDL_KEYDOWN;
         decoded.shift = (event.key.keysym.mod & KMOD_SHIFT) != 0;
+        decoded.ctrl = (event.key.keysym.mod & KMOD_CTRL) != 0;
+        // Only what the panel's glyphs can show is typed.
+        if (decoded.pressed && event.key.keysym.unicode >= ' ' && event.key.keysym.unicode <= '~')
+            decoded.text = static_cast<char>(event.key.keysym.unicode);
         break;
     default: break;
     }
@@ -118,6 +134,7 @@ void applyKey(KeyAction action, bool pressed, View& view, Controls& controls, co
     switch (action) {
     case KeyAction::renderMode: view.renderMode = nextRenderMode(view.renderMode); break;
     case KeyAction::look: view.look = nextLook(view.look); break;
+    case KeyAction::cull: view.cull = !view.cull; break;
     case KeyAction::filled: view.showFilled = !view.showFilled; break;
     case KeyAction::outlines: view.showWireframe = !view.showWireframe; break;
     case KeyAction::corners: view.showCornerPoints = !view.showCornerPoints; break;
@@ -157,7 +174,11 @@ void applyKey(KeyAction action, bool pressed, View& view, Controls& controls, co
     case KeyAction::viewPage: panelKey(view, 3); break;
     case KeyAction::entityPage: panelKey(view, 4); break;
     case KeyAction::quit: requests.quit = true; break;
-    default: break;
+    case KeyAction::find: openFind(view, controls); break;
+    default:
+        if (action >= KeyAction::saveView1 && action <= KeyAction::saveView9) requests.saveView = viewSlot(action);
+        if (action >= KeyAction::goToView1 && action <= KeyAction::goToView9) requests.goToView = viewSlot(action);
+        break;
     }
 }
 
@@ -179,8 +200,10 @@ InputRequests handleInput(View& view, Controls& controls, const InputScene& scen
         case InputEvent::Kind::quit: requests.quit = true; break;
         case InputEvent::Kind::click: setMouseLook(view, !view.mouseLook); break;
         case InputEvent::Kind::key:
-            if (const KeyAction* action = boundAction(input.key, input.shift))
-                applyKey(*action, input.pressed, view, controls, scene, requests);
+            if (view.find.open)
+                applyFindKey(input, view, scene);
+            else if (const KeyAction* action = boundAction(input.key, input.shift, input.ctrl))
+                applyBoundKey(input, *action, view, controls, scene, requests);
             break;
         case InputEvent::Kind::other: break;
         }

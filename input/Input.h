@@ -13,6 +13,7 @@
 #include "CameraRequest.h"
 #include "Controls.h"
 #include "EntityMarkers.h"
+#include "Find.h"
 #include "KeyHelp.h"
 #include "View.h"
 
@@ -31,6 +32,9 @@ struct InputRequests {
     bool viewReset = false;  // r: the view is reset, OpenGL's state is the viewer's to match
     bool screenshot = false;
     bool reload = false;
+    // Ctrl+N and N: save the camera to slot N, or go back to it; 0 for none.
+    int saveView = 0;
+    int goToView = 0;
 };
 
 // One SDL event as the input pass reads it.
@@ -40,6 +44,8 @@ struct InputEvent {
     SDLKey key = SDLK_UNKNOWN;
     bool pressed = false;
     bool shift = false;  // as the key event's own modifiers give it
+    bool ctrl = false;
+    char text = 0;       // the printable ASCII character the key types, or 0
 };
 
 InputEvent decodeEvent(const SDL_Event& event);
@@ -67,3 +73,16 @@ void stepSpawn(View& view, Controls& controls, const Qor::BSP& level, bool backw
 // j and k: the next or previous entity with an origin, round the list,
 // looked at from a little above.
 void stepEntity(View& view, const std::vector<Qor::Marker>& markers, bool backward);
+// What j and k do at one marker: select its entity and look at it.
+void focusEntity(View& view, const Qor::Marker& marker);
+
+// The find prompt. / opens it empty; while it is open every key goes to it.
+void openFind(View& view, Controls& controls);
+void applyFindKey(const InputEvent& event, View& view, const InputScene& scene);
+// Enter and Shift+Enter: the camera goes to the next or previous match of
+// the prompt's text; false when nothing matches.
+bool stepFind(View& view, const InputScene& scene, bool backward);
+// A material is looked at from this far along its nearest triangle's normal.
+constexpr double materialViewDistance = 256.0;
+// The camera in front of a found triangle, facing it.
+void lookAtTriangle(View& view, const Qor::FoundTriangle& found);

@@ -41,30 +41,14 @@ TextureGroup decodeTextureGroup(const std::uint8_t* record) {
     return group;
 }
 
-Vertex decodeVertex(const std::uint8_t* record) {
-    namespace f = format::vertex;
-    Vertex vertex;
-    vertex.x = readF32(record + f::x);
-    vertex.y = readF32(record + f::y);
-    vertex.z = readF32(record + f::z);
-    vertex.alpha = readU8(record + f::alpha);
-    for (std::size_t k = 0; k < 3; ++k) {
-        vertex.normal[k] = readF32(record + f::normal + 4 * k);
-        vertex.colour[k] = readU8(record + f::colour + k);
-    }
-    for (std::size_t k = 0; k < 2; ++k) {
-        vertex.texture[k] = readF32(record + f::texture + 4 * k);
-        vertex.lightmap[k] = readF32(record + f::lightmap + 4 * k);
-    }
-    return vertex;
-}
-
-Triangle decodeTriangle(const std::uint8_t* record) {
-    namespace f = format::triangle;
-    Triangle triangle;
-    for (std::size_t k = 0; k < triangle.corners.size(); ++k)
-        triangle.corners[k] = readU16(record + f::corners + k * f::cornerStride);
-    return triangle;
+// The whole records from the cursor up to end, left where they lie; the
+// cursor passes them, as it passes the records that are decoded.
+template <typename Sequence>
+Sequence recordsInPlace(const std::uint8_t*& cursor, const std::uint8_t* end) {
+    const std::size_t count = static_cast<std::size_t>(end - cursor) / Sequence::bytesPerRecord;
+    const Sequence records(cursor, count);
+    cursor += count * Sequence::bytesPerRecord;
+    return records;
 }
 
 Material decodeMaterial(const std::uint8_t* record) {
@@ -214,9 +198,9 @@ void BSP::loadTextureGroups() {
     loadRecords(textureGroups, format::textureGroup::size, decodeTextureGroup);
 }
 
-void BSP::loadVertices() { loadRecords(vertices, format::vertex::size, decodeVertex); }
+void BSP::loadVertices() { vertices = recordsInPlace<VertexRecords>(cursor, lumpEnd); }
 
-void BSP::loadTriangles() { loadRecords(triangles, format::triangle::size, decodeTriangle); }
+void BSP::loadTriangles() { triangles = recordsInPlace<TriangleRecords>(cursor, lumpEnd); }
 
 void BSP::loadMaterials() { loadRecords(materials, format::material::size, decodeMaterial); }
 

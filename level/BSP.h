@@ -7,6 +7,7 @@
 
 #include "Elements.h"
 #include "FileBuffer.h"
+#include "Records.h"
 
 namespace Qor {
 
@@ -35,8 +36,9 @@ public:
 
     std::vector<Plane> planes;
     std::vector<TextureGroup> textureGroups;
-    std::vector<Vertex> vertices;
-    std::vector<Triangle> triangles;
+    // Read in place from the buffer's bytes.
+    VertexRecords vertices;
+    TriangleRecords triangles;
     std::vector<Material> materials;
     std::vector<Entity> entities;
     // Each ERROR and WARNING line the load wrote on stderr, in order, without

@@ -6,12 +6,14 @@
 #include <cstddef>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <limits>
 
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "HugePages.h"
+#include "Normals.h"
 #include "TextFormat.h"
 
 namespace {
@@ -21,11 +23,6 @@ namespace {
 // differ only by rounding.
 constexpr double tieTolerance = 1e-9;
 
-static_assert(offsetof(Qor::Vertex, y) == offsetof(Qor::Vertex, x) + sizeof(float) &&
-                  offsetof(Qor::Vertex, z) == offsetof(Qor::Vertex, y) + sizeof(float) &&
-                  sizeof(Qor::Vertex) >= 4 * sizeof(float) && sizeof(Qor::Vertex) % 4 == 0,
-              "the ray caster reads the level's vertices in place, three floats at the start of each");
-
 using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primitive
 
 // What the filter sees: Embree hands back the context it was given, and this
@@ -33,14 +30,18 @@ using Range = std::pair<std::uint32_t, std::uint32_t>;  // first and end primiti
 struct FilterContext {
     RTCIntersectContext embree;
     Range primitives;
+    // Set for one-sided drawing: whether the ray meets a primitive from behind.
+    std::function<bool(std::uint32_t)> behind;
 };
 
-// Keeps only the hits on the selected group's triangles.
+// Keeps only the hits on the selected group's triangles and, with one-sided
+// drawing, on those met from the front.
 void filterHits(const RTCFilterFunctionNArguments* arguments) {
     const auto* context = reinterpret_cast<const FilterContext*>(arguments->context);
     for (unsigned int k = 0; k < arguments->N; ++k) {
         const unsigned int primitive = RTCHitN_primID(arguments->hit, arguments->N, k);
-        if (primitive < context->primitives.first || primitive >= context->primitives.second)
+        if (primitive < context->primitives.first || primitive >= context->primitives.second ||
+            (context->behind && context->behind(primitive)))
             arguments->valid[k] = 0;
     }
 }
@@ -87,8 +88,9 @@ std::optional<double> triangleDistance(const Ray& ray, const std::array<std::arr
     return distance;
 }
 
-// Where the ray meets the marker's cube, or leaves it when it starts inside.
-std::optional<double> cubeDistance(const Ray& ray, const Vector3& centre) {
+// Where the ray, from the distance it starts at, meets the marker's cube, or
+// leaves it when it starts inside.
+std::optional<double> cubeDistance(const Ray& ray, const Vector3& centre, double start) {
     const double half = Qor::markerSide / 2.0;
     double entry = -std::numeric_limits<double>::infinity();
     double exit = std::numeric_limits<double>::infinity();
@@ -104,8 +106,28 @@ std::optional<double> cubeDistance(const Ray& ray, const Vector3& centre) {
         entry = std::max(entry, std::min(a, b));
         exit = std::min(exit, std::max(a, b));
     }
-    if (entry > exit || exit < 0.0) return std::nullopt;
-    return entry >= 0.0 ? entry : exit;
+    if (entry > exit || exit < start) return std::nullopt;
+    return entry >= start ? entry : exit;
+}
+
+// Whether a distance lies between the two, counting one that differs from
+// either only by rounding as on it. What the ray's own start lies on is
+// never met.
+bool within(double distance, double nearest, double farthest) {
+    return distance > 0.0 && distance >= nearest * (1.0 - tieTolerance) && distance <= farthest * (1.0 + tieTolerance);
+}
+
+// A distance in single precision on the outer side of the double one, so
+// that Embree passes over nothing the double precision would keep.
+float roundedDown(double distance) {
+    const auto rounded = static_cast<float>(std::min(distance, double{std::numeric_limits<float>::max()}));
+    return static_cast<double>(rounded) > distance ? std::nextafter(rounded, 0.0f) : rounded;
+}
+
+float roundedUp(double distance) {
+    const auto rounded = static_cast<float>(std::min(distance, double{std::numeric_limits<float>::max()}));
+    return static_cast<double>(rounded) < distance ? std::nextafter(rounded, std::numeric_limits<float>::max())
+                                                   : rounded;
 }
 
 Vector3 along(const Ray& ray, double distance) {
@@ -185,8 +207,18 @@ void PickScene::build(const Qor::BSP& level) {
         rtcSetSceneBuildQuality(scene, RTC_BUILD_QUALITY_LOW);
         RTCGeometry geometry = rtcNewGeometry(device, RTC_GEOMETRY_TYPE_TRIANGLE);
         rtcSetGeometryBuildQuality(geometry, RTC_BUILD_QUALITY_LOW);
-        rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, level.vertices.data(), 0,
-                                   sizeof(Qor::Vertex), level.vertices.size());
+        // The level's vertex records are neither in the host's byte order
+        // for certain nor aligned as the caster needs: the positions are
+        // copied into a buffer of its own, which it pads as it must.
+        constexpr std::size_t stride = 3 * sizeof(float);
+        if (auto* positions = static_cast<float*>(rtcSetNewGeometryBuffer(
+                geometry, RTC_BUFFER_TYPE_VERTEX, 0, RTC_FORMAT_FLOAT3, stride, level.vertices.size()))) {
+            for (const Qor::Vertex& v : level.vertices) {
+                *positions++ = v.x;
+                *positions++ = v.y;
+                *positions++ = v.z;
+            }
+        }
         rtcSetSharedGeometryBuffer(geometry, RTC_BUFFER_TYPE_INDEX, 0, RTC_FORMAT_UINT3, primitiveCorners.data(), 0,
                                    sizeof(primitiveCorners[0]), primitiveCorners.size());
         rtcCommitGeometry(geometry);
@@ -202,12 +234,22 @@ void PickScene::build(const Qor::BSP& level) {
     state = State::refused;
 }
 
-std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float farthest,
+bool PickScene::seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint32_t primitive) const {
+    const auto& at = primitiveCorners[primitive];
+    return Qor::seenFromBehind(level.vertices[at[0]], level.vertices[at[1]], level.vertices[at[2]], ray.direction);
+}
+
+std::pair<float, std::uint32_t> PickScene::nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
+                                                       float farthest,
                                                        std::pair<std::uint32_t, std::uint32_t> primitives) const {
+    const Ray& ray = query.ray;
     FilterContext context{};
     rtcInitIntersectContext(&context.embree);
     context.primitives = primitives;
-    if (primitives.first != 0 || primitives.second != primitiveTriangle.size()) context.embree.filter = filterHits;
+    if (query.cull)
+        context.behind = [&](std::uint32_t primitive) { return seenFromBehind(level, ray, primitive); };
+    if (primitives.first != 0 || primitives.second != primitiveTriangle.size() || query.cull)
+        context.embree.filter = filterHits;
 
     RTCRayHit rayHit{};
     rayHit.ray.org_x = static_cast<float>(ray.origin[0]);
@@ -216,7 +258,7 @@ std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float fa
     rayHit.ray.dir_x = static_cast<float>(ray.direction[0]);
     rayHit.ray.dir_y = static_cast<float>(ray.direction[1]);
     rayHit.ray.dir_z = static_cast<float>(ray.direction[2]);
-    rayHit.ray.tnear = 0.0f;
+    rayHit.ray.tnear = nearest;
     rayHit.ray.tfar = farthest;
     rayHit.ray.mask = 0xFFFFFFFFu;
     rayHit.hit.geomID = RTC_INVALID_GEOMETRY_ID;
@@ -229,8 +271,11 @@ std::pair<float, std::uint32_t> PickScene::nearestAlong(const Ray& ray, float fa
 // another one just as near, where the ray runs exactly along a shared edge,
 // and it has no order among equals; so every triangle about the point found
 // is measured again in double precision, and of those at the nearest the
-// lowest group, then triangle, wins.
+// lowest group, then triangle, wins. Measured so, the triangles found may
+// all lie outside the clip distances after all: then the ray goes on past
+// them, a few times at most.
 std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuery& query) {
+    constexpr int mostCasts = 4;
     build(level);
     if (scene == nullptr) return std::nullopt;
     Range primitives{0, static_cast<std::uint32_t>(primitiveTriangle.size())};
@@ -238,48 +283,63 @@ std::optional<Hit> PickScene::castSurfaces(const Qor::BSP& level, const PickQuer
         if (query.selectedGroup >= groupPrimitives.size()) return std::nullopt;
         primitives = groupPrimitives[query.selectedGroup];
     }
-    const auto farthest = static_cast<float>(std::min(query.farDistance, double{std::numeric_limits<float>::max()}));
-    const auto [distance, primitive] = nearestAlong(query.ray, farthest, primitives);
-    if (primitive == RTC_INVALID_GEOMETRY_ID) return std::nullopt;
-
+    const double nearLimit = std::max(query.nearDistance, 0.0);
+    const double farLimit = query.farDistance;
+    if (!(nearLimit <= farLimit)) return std::nullopt;
+    const float farthest = roundedUp(farLimit);
+    float from = roundedDown(nearLimit);
     // Embree's distance is off by the rounding of the ray to single precision.
     double reach = 0.0;
     for (const double c : query.ray.origin) reach = std::max(reach, std::fabs(c));
-    const Vector3 found = along(query.ray, distance);
-    RTCPointQuery around{};
-    around.x = static_cast<float>(found[0]);
-    around.y = static_cast<float>(found[1]);
-    around.z = static_cast<float>(found[2]);
-    around.radius = static_cast<float>(1e-5 * distance + 1e-6 * reach + 1e-5);
-    RTCPointQueryContext aroundContext{};
-    rtcInitPointQueryContext(&aroundContext);
-    Nearby nearby{primitives, {primitive}};
-    rtcPointQuery(scene, &around, &aroundContext, noteNearby, &nearby);
 
-    std::vector<std::pair<double, std::uint32_t>> measured;  // distance, primitive
-    double nearest = std::numeric_limits<double>::infinity();
-    for (const std::uint32_t candidate : nearby.found) {
-        std::optional<double> exact = triangleDistance(query.ray, cornersOf(level, candidate));
-        // Embree's own triangle stays in, however it measures.
-        if (candidate == primitive && !(exact && *exact > 0.0 && *exact <= query.farDistance)) exact = distance;
-        if (!exact || !(*exact > 0.0 && *exact <= query.farDistance)) continue;
-        measured.emplace_back(*exact, candidate);
-        nearest = std::min(nearest, *exact);
+    for (int cast = 0; cast < mostCasts; ++cast) {
+        const auto [distance, primitive] = nearestAlong(level, query, from, farthest, primitives);
+        if (primitive == RTC_INVALID_GEOMETRY_ID) return std::nullopt;
+
+        const Vector3 found = along(query.ray, distance);
+        RTCPointQuery around{};
+        around.x = static_cast<float>(found[0]);
+        around.y = static_cast<float>(found[1]);
+        around.z = static_cast<float>(found[2]);
+        around.radius = static_cast<float>(1e-5 * distance + 1e-6 * reach + 1e-5);
+        RTCPointQueryContext aroundContext{};
+        rtcInitPointQueryContext(&aroundContext);
+        Nearby nearby{primitives, {primitive}};
+        rtcPointQuery(scene, &around, &aroundContext, noteNearby, &nearby);
+
+        std::vector<std::pair<double, std::uint32_t>> measured;  // distance, primitive
+        double nearest = std::numeric_limits<double>::infinity();
+        for (const std::uint32_t candidate : nearby.found) {
+            if (query.cull && seenFromBehind(level, query.ray, candidate)) continue;
+            std::optional<double> exact = triangleDistance(query.ray, cornersOf(level, candidate));
+            // Embree's own triangle, met just off its edge in double
+            // precision, stays in at Embree's distance.
+            if (candidate == primitive && !exact) exact = std::clamp(double{distance}, nearLimit, farLimit);
+            if (!exact || !within(*exact, nearLimit, farLimit)) continue;
+            measured.emplace_back(*exact, candidate);
+            nearest = std::min(nearest, *exact);
+        }
+        std::pair<double, std::uint32_t> best{0.0, RTC_INVALID_GEOMETRY_ID};
+        for (const auto& entry : measured)
+            if (entry.first <= nearest * (1.0 + tieTolerance) && entry.second < best.second) best = entry;
+        if (best.second == RTC_INVALID_GEOMETRY_ID) {
+            if (distance >= farthest) return std::nullopt;
+            from = std::nextafter(distance, farthest);
+            continue;
+        }
+
+        Hit hit;
+        hit.kind = Hit::Kind::surface;
+        hit.triangle = primitiveTriangle[best.second];
+        const auto group = std::upper_bound(groupPrimitives.begin(), groupPrimitives.end(), best.second,
+                                            [](std::uint32_t p, const Range& range) { return p < range.second; });
+        hit.group = static_cast<std::uint32_t>(group - groupPrimitives.begin());
+        hit.corners = cornersOf(level, best.second);
+        hit.distance = best.first;
+        hit.point = along(query.ray, hit.distance);
+        return hit;
     }
-    std::pair<double, std::uint32_t> best{0.0, RTC_INVALID_GEOMETRY_ID};
-    for (const auto& entry : measured)
-        if (entry.first <= nearest * (1.0 + tieTolerance) && entry.second < best.second) best = entry;
-
-    Hit hit;
-    hit.kind = Hit::Kind::surface;
-    hit.triangle = primitiveTriangle[best.second];
-    const auto group = std::upper_bound(groupPrimitives.begin(), groupPrimitives.end(), best.second,
-                                        [](std::uint32_t p, const Range& range) { return p < range.second; });
-    hit.group = static_cast<std::uint32_t>(group - groupPrimitives.begin());
-    hit.corners = cornersOf(level, best.second);
-    hit.distance = best.first;
-    hit.point = along(query.ray, hit.distance);
-    return hit;
+    return std::nullopt;
 }
 
 std::array<std::array<float, 3>, 3> PickScene::cornersOf(const Qor::BSP& level, std::uint32_t primitive) const {
@@ -293,7 +353,7 @@ Hit PickScene::cast(const Qor::BSP& level, const PickQuery& query) {
     if (query.markers == nullptr) return nearest;
     // A marker is drawn over a surface at the same depth, so it wins a tie.
     for (const Qor::Marker& marker : *query.markers) {
-        const std::optional<double> distance = cubeDistance(query.ray, marker.origin);
+        const std::optional<double> distance = cubeDistance(query.ray, marker.origin, query.nearDistance);
         if (!distance || *distance > query.farDistance) continue;
         const bool isNearest = nearest.kind == Hit::Kind::nothing ||
                                (nearest.kind == Hit::Kind::surface

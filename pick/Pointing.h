@@ -32,10 +32,14 @@ struct Hit {
 
 struct PickQuery {
     Ray ray;
-    double farDistance;  // along the ray; what lies further is not seen
+    // Along the ray, where the picture begins and ends: the clip planes.
+    // What lies nearer or further is not seen.
+    double nearDistance;
+    double farDistance;
     bool singleGroup;
     std::uint32_t selectedGroup;
     const std::vector<Qor::Marker>* markers;  // null while they are hidden
+    bool cull;  // one-sided drawing: the ray passes through triangles it meets from behind
 };
 
 // The ray-casting structure of one level's drawn triangles, built the first
@@ -60,10 +64,12 @@ public:
 private:
     enum class State { none, ready, refused };
     std::optional<Hit> castSurfaces(const Qor::BSP& level, const PickQuery& query);
-    // Embree's nearest hit up to the distance among the primitives from
-    // first to end: its distance and primitive, or no primitive.
-    std::pair<float, std::uint32_t> nearestAlong(const Ray& ray, float farthest,
+    // Embree's nearest hit between the two distances among the primitives
+    // from first to end: its distance and primitive, or no primitive.
+    std::pair<float, std::uint32_t> nearestAlong(const Qor::BSP& level, const PickQuery& query, float nearest,
+                                                 float farthest,
                                                  std::pair<std::uint32_t, std::uint32_t> primitives) const;
+    bool seenFromBehind(const Qor::BSP& level, const Ray& ray, std::uint32_t primitive) const;
     std::array<std::array<float, 3>, 3> cornersOf(const Qor::BSP& level, std::uint32_t primitive) const;
 
     State state = State::none;

@@ -32,10 +32,9 @@ void setupOrthographic(const View& view) {
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers, FrameResources& resources) {
-    const View& view = shown.view;
-    const Qor::BSP& level = *shown.level;
-    applySizes(view);
+namespace {
+
+void setupCamera(const View& view) {
     setupPerspective(view);
     glLoadIdentity();
     const auto& eye = view.cameraPos;
@@ -43,10 +42,32 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
                                  std::cos(view.cameraPitch) * std::cos(view.cameraYaw), std::sin(view.cameraPitch)};
     gluLookAt(eye[0], eye[1], eye[2], eye[0] + direction[0], eye[1] + direction[1], eye[2] + direction[2], 0.0, 0.0,
               1.0);
+}
+
+void setupScreenSpace(const View& view) {
+    setupOrthographic(view);
+    glLoadIdentity();
+}
+
+}  // namespace
+
+void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers, FrameResources& resources) {
+    const View& view = shown.view;
+    const Qor::BSP& level = *shown.level;
+    applySizes(view);
+    setupCamera(view);
     glDisable(GL_TEXTURE_2D);
 
     setFrameState(view.renderMode, view.look);
 
+    // One-sided drawing: both paths give each triangle's corners
+    // counter-clockwise as seen from its front, so OpenGL's own culling
+    // leaves out what is seen from behind, in every pass.
+    if (view.cull) {
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        glEnable(GL_CULL_FACE);
+    }
     // The first textured frame waits for every image, so that it is the
     // same picture each time.
     if (view.look == Look::textured && view.showFilled) resources.textures.upload();
@@ -56,11 +77,11 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
         if (view.showWireframe) drawWireframe(view, level);
         if (view.showCornerPoints) drawCornerPoints(view, level);
     }
+    if (view.cull) glDisable(GL_CULL_FACE);
     drawMarkers(view, level, markers);
-    if (pointingShown(view)) drawPointedTriangle(view, shown.pointing);
+    if (view.find.open && view.find.material >= 0) drawFoundMaterial(view, level);
 
-    setupOrthographic(view);
-    glLoadIdentity();
+    setupScreenSpace(view);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_BLEND);
@@ -69,6 +90,16 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
 
     if (view.showMarkers) drawLabels(view, level, markers, resources);
     if (view.overlayVisible) drawPanel(shown, resources);
-    // Over the panel, which may reach over the window's centre.
-    if (pointingShown(view)) drawCrosshair(view);
+    if (view.find.open) drawFindPrompt(view, resources);
+    // The outline and the crosshair over the panel, which may reach over
+    // what is pointed at.
+    if (pointingShown(view)) {
+        setupCamera(view);
+        glDisable(GL_TEXTURE_2D);
+        drawPointedTriangle(view, shown.pointing);
+        glEnable(GL_TEXTURE_2D);
+        setupScreenSpace(view);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        drawCrosshair(view);
+    }
 }

@@ -43,4 +43,8 @@ void drawPointedTriangle(const View& view, const Hit& pointing);
 void drawLabels(const View& view, const Qor::BSP& level, const std::vector<Qor::Marker>& markers,
                 FrameResources& resources);
 void drawPanel(const PanelState& shown, FrameResources& resources);
+// The find prompt along the bottom edge, and the outline of every drawn
+// triangle of the material it found.
+void drawFindPrompt(const View& view, FrameResources& resources);
+void drawFoundMaterial(const View& view, const Qor::BSP& level);
 void drawCrosshair(const View& view);

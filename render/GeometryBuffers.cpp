@@ -8,6 +8,7 @@
 #include "BSP.h"
 #include "GeometryWalk.h"
 #include "MaterialTextures.h"
+#include "Normals.h"
 #include "Palette.h"
 #include "SurfaceLooks.h"
 #include "ViewVolume.h"
@@ -103,8 +104,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) 
         const bool newGroup = items.empty() || itemGroup != group;
         if (newGroup || items.back().cornerCount == 3 * cullTriangles) {
             constexpr float infinity = std::numeric_limits<float>::infinity();
-            items.push_back(Item{corner, 0, true, static_cast<std::uint32_t>(group), record.texture, {infinity, infinity, infinity},
-                                 {-infinity, -infinity, -infinity}});
+            items.push_back(Item{corner, 0, true, static_cast<std::uint32_t>(group), record.texture,
+                                 {infinity, infinity, infinity}, {-infinity, -infinity, -infinity}, 0, 0});
             if (newGroup) groupItems[group].first = static_cast<std::uint32_t>(items.size() - 1);
             groupItems[group].second = static_cast<std::uint32_t>(items.size());
             itemGroup = group;
@@ -194,6 +195,41 @@ bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look, const MaterialT
     return true;
 }
 
+// A triangle whose front cannot be told is held in both orders, so that it
+// shows from either side as it does without one-sided drawing.
+bool GeometryBuffers::makeFrontIndices(const Qor::BSP& level) {
+    std::vector<Qor::Winding> windings;
+    windings.reserve(cornerCount / 3);
+    std::uint64_t indexCount = 0;
+    forEachDrawnTriangle(level, [&](std::size_t, const Qor::TextureGroup&, const Qor::Vertex& a, const Qor::Vertex& b,
+                                    const Qor::Vertex& c) {
+        windings.push_back(Qor::frontWinding(a, b, c));
+        indexCount += 3 * Qor::frontCornerOrders(windings.back()).count;
+    });
+    const std::uint64_t indexBytes = indexCount * sizeof(GLuint);
+    const std::uint64_t needed = bytes() + indexBytes;
+    const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
+    if (needed > byteLimit || !frontIndices.allocate(gl, GL_ELEMENT_ARRAY_BUFFER, GL_STATIC_DRAW, indexBytes)) {
+        refuse(needed);
+        return false;
+    }
+    ArrayFiller<GLuint> index(frontIndices);
+    std::uint32_t written = 0;
+    for (Item& item : items) {
+        item.firstFrontIndex = written;
+        for (std::uint32_t corner = item.firstCorner; corner < item.firstCorner + item.cornerCount; corner += 3) {
+            const Qor::CornerOrders orders = Qor::frontCornerOrders(windings[corner / 3]);
+            for (std::size_t n = 0; n < orders.count; ++n)
+                for (const std::uint8_t k : orders.orders[n]) index.add(corner + k);
+            written += static_cast<std::uint32_t>(3 * orders.count);
+        }
+        item.frontIndexCount = written - item.firstFrontIndex;
+    }
+    index.flush();
+    frontIndicesMade = true;
+    return true;
+}
+
 void GeometryBuffers::refuse(std::uint64_t needed) {
     release();
     state = State::refused;
@@ -210,6 +246,8 @@ void GeometryBuffers::release() {
         arrays.textureCoordinates.release();
         arrays.made = false;
     }
+    frontIndices.release();
+    frontIndicesMade = false;
     functions = ArrayFunctions();
     items = std::vector<Item>();
     groupItems = std::vector<std::pair<std::uint32_t, std::uint32_t>>();
@@ -221,7 +259,8 @@ void GeometryBuffers::release() {
 }
 
 std::size_t GeometryBuffers::bytes() const {
-    std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size();
+    std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size() +
+                        frontIndices.size();
     for (const LookArrays& arrays : lookArrays)
         total += arrays.colours.size() + arrays.normals.size() + arrays.textureCoordinates.size();
     return total;
@@ -236,6 +275,9 @@ void GeometryBuffers::chooseRuns(const View& view, bool byGroup) {
     runTextures.clear();
     runLineStarts.clear();
     runLineCounts.clear();
+    runFrontStarts.clear();
+    runFrontCounts.clear();
+    runFrontTextures.clear();
     sent = 0;
     if (chosen.first == chosen.second) return;
 
@@ -255,6 +297,8 @@ void GeometryBuffers::chooseRuns(const View& view, bool byGroup) {
     const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
     const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
     std::uint32_t runGroup = 0;
+    std::uint32_t runFrontGroup = 0;
+    std::uint32_t runFrontEnd = 0;
     for (std::uint32_t k = chosen.first; k < chosen.second; ++k) {
         const Item& item = items[k];
         if (item.finite && !volume.mayShow(item.low, item.high)) continue;
@@ -269,6 +313,18 @@ void GeometryBuffers::chooseRuns(const View& view, bool byGroup) {
             runTextures.push_back(item.texture);
             runGroup = item.group;
         }
+        if (!view.cull || !frontIndicesMade) continue;
+        const auto frontCount = static_cast<GLsizei>(item.frontIndexCount);
+        if (!runFrontCounts.empty() && runFrontEnd == item.firstFrontIndex &&
+            (!byGroup || runFrontGroup == item.group)) {
+            runFrontCounts.back() += frontCount;
+        } else {
+            runFrontStarts.push_back(frontIndices.at(std::size_t{item.firstFrontIndex} * sizeof(GLuint)));
+            runFrontCounts.push_back(frontCount);
+            runFrontTextures.push_back(item.texture);
+            runFrontGroup = item.group;
+        }
+        runFrontEnd = item.firstFrontIndex + item.frontIndexCount;
     }
     for (std::size_t k = 0; k < runFirsts.size(); ++k) {
         runLineStarts.push_back(outlines.at(2 * static_cast<std::size_t>(runFirsts[k]) * sizeof(GLuint)));
@@ -299,6 +355,19 @@ void GeometryBuffers::drawRuns(GLenum mode) const {
     }
 }
 
+void GeometryBuffers::drawFrontRuns(GLenum polygonMode) const {
+    frontIndices.bind();
+    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    const auto runs = static_cast<GLsizei>(runFrontStarts.size());
+    if (functions.hasMultiDraw())
+        functions.multiDrawElements(GL_TRIANGLES, runFrontCounts.data(), GL_UNSIGNED_INT, runFrontStarts.data(),
+                                    runs);
+    else
+        for (std::size_t k = 0; k < runFrontStarts.size(); ++k)
+            glDrawElements(GL_TRIANGLES, runFrontCounts[k], GL_UNSIGNED_INT, runFrontStarts[k]);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
 bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const MaterialTextures& textures) {
     if (state == State::none) build(level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
@@ -309,6 +378,9 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const Materi
     }
     if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
         !makeLook(level, view.look, &textures))
+        return false;
+    if (view.cull && (view.showFilled || view.showWireframe || view.showCornerPoints) && !frontIndicesMade &&
+        !makeFrontIndices(level))
         return false;
     chooseRuns(view, view.showFilled && view.look == Look::textured);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
@@ -323,14 +395,19 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const Materi
         // Every triangle pass colours each corner from an array, as the
         // glBegin/glEnd passes leave their colours with each vertex.
         glEnableClientState(GL_COLOR_ARRAY);
-        if (view.showFilled) drawFilled(view.look, textures);
+        if (view.showFilled) drawFilled(view.look, view.cull, textures);
         outlineColours.bind();
         glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
-        if (view.showWireframe) {
-            outlines.bind();
-            drawRuns(GL_LINES);
+        if (view.cull) {
+            if (view.showWireframe) drawFrontRuns(GL_LINE);
+            if (view.showCornerPoints) drawFrontRuns(GL_POINT);
+        } else {
+            if (view.showWireframe) {
+                outlines.bind();
+                drawRuns(GL_LINES);
+            }
+            if (view.showCornerPoints) drawRuns(GL_POINTS);
         }
-        if (view.showCornerPoints) drawRuns(GL_POINTS);
         glDisableClientState(GL_COLOR_ARRAY);
     }
 
@@ -347,7 +424,7 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const Materi
     return true;
 }
 
-void GeometryBuffers::drawFilled(Look look, const MaterialTextures& textures) {
+void GeometryBuffers::drawFilled(Look look, bool cull, const MaterialTextures& textures) {
     const bool lit = litLook(look);
     if (look == Look::classic) {
         fillColours.bind();
@@ -368,11 +445,21 @@ void GeometryBuffers::drawFilled(Look look, const MaterialTextures& textures) {
         arrays.textureCoordinates.bind();
         glTexCoordPointer(2, GL_FLOAT, 0, arrays.textureCoordinates.at(0));
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        for (std::size_t k = 0; k < runFirsts.size(); ++k) {
-            glBindTexture(GL_TEXTURE_2D, textures.textureOf(runTextures[k]));
-            glDrawArrays(GL_TRIANGLES, runFirsts[k], runCounts[k]);
+        if (cull) {
+            frontIndices.bind();
+            for (std::size_t k = 0; k < runFrontStarts.size(); ++k) {
+                glBindTexture(GL_TEXTURE_2D, textures.textureOf(runFrontTextures[k]));
+                glDrawElements(GL_TRIANGLES, runFrontCounts[k], GL_UNSIGNED_INT, runFrontStarts[k]);
+            }
+        } else {
+            for (std::size_t k = 0; k < runFirsts.size(); ++k) {
+                glBindTexture(GL_TEXTURE_2D, textures.textureOf(runTextures[k]));
+                glDrawArrays(GL_TRIANGLES, runFirsts[k], runCounts[k]);
+            }
         }
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else if (cull) {
+        drawFrontRuns(GL_FILL);
     } else {
         drawRuns(GL_TRIANGLES);
     }

@@ -22,7 +22,9 @@ class MaterialTextures;
 // each look other than classic, made the first time it is drawn, the
 // corners' colours and normals in that look, and in the textured look their
 // texture coordinates, drawn a run of one group at a time, each with its
-// group's texture bound. Each frame sends only the
+// group's texture bound; and, made the first time one-sided drawing is on,
+// the corners of every triangle in the order that runs counter-clockwise
+// from its front. Each frame sends only the
 // groups the view can show. The pictures are those of the glBegin/glEnd
 // passes, byte for byte.
 class GeometryBuffers {
@@ -60,6 +62,9 @@ private:
         std::uint32_t texture;  // its group's
         std::array<float, 3> low;
         std::array<float, 3> high;
+        // Its run in the one-sided indices, once they are made.
+        std::uint32_t firstFrontIndex;
+        std::uint32_t frontIndexCount;
     };
     enum class State { none, ready, refused };
     // A look's own corner arrays, beside the corners of `positions`.
@@ -72,14 +77,17 @@ private:
 
     bool uploadFillColours(const Qor::BSP& level, double fillAlpha);
     bool makeLook(const Qor::BSP& level, Look look, const MaterialTextures* textures);
+    bool makeFrontIndices(const Qor::BSP& level);
     LookArrays& arraysOf(Look look) { return lookArrays[static_cast<std::size_t>(look) - 1]; }
-    void drawFilled(Look look, const MaterialTextures& textures);
+    void drawFilled(Look look, bool cull, const MaterialTextures& textures);
     void refuse(std::uint64_t needed);
     // Runs of one group each when they are to be drawn with its texture.
     void chooseRuns(const View& view, bool byGroup);
     // The plane points the view shows: first and count.
     std::pair<GLint, GLsizei> planePoints(const View& view) const;
     void drawRuns(GLenum mode) const;
+    // The chosen triangles one-sided: filled, or as lines or points.
+    void drawFrontRuns(GLenum polygonMode) const;
 
     State state = State::none;
     ArrayFunctions functions;
@@ -88,6 +96,8 @@ private:
     VertexArray outlineColours;  // per corner
     VertexArray outlines;        // corner pairs, three per triangle, as GL_LINES
     std::array<LookArrays, 4> lookArrays;  // shaded, baked, normals, textured
+    VertexArray frontIndices;    // corners counter-clockwise from the front, as GL_TRIANGLES
+    bool frontIndicesMade = false;
     std::uint32_t cornerCount = 0;
     std::uint32_t planeCount = 0;                // plane points in the positions
     std::vector<std::uint32_t> planeSlots;       // per plane, its first point; one more at the end
@@ -102,5 +112,8 @@ private:
     std::vector<std::uint32_t> runTextures;  // each run's group's texture
     std::vector<const void*> runLineStarts;
     std::vector<GLsizei> runLineCounts;
+    std::vector<const void*> runFrontStarts;
+    std::vector<GLsizei> runFrontCounts;
+    std::vector<std::uint32_t> runFrontTextures;  // each front run's group's texture
     std::size_t sent = 0;
 };

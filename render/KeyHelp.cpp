@@ -8,20 +8,36 @@ const char* onOff(bool on) { return on ? "on" : "off"; }
 
 using A = KeyAction;
 
+bool modifierMatches(ShiftState wanted, bool down) {
+    return wanted == ShiftState::any || (wanted == ShiftState::down) == down;
+}
+
+// 1 to 9 go to a saved view, with Ctrl they save it.
+std::vector<KeyBinding> viewBindings() {
+    std::vector<KeyBinding> bindings;
+    for (int slot = 0; slot < 9; ++slot) {
+        const auto key = static_cast<SDLKey>(SDLK_1 + slot);
+        bindings.push_back({key, static_cast<A>(static_cast<int>(A::goToView1) + slot), ShiftState::any, ShiftState::up});
+        bindings.push_back({key, static_cast<A>(static_cast<int>(A::saveView1) + slot), ShiftState::any, ShiftState::down});
+    }
+    return bindings;
+}
+
 }  // namespace
 
 // Kept short: the keys page is drawn over the view every frame it shows, and
 // what it covers is what it costs. README's notes under the table say more.
 const std::vector<KeyHelp> keyHelp = {
-    {"w, s", "fly forward, back", nullptr, {{SDLK_w, A::flyForward}, {SDLK_s, A::flyBack}}},
-    {"d, a", "fly right, left", nullptr, {{SDLK_d, A::flyRight}, {SDLK_a, A::flyLeft}}},
-    {"e, q", "fly up, down", nullptr, {{SDLK_e, A::flyUp}, {SDLK_q, A::flyDown}}},
+    {"w s, d a, e q", "fly fore/aft, right/left, up/down", nullptr,
+     {{SDLK_w, A::flyForward}, {SDLK_s, A::flyBack}, {SDLK_d, A::flyRight}, {SDLK_a, A::flyLeft},
+      {SDLK_e, A::flyUp}, {SDLK_q, A::flyDown}}},
     {"Shift (held)", "4 x speed and steps", nullptr, {}},
     {"mouse", "look around", nullptr, {}},
     {"click, wheel", "mouse look", [](const PanelState& s) { return onOff(s.view.mouseLook); }, {}},
     {"b", "render mode", [](const PanelState& s) { return renderModeName(s.view.renderMode); },
      {{SDLK_b, A::renderMode}}},
     {"c", "look", [](const PanelState& s) { return lookName(s.view.look); }, {{SDLK_c, A::look}}},
+    {"f", "one-sided drawing", [](const PanelState& s) { return onOff(s.view.cull); }, {{SDLK_f, A::cull}}},
     {"t", "filled triangles", [](const PanelState& s) { return onOff(s.view.showFilled); }, {{SDLK_t, A::filled}}},
     {"l", "outlines", [](const PanelState& s) { return onOff(s.view.showWireframe); }, {{SDLK_l, A::outlines}}},
     {"v", "corner points", [](const PanelState& s) { return onOff(s.view.showCornerPoints); },
@@ -36,9 +52,9 @@ const std::vector<KeyHelp> keyHelp = {
      {{SDLK_RIGHT, A::nextGroup}, {SDLK_LEFT, A::previousGroup}}},
     {"Page Up, Down", "clip distances (held)", nullptr,
      {{SDLK_PAGEUP, A::clipFarther}, {SDLK_PAGEDOWN, A::clipNearer}}},
-    {"], [", "point size (held)", nullptr,
-     {{SDLK_RIGHTBRACKET, A::pointBigger}, {SDLK_LEFTBRACKET, A::pointSmaller}}},
-    {"', ;", "line width (held)", nullptr, {{SDLK_QUOTE, A::lineWider}, {SDLK_SEMICOLON, A::lineThinner}}},
+    {"] [, ' ;", "point size, line width (held)", nullptr,
+     {{SDLK_RIGHTBRACKET, A::pointBigger}, {SDLK_LEFTBRACKET, A::pointSmaller}, {SDLK_QUOTE, A::lineWider},
+      {SDLK_SEMICOLON, A::lineThinner}}},
     {"., ,", "fill alpha (held)", nullptr, {{SDLK_PERIOD, A::moreAlpha}, {SDLK_COMMA, A::lessAlpha}}},
     {"r", "reset the view", nullptr, {{SDLK_r, A::reset}}},
     {"Home", "fit the level in view", nullptr, {{SDLK_HOME, A::fit}}},
@@ -51,15 +67,24 @@ const std::vector<KeyHelp> keyHelp = {
      {{SDLK_EQUALS, A::faster}, {SDLK_KP_PLUS, A::faster}, {SDLK_MINUS, A::slower}, {SDLK_KP_MINUS, A::slower}}},
     {"Print Screen", "save a screenshot", nullptr, {{SDLK_PRINT, A::screenshot}}},
     {"F5", "read the level again", nullptr, {{SDLK_F5, A::reload}}},
+    {"/", "find (Enter: next)", nullptr, {{SDLK_SLASH, A::find}}},
+    {"1-9, Ctrl+1-9", "go to, save view N", nullptr, viewBindings()},
     {"i, F1, F2, F3", "panel pages", nullptr,
      {{SDLK_i, A::levelPage}, {SDLK_F1, A::keysPage}, {SDLK_F2, A::viewPage}, {SDLK_F3, A::entityPage}}},
     {"Escape", "quit", nullptr, {{SDLK_ESCAPE, A::quit}}},
 };
 
-const KeyAction* boundAction(SDLKey key, bool shift) {
+const KeyAction* boundAction(SDLKey key, bool shift, bool ctrl) {
     for (const KeyHelp& help : keyHelp)
         for (const KeyBinding& binding : help.bindings)
-            if (binding.key == key && (binding.shift == ShiftState::any || (binding.shift == ShiftState::down) == shift))
+            if (binding.key == key && modifierMatches(binding.shift, shift) && modifierMatches(binding.ctrl, ctrl))
                 return &binding.action;
     return nullptr;
+}
+
+int viewSlot(KeyAction action) {
+    const int value = static_cast<int>(action);
+    if (action >= A::saveView1 && action <= A::saveView9) return value - static_cast<int>(A::saveView1) + 1;
+    if (action >= A::goToView1 && action <= A::goToView9) return value - static_cast<int>(A::goToView1) + 1;
+    return 0;
 }

@@ -12,9 +12,12 @@ enum class KeyAction {
     flyForward, flyBack, flyRight, flyLeft, flyUp, flyDown,
     // Held adjustments, in the order of Controls::held.
     clipFarther, clipNearer, pointBigger, pointSmaller, lineWider, lineThinner, moreAlpha, lessAlpha,
-    renderMode, look, filled, outlines, corners, planePoints, nextPlane, previousPlane,
+    renderMode, look, cull, filled, outlines, corners, planePoints, nextPlane, previousPlane,
     oneGroup, nextGroup, previousGroup, reset, fit, nextSpawn, previousSpawn,
     markers, nextEntity, previousEntity, printCamera, faster, slower, screenshot, reload,
+    // The find prompt; saving the camera to slot N and going back to it, slots 1 to 9 in order.
+    find, saveView1, saveView2, saveView3, saveView4, saveView5, saveView6, saveView7, saveView8, saveView9,
+    goToView1, goToView2, goToView3, goToView4, goToView5, goToView6, goToView7, goToView8, goToView9,
     levelPage, keysPage, viewPage, entityPage, quit,
 };
 
@@ -25,6 +28,7 @@ struct KeyBinding {
     SDLKey key;
     KeyAction action;
     ShiftState shift = ShiftState::any;
+    ShiftState ctrl = ShiftState::any;  // the same three states, for Ctrl
 };
 
 // One line of the key help: the keys as the user reads them, what they do,
@@ -40,5 +44,8 @@ struct KeyHelp {
 
 extern const std::vector<KeyHelp> keyHelp;
 
-// The action bound to a key with Shift up or down, or null.
-const KeyAction* boundAction(SDLKey key, bool shift);
+// The action bound to a key with Shift and Ctrl up or down, or null.
+const KeyAction* boundAction(SDLKey key, bool shift, bool ctrl = false);
+
+// The slot, 1 to 9, of a saveView or goToView action; 0 for any other.
+int viewSlot(KeyAction action);

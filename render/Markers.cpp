@@ -5,11 +5,10 @@
 #include "BSP.h"
 #include "EntityLabels.h"
 #include "Frame.h"
+#include "GeometryWalk.h"
 
 namespace {
 
-// The pixels between a marker's origin and its label.
-constexpr int labelGap = 12;
 // The crosshair's arms reach this far from the pixel pointed at, and leave
 // the pixel itself clear.
 constexpr int crosshairReach = 7;
@@ -108,26 +107,49 @@ void drawPointedTriangle(const View& view, const Hit& pointing) {
     endSolidLines(blending, view.lineWidth);
 }
 
+// Every edge of every drawn triangle of the material, over whatever lies in
+// front, as the triangle pointed at is.
+void drawFoundMaterial(const View& view, const Qor::BSP& level) {
+    const auto material = static_cast<std::uint64_t>(view.find.material);
+    const bool blending = glIsEnabled(GL_BLEND) == GL_TRUE;
+    glDisable(GL_DEPTH_TEST);
+    beginSolidLines(1.0f);
+    glColor3ub(255, 255, 255);
+    glBegin(GL_LINES);
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        if (group.texture != material) return;
+        Qor::forEachTriangle(level, group, [](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            const std::array<const Qor::Vertex*, 3> corners{&a, &b, &c};
+            for (std::size_t k = 0; k < 3; ++k) {
+                glVertex3f(corners[k]->x, corners[k]->y, corners[k]->z);
+                glVertex3f(corners[(k + 1) % 3]->x, corners[(k + 1) % 3]->y, corners[(k + 1) % 3]->z);
+            }
+        });
+    });
+    glEnd();
+    endSolidLines(blending, view.lineWidth);
+}
+
 // On the screen-space stage, which it leaves as it found it.
 void drawLabels(const View& view, const Qor::BSP& level, const std::vector<Qor::Marker>& markers,
                 FrameResources& resources) {
     const GLuint background = resources.background;
     const GlyphAtlas& atlas = panelGlyphs(resources.panel, background);
     if (atlas.texture == 0) return;
-    const std::vector<Label> labels = chooseLabels(
-        level, markers,
-        viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth, view.screenHeight));
+    const std::vector<Label> labels = placeLabels(
+        chooseLabels(level, markers,
+                     viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth, view.screenHeight)),
+        atlas.advance, atlas.lineHeight);
     if (labels.empty()) return;
     glBindTexture(GL_TEXTURE_2D, atlas.texture);
-    // The nearest last, so that it is drawn over the others.
-    for (auto label = labels.rbegin(); label != labels.rend(); ++label) {
+    for (const Label& label : labels) {
         PanelLayout layout;
-        layout.textX = static_cast<int>(label->at.x) + labelGap;
-        layout.textY = static_cast<int>(label->at.y) - atlas.lineHeight / 2;
+        layout.textX = label.box.x;
+        layout.textY = label.box.y;
         layout.lines = 1;
-        layout.columns = label->text.size();
-        glColor3ubv(markerColour(label->kind).data());
-        drawText({label->text}, layout, atlas);
+        layout.columns = label.text.size();
+        glColor3ubv(markerColour(label.kind).data());
+        drawText({label.text}, layout, atlas);
     }
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, background);

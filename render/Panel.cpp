@@ -17,6 +17,37 @@ void quad(float left, float top, float right, float bottom, float sLeft, float t
     glVertex2f(left, bottom);
 }
 
+// The panel's checker behind a layout's rectangle. The checker is two texels
+// wide and repeats. Unfiltered, its squares stay sharp, and the software
+// rasteriser fills them a third faster; the texture's own filtering is put
+// back for whatever samples it next.
+void drawBackground(const PanelLayout& layout) {
+    const float left = static_cast<float>(layout.x);
+    const float top = static_cast<float>(layout.y);
+    const float right = static_cast<float>(layout.x + layout.width);
+    const float bottom = static_cast<float>(layout.y + layout.height);
+    const float texels = 2.0f * backgroundTexelPixels;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBegin(GL_QUADS);
+    quad(left, top, right, bottom, left / texels, top / texels, right / texels, bottom / texels);
+    glEnd();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+// The lines over the checker, which is bound again after.
+void drawLines(const std::vector<std::string>& lines, const PanelLayout& layout, const GlyphAtlas& atlas,
+               unsigned int background) {
+    drawBackground(layout);
+    if (atlas.texture != 0) {
+        glBindTexture(GL_TEXTURE_2D, atlas.texture);
+        drawText(lines, layout, atlas);
+        glBindTexture(GL_TEXTURE_2D, background);
+    }
+    glTexCoord4f(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
 }  // namespace
 
 void drawText(const std::vector<std::string>& lines, const PanelLayout& layout, const GlyphAtlas& atlas) {
@@ -71,26 +102,14 @@ void drawPanel(const PanelState& shown, FrameResources& resources) {
         layoutPanel(lines, atlas.advance, atlas.lineHeight, view.screenWidth, view.screenHeight);
     if (layout.lines == 0) return;
 
-    const float left = static_cast<float>(layout.x);
-    const float top = static_cast<float>(layout.y);
-    const float right = static_cast<float>(layout.x + layout.width);
-    const float bottom = static_cast<float>(layout.y + layout.height);
-    // The checker is two texels wide and repeats. Unfiltered, its squares stay
-    // sharp, and the software rasteriser fills them a third faster; the
-    // texture's own filtering is put back for whatever samples it next.
-    const float texels = 2.0f * backgroundTexelPixels;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBegin(GL_QUADS);
-    quad(left, top, right, bottom, left / texels, top / texels, right / texels, bottom / texels);
-    glEnd();
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    drawLines(lines, layout, atlas, background);
+}
 
-    if (atlas.texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, atlas.texture);
-        drawText(lines, layout, atlas);
-        glBindTexture(GL_TEXTURE_2D, background);
-    }
-    glTexCoord4f(0.0f, 0.0f, 0.0f, 1.0f);
+void drawFindPrompt(const View& view, FrameResources& resources) {
+    const GlyphAtlas& atlas = panelGlyphs(resources.panel, resources.background);
+    const std::string line = findPromptLine(view.find);
+    const PanelLayout layout = layoutPromptLine(line, atlas.advance, atlas.lineHeight, view.screenWidth,
+                                                view.screenHeight);
+    if (layout.lines == 0) return;
+    drawLines({line}, layout, atlas, resources.background);
 }

@@ -259,3 +259,30 @@ PanelLayout layoutPanel(const std::vector<std::string>& lines, int advance, int 
     layout.height = static_cast<int>(layout.lines) * lineHeight + 2 * panelPadding;
     return layout;
 }
+
+std::string findPromptLine(const FindPrompt& find) {
+    std::string line = "/" + find.text + "_";
+    if (find.current > 0) {
+        line += "   " + std::to_string(find.current) + " of " + std::to_string(find.total) + ": " + find.label;
+        if (!find.reached) line += "  (nothing to go to)";
+    } else if (!find.reached) {
+        line += "   no match";
+    }
+    return line;
+}
+
+PanelLayout layoutPromptLine(const std::string& line, int advance, int lineHeight, int screenWidth,
+                             int screenHeight) {
+    PanelLayout layout;
+    const int room = 2 * (panelMargin + panelPadding);
+    if (advance <= 0 || lineHeight <= 0 || screenWidth <= room || screenHeight <= room + lineHeight) return layout;
+    layout.lines = 1;
+    layout.columns = std::min(line.size(), static_cast<std::size_t>((screenWidth - room) / advance));
+    layout.x = panelMargin;
+    layout.width = screenWidth - 2 * panelMargin;
+    layout.height = lineHeight + 2 * panelPadding;
+    layout.y = screenHeight - panelMargin - layout.height;
+    layout.textX = layout.x + panelPadding;
+    layout.textY = layout.y + panelPadding;
+    return layout;
+}

@@ -61,3 +61,12 @@ constexpr int panelPadding = 6;  // around the text
 
 PanelLayout layoutPanel(const std::vector<std::string>& lines, int advance, int lineHeight, int screenWidth,
                         int screenHeight);
+
+// The find prompt's line: the slash, the text and a cursor, then the match
+// Enter went to ("3 of 17: target_speaker (alarm3)") or "no match".
+std::string findPromptLine(const FindPrompt& find);
+
+// Where the find prompt goes: one line along the bottom edge, as wide as the
+// window less the margins, its text cut at the right.
+PanelLayout layoutPromptLine(const std::string& line, int advance, int lineHeight, int screenWidth,
+                             int screenHeight);

@@ -4,6 +4,7 @@
 
 #include "BSP.h"
 #include "GeometryWalk.h"
+#include "Normals.h"
 #include "Palette.h"
 #include "Frame.h"
 #include "SurfaceLooks.h"
@@ -16,6 +17,35 @@ using Qor::forEachTriangle;
 void vertexAt(const Qor::Vertex& v) { glVertex3f(v.x, v.y, v.z); }
 
 void colourOf(std::size_t entry, double alpha) { glColor4fv(paletteColour(entry, alpha).data()); }
+
+// The orders the triangle's corners are sent in: as stored, or with one-sided
+// drawing counter-clockwise from the front, as the arrays hold them.
+Qor::CornerOrders sentOrders(const View& view, const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+    if (!view.cull) return Qor::frontCornerOrders(Qor::Winding::asStored);
+    return Qor::frontCornerOrders(Qor::frontWinding(a, b, c));
+}
+
+// Outlines or corner points of one-sided triangles: OpenGL culls polygons
+// only, so they are sent as triangles drawn as lines or points.
+void drawOneSided(const View& view, const Qor::BSP& level, GLenum polygonMode) {
+    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    glBegin(GL_TRIANGLES);
+    forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
+        const std::size_t entry = outlineEntry(group.texture);
+        forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            const Qor::Vertex* const vertices[3] = {&a, &b, &c};
+            const Qor::CornerOrders sent = sentOrders(view, a, b, c);
+            for (std::size_t n = 0; n < sent.count; ++n) {
+                for (const std::uint8_t k : sent.orders[n]) {
+                    colourOf(entry, 1.0);
+                    vertexAt(*vertices[k]);
+                }
+            }
+        });
+    });
+    glEnd();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
 
 }  // namespace
 
@@ -50,11 +80,14 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level, const Material
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
             const Qor::Vertex* const vertices[3] = {&a, &b, &c};
-            for (std::size_t k = 0; k < 3; ++k) {
-                glColor4fv(corners[k].colour.data());
-                if (lit) glNormal3fv(corners[k].normal.data());
-                if (textured) glTexCoord2fv(corners[k].texture.data());
-                vertexAt(*vertices[k]);
+            const Qor::CornerOrders sent = sentOrders(view, a, b, c);
+            for (std::size_t n = 0; n < sent.count; ++n) {
+                for (const std::uint8_t k : sent.orders[n]) {
+                    glColor4fv(corners[k].colour.data());
+                    if (lit) glNormal3fv(corners[k].normal.data());
+                    if (textured) glTexCoord2fv(corners[k].texture.data());
+                    vertexAt(*vertices[k]);
+                }
             }
         });
         if (textured) glEnd();
@@ -69,6 +102,7 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level, const Material
 // in the last bit of a pixel, so the picture would vary with the groups
 // drawn before.
 void drawWireframe(const View& view, const Qor::BSP& level) {
+    if (view.cull) return drawOneSided(view, level, GL_LINE);
     forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
         const std::size_t entry = outlineEntry(group.texture);
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
@@ -83,6 +117,7 @@ void drawWireframe(const View& view, const Qor::BSP& level) {
 }
 
 void drawCornerPoints(const View& view, const Qor::BSP& level) {
+    if (view.cull) return drawOneSided(view, level, GL_POINT);
     glBegin(GL_POINTS);
     forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, [&](const Qor::TextureGroup& group) {
         colourOf(outlineEntry(group.texture), 1.0);

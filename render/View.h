@@ -6,7 +6,9 @@
 // level, so a frame's choices can be made and checked without a window.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "DrawPath.h"
 #include "Look.h"
@@ -23,6 +25,21 @@ const char* renderModeName(RenderMode mode);
 // depth buffer, so that whatever is drawn over the level can be hidden by it:
 // the opaque render mode, or any look but classic.
 inline bool depthTested(RenderMode mode, Look look) { return look != Look::classic || mode == RenderMode::opaque; }
+
+// The find prompt, which / opens at the bottom of the window: what is typed,
+// and the match Enter last went to (its number from 1 of how many, and its
+// label), 0 before the first Enter since the text last changed.
+struct FindPrompt {
+    bool open = false;
+    std::string text;
+    std::size_t current = 0;
+    std::size_t total = 0;
+    std::string label;
+    // False when Enter found no match, or a match with nothing the camera can go to.
+    bool reached = true;
+    // The material whose triangles are outlined while the prompt is open, or -1.
+    std::int64_t material = -1;
+};
 
 struct View {
     std::array<double, 3> cameraPos{0.0, 0.0, 0.0};
@@ -50,6 +67,9 @@ struct View {
     std::uint32_t selectedGroup = 0;
     std::uint32_t selectedPlane = 0;
     Look look = Look::classic;
+    // One-sided surfaces (the f key): triangles seen from behind are left
+    // out of every pass and of pointing. r leaves it as it is.
+    bool cull = false;
     DrawPath drawPath = DrawPath::buffered;
     // Entity markers (the n key); the selected entity, a position in the
     // level's entities, or -1 before j or k.
@@ -57,12 +77,14 @@ struct View {
     std::int64_t selectedEntity = -1;
     // The pointer's pixel at the last input pass while mouse look was off.
     std::array<int, 2> pointer{0, 0};
+    FindPrompt find;
     std::int32_t screenWidth = 800;
     std::int32_t screenHeight = 600;
 };
 
 // What r puts back: the clip distances, sizes, fill alpha, render mode, panel,
-// passes and selections. The camera, the look and the markers stay.
+// passes and selections. The camera, the look, one-sided drawing and the
+// markers stay.
 void resetView(View& view);
 
 // The pixel pointed at: the window's centre while mouse look is on, else the

@@ -24,6 +24,10 @@ mkdir -p "$dir/corpus/level" "$dir/corpus/settings" "$dir/corpus/assets"
 for triangles in 4 40; do
   "$dir/orvandel-mklevel" bench --triangles "$triangles" "$seeds/level/bench$triangles.d3dbsp"
 done
+# The five smallest real levels too, when the test command has converted them.
+for level in $(ls -S build-test/corpus/*.d3dbsp 2>/dev/null | tail -n 5); do
+  cp "$level" "$seeds/level/"
+done
 
 status=0
 for target in level settings assets; do

@@ -35,9 +35,11 @@ std::string checkPixel(std::string& text) {
 
 std::string checkFileName(std::string& text) { return text.empty() ? "expected a file name" : ""; }
 
+std::string checkFindText(std::string& text) { return text.empty() ? "expected some text to find" : ""; }
+
 std::string checkCamera(std::string& text) {
     CameraRequest request;
-    return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '" + text + "'";
+    return parseCameraRequest(text, request) ? "" : "expected X,Y,Z[,YAW,PITCH], fit, spawn, spawn:N or view:N, not '" + text + "'";
 }
 
 // One whole number that fits a side, with its sign.
@@ -152,10 +154,21 @@ struct Options {
                        "start the camera at X,Y,Z, optionally turned to YAW and\n"
                        "PITCH degrees (yaw 0 along +y, 90 along +x; pitch up);\n"
                        "'fit': where the whole level is in view; 'spawn' or\n"
-                       "'spawn:N': at the level's first or N-th spawn point")
+                       "'spawn:N': at the level's first or N-th spawn point;\n"
+                       "'view:N': at the view Ctrl+N saved for this level")
             ->type_name("WHERE")
             ->check(CLI::Validator(checkCamera, ""));
+        app.add_option("--find", line.find,
+                       "start the camera at the first match of TEXT, as / and\n"
+                       "Enter find it: an entity's value or a material's name")
+            ->type_name("TEXT")
+            ->check(CLI::Validator(checkFindText, ""));
         app.add_flag("--entities", line.entities, "start with the entity markers shown (the key n)")
+            ->disable_flag_override();
+        app.add_flag("--cull", line.cull,
+                     "leave out surfaces seen from behind: a level's surfaces\n"
+                     "are one-sided, their front the side their normals\n"
+                     "face (the key f)")
             ->disable_flag_override();
         app.add_option("--pick", pick,
                        "when the viewer ends, print what lies under pixel X,Y\n"
@@ -266,6 +279,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (!options.operands.empty()) line.levelPath = options.operands[0];
     if (line.json && !options.info) return usageError("option '--json' needs '--info'");
     if (line.pick && options.info) return usageError("option '--pick' needs a window, not '--info'");
+    if (!line.find.empty() && options.info) return usageError("option '--find' needs a window, not '--info'");
     line.drawPath = options.drawPath == "immediate" ? DrawPath::immediate : DrawPath::buffered;
     line.look = parseLook(options.look).value_or(Look::classic);
     if (!options.size.empty()) parseSize(options.size, line.size.emplace());
@@ -280,6 +294,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
     if (!line.exportPath.empty()) {
         if (options.info) return usageError("options '--export' and '--info' cannot be used together");
         if (line.pick) return usageError("option '--pick' needs a window, not '--export'");
+        if (!line.find.empty()) return usageError("option '--find' needs a window, not '--export'");
         if (line.levelPath.empty()) return usageError("option '--export' needs a level file");
         line.action = CommandLine::Action::exportLevel;
         line.exportFormat = *exportFormatOf(line.exportPath);

@@ -43,8 +43,12 @@ struct CommandLine {
     // for the settings file's, or the ones found near the level.
     std::vector<std::string> assets;
     std::uint64_t textureBudgetMegabytes = 512;
+    // The camera starts at the first match of this text, as the find prompt's.
+    std::string find;
     // Entity markers shown from the start.
     bool entities = false;
+    // One-sided drawing from the start.
+    bool cull = false;
     // The pixel, from the window's top-left corner, whose pick line is printed
     // when the viewer ends; whether it lies inside the window is known only
     // once the window's size is.

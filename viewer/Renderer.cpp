@@ -13,6 +13,7 @@
 #include "Input.h"
 #include "LevelFile.h"
 #include "Png.h"
+#include "SavedViews.h"
 #include "Screenshot.h"
 
 namespace {
@@ -70,6 +71,23 @@ void Renderer::handleInput() {
     if (requests.screenshot) screenshotRequested = true;
     if (requests.reload) reloadRequested = true;
     if (requests.viewReset) applyResetState();
+    if (requests.saveView != 0) saveView(requests.saveView);
+    if (requests.goToView != 0) goToSavedView(requests.goToView);
+}
+
+void Renderer::saveView(int slot) {
+    if (savedViews != nullptr) savedViews->save(slot, {view.cameraPos, view.cameraYaw, view.cameraPitch, view.look});
+}
+
+// The look's arrays follow it, as the c key's do.
+bool Renderer::goToSavedView(int slot) {
+    const std::optional<SavedView> saved = savedViews != nullptr ? savedViews->get(slot) : std::nullopt;
+    if (!saved) return false;
+    view.cameraPos = saved->position;
+    view.cameraYaw = saved->yaw;
+    view.cameraPitch = saved->pitch;
+    view.look = saved->look;
+    return true;
 }
 
 // OpenGL takes the held keys' sizes at once, as the frame would.
@@ -92,7 +110,15 @@ void Renderer::applyResetState() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
 }
 
-void Renderer::placeCamera(const CameraRequest& request) { ::placeCamera(view, controls, *level, request); }
+void Renderer::placeCamera(const CameraRequest& request) {
+    if (request.kind != CameraRequest::Kind::view) {
+        ::placeCamera(view, controls, *level, request);
+        return;
+    }
+    if (!goToSavedView(request.view))
+        std::cerr << "WARNING: View '" << request.view
+                  << "' was asked for, but none is saved for this level; the camera starts at the origin.\n";
+}
 
 void Renderer::fitLevel() { ::fitLevel(view, *level); }
 
@@ -113,15 +139,18 @@ PanelState Renderer::panelState() const {
     return state;
 }
 
-// Page 3 tells what lies under the pixel pointed at, as this frame shows it.
 void Renderer::drawFrame() {
-    if (pointingShown(view)) {
-        const std::array<int, 2> pixel = pointedPixel(view);
-        pointing = pointAt(pixel[0], pixel[1]);
-    }
+    updatePointing();
     // The pages that tell of the images wait for them, as the textured look does.
     if (view.overlayVisible && (view.overlayPage == 1 || view.overlayPage == 3)) frame.textures.collect();
     ::drawFrame(panelState(), markers, frame);
+}
+
+// Page 3 tells what lies under the pixel pointed at, as this frame shows it.
+void Renderer::updatePointing() {
+    if (!pointingShown(view)) return;
+    const std::array<int, 2> pixel = pointedPixel(view);
+    pointing = pointAt(pixel[0], pixel[1]);
 }
 
 void Renderer::captureFrame() {

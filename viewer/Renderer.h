@@ -19,6 +19,7 @@ class AssetLayers;
 class BSP;
 }
 class LevelFile;
+class SavedViews;
 struct CameraRequest;
 
 // The viewer: it opens the window, owns the view, the input state and the GL
@@ -42,9 +43,15 @@ public:
     void handleInput();
     void updateCamera();
     void drawFrame();
+    // What the frame does first: while page 3 is shown, points at the pixel
+    // pointed at.
+    void updatePointing();
     // The r key's reset, with OpenGL's sizes and blending put back to match.
     void resetView();
     void placeCamera(const CameraRequest& request);
+    // The camera and look saved in slot N for this level; false when none is.
+    bool goToSavedView(int slot);
+    void saveView(int slot);
     void fitLevel();
 
     // What the panel shows of the viewer this frame.
@@ -78,6 +85,8 @@ public:
     LevelFile* levelFile = nullptr;
     bool watchLevel = true;
     bool reloadRequested = false;
+    // Where Ctrl+N saves and N goes back to; null keeps no views. Not owned.
+    SavedViews* savedViews = nullptr;
     double lastWatchCheck = 0.0;
 
     FrameResources frame;

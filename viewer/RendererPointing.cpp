@@ -7,9 +7,10 @@ Hit Renderer::pointAt(int x, int y) {
     const ViewBasis basis = viewBasis(view.cameraPos, view.cameraYaw, view.cameraPitch, view.screenWidth,
                                       view.screenHeight);
     const Ray ray = pixelRay(basis, x, y);
-    // The far clip distance is a plane across the view: along a ray off the
-    // centre it reaches further.
-    const PickQuery query{ray, view.farPlane / dot(ray.direction, basis.forward), view.singleGroup,
-                          view.selectedGroup, view.showMarkers ? &markers : nullptr};
+    // The clip distances are planes across the view: along a ray off the
+    // centre they lie further.
+    const double ahead = dot(ray.direction, basis.forward);
+    const PickQuery query{ray, view.nearPlane / ahead, view.farPlane / ahead, view.singleGroup,
+                          view.selectedGroup, view.showMarkers ? &markers : nullptr, view.cull};
     return pickScene.cast(*level, query);
 }

@@ -20,21 +20,30 @@ bool leadingInt(const std::string& text, std::int32_t& value) {
     return true;
 }
 
-void applyPair(const std::string& key, const std::string& value, ScreenSize& size, bool& fullscreen) {
+struct Read {
+    ScreenSize& size;
+    bool& fullscreen;
+    bool& cull;
+};
+
+void applyPair(const std::string& key, const std::string& value, Read& read) {
     std::int32_t number = 0;
     if (!leadingInt(value, number)) return;
     if (key == "width") {
-        size.first = number;
+        read.size.first = number;
     } else if (key == "height") {
-        size.second = number;
+        read.size.second = number;
     } else if (key == "fullscreen" && number != 0) {
-        fullscreen = true;
+        read.fullscreen = true;
+    } else if (key == "cull") {
+        // Unlike fullscreen, the last line wins either way.
+        read.cull = number != 0;
     }
 }
 
 // Cuts the line at every '=', drops the spaces, and applies each pair of
 // neighbouring tokens in which neither is empty.
-void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& size, bool& fullscreen) {
+void parseLine(const std::uint8_t* begin, const std::uint8_t* end, Read& read) {
     std::vector<std::string> tokens(1);
     for (const std::uint8_t* p = begin; p != end; ++p) {
         if (*p == '=')
@@ -43,7 +52,7 @@ void parseLine(const std::uint8_t* begin, const std::uint8_t* end, ScreenSize& s
             tokens.back().push_back(static_cast<char>(*p));
     }
     for (std::size_t k = 0; k + 1 < tokens.size(); ++k)
-        if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], size, fullscreen);
+        if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], read);
 }
 
 // A path may hold spaces and '=', so an assets line is not cut into tokens.
@@ -62,19 +71,22 @@ bool assetsLine(const std::uint8_t* begin, const std::uint8_t* end, std::vector<
 
 }  // namespace
 
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, std::vector<std::string>* assets) {
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
+                  std::vector<std::string>* assets) {
     FileBuffer buffer(nullptr, 0);
     if (!loadWholeFile(fileName, buffer, "settings file", "settings file")) return;
 
     size = ScreenSize{1024, 768};
     fullscreen = false;
+    cull = false;
+    Read read{size, fullscreen, cull};
 
     const std::uint8_t* p = buffer.data;
     const std::uint8_t* const end = buffer.data + buffer.size;
     while (p != end) {
         const std::uint8_t* lineStart = p;
         while (p != end && *p != carriageReturn && *p != lineFeed) ++p;
-        if (!assetsLine(lineStart, p, assets)) parseLine(lineStart, p, size, fullscreen);
+        if (!assetsLine(lineStart, p, assets)) parseLine(lineStart, p, read);
         // CR LF, a lone LF and a lone CR each end one line.
         if (p != end && *p == carriageReturn) ++p;
         if (p != end && *p == lineFeed) ++p;

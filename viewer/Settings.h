@@ -6,13 +6,14 @@
 
 #include "ScreenSize.h"
 
-// Reads a settings file of key=value lines ("width", "height", "fullscreen")
-// into the window size and the full-screen flag. After a successful read the
-// outputs start from 1024 × 768, windowed, and the file's keys change them;
-// when the file cannot be opened or read they keep the caller's values.
+// Reads a settings file of key=value lines ("width", "height", "fullscreen",
+// "cull") into the window size, the full-screen flag and one-sided drawing.
+// After a successful read the outputs start from 1024 × 768, windowed, both
+// sides drawn, and the file's keys change them; when the file cannot be
+// opened or read they keep the caller's values.
 // Each "assets" line, when assets is given, appends its path: the rest of
 // the line after the first '=', spaces around it dropped, kept whole.
-void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen,
+void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
                   std::vector<std::string>* assets = nullptr);
 
 // The longest window side the viewer opens. OpenGL draws no wider or taller

@@ -8,12 +8,14 @@
 #include "AssetPath.h"
 #include "BSP.h"
 #include "CommandLine.h"
+#include "Input.h"
 #include "Export.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
 #include "Pointing.h"
 #include "Renderer.h"
+#include "SavedViews.h"
 #include "Settings.h"
 
 namespace {
@@ -61,11 +63,21 @@ int exportLevel(const CommandLine& line) {
     return writeExport(std::move(level), request) ? 0 : 1;
 }
 
+// The find prompt's first match, the prompt left closed.
+void findFirst(Renderer& renderer, const std::string& text) {
+    renderer.view.find.text = text;
+    if (!stepFind(renderer.view, InputScene{*renderer.level, renderer.markers}, false))
+        std::cerr << "WARNING: Nothing in the level matches '" << text
+                  << "'; the camera starts where it would without --find.\n";
+    renderer.view.find = FindPrompt{};
+}
+
 int view(const CommandLine& line) {
     ScreenSize screen = defaultScreenSize;
     bool fullscreen = false;
+    bool cull = false;
     std::vector<std::string> settingsAssets;
-    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, &settingsAssets);
+    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, cull, &settingsAssets);
     if (line.size) screen = *line.size;
     if (!windowSizeAllowed(screen)) {
         std::cerr << windowSizeRefusal(line.size ? "Option '--size'" : "Settings file '" + line.settingsPath + "'",
@@ -87,16 +99,20 @@ int view(const CommandLine& line) {
     }
     renderer.captureLastFrame = !line.screenshotPath.empty();
     renderer.view.showMarkers = line.entities;
+    renderer.view.cull = line.cull || cull;
     const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
     renderer.assets = mountAssets(line.assets.empty() ? settingsAssets : line.assets, levelPath);
     renderer.frame.textures.budgetBytes = line.textureBudgetMegabytes * 1024 * 1024;
     std::string picked;
     {
         LevelFile file(levelPath);
+        SavedViews views(savedViewsPath(), file.path());
+        renderer.savedViews = &views;
         renderer.setLevel(file.level());
         renderer.levelFile = &file;
         renderer.watchLevel = line.watch;
         renderer.placeCamera(line.camera);
+        if (!line.find.empty()) findFirst(renderer, line.find);
         renderer.run();
         if (line.pick) {
             const auto [x, y] = *line.pick;

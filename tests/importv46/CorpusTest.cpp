@@ -1,6 +1,6 @@
 // The corpus pass: every converted real level read by --info --json with the
-// counts the converter wrote, and exported to glTF that the Khronos
-// validator accepts. Split into shards so that CTest runs them side by side.
+// counts the converter wrote, exported to glTF that the Khronos validator
+// accepts, and drawn one-sided as its thumbnail. Split into shards so that CTest runs them side by side.
 
 #include <gtest/gtest.h>
 
@@ -64,6 +64,20 @@ TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
         EXPECT_EQ(report.exitStatus, 0) << report.out << report.err;
         EXPECT_EQ(report.out.rfind("errors: 0 warnings: 0 ", 0), 0u) << report.out;
         std::remove(glb.c_str());
+
+        // The thumbnail's picture: fitted, one-sided, offscreen.
+        const std::string png = testsupport::tempPath(level.file + ".png");
+        const testsupport::ProcessResult culled = testsupport::runProcess(
+            {testsupport::viewerBinary(), "--offscreen", "--frames", "1", "--no-watch", "--camera", "fit", "--look",
+             "shaded", "--cull", "--size", "96", "--screenshot", png, level.path});
+        ASSERT_EQ(culled.exitStatus, 0) << culled.err;
+        EXPECT_EQ(culled.err, "");
+        const testsupport::Image image = testsupport::readPng(png);
+        std::size_t lit = 0;
+        for (std::size_t p = 0; p + 3 < image.rgba.size(); p += 4)
+            lit += image.rgba[p] != 0 || image.rgba[p + 1] != 0 || image.rgba[p + 2] != 0;
+        EXPECT_GT(lit, image.rgba.size() / 4 / 10) << "a tenth of the picture shows the level";
+        std::remove(png.c_str());
     }
 }
 

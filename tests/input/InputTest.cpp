@@ -81,7 +81,7 @@ std::vector<double> numbers(Values... values) {
 
 // What the keys change, in the order InputPass::settings() lists it.
 enum Setting { Forward, Sideways, Vertical, Mode, Corners, Filled, Lines, PlaneView, OneGroup, Group, Plane,
-               Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, LookShown, None };
+               Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, LookShown, OneSided, None };
 
 // A real window on the test display, showing a level of five texture groups
 // and no planes. Mouse look is off, as the viewer leaves it when turned off,
@@ -108,7 +108,7 @@ protected:
                        r.view.showFilled, r.view.showWireframe, r.view.showPlanePoints + 2 * r.view.singlePlane, r.view.singleGroup,
                        r.view.selectedGroup, r.view.selectedPlane, r.view.overlayVisible ? r.view.overlayPage : -r.view.overlayPage,
                        r.view.farPlane, sizes[0], sizes[1], r.view.fillAlpha, r.view.flySpeed, r.screenshotRequested,
-                       r.reloadRequested, static_cast<int>(r.view.look));
+                       r.reloadRequested, static_cast<int>(r.view.look), r.view.cull);
     }
 
     bool displayHeld = testsupport::holdDisplay();
@@ -120,8 +120,8 @@ protected:
 // Each step is one frame: a key event, the input pass and the camera motion.
 // A press of a held key while it is held stands for one more frame held.
 // Then Escape and r come in one pass: the loop is to end, yet r still acts.
-// r leaves the look: it is how the user wants to see the level, not a
-// setting of the view.
+// r leaves the look and one-sided drawing: they are how the user wants to
+// see the level, not settings of the view.
 TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEscape) {
     std::vector<double> expected = settings();
     for (const auto& [key, down, setting, value] : std::vector<std::tuple<SDLKey, bool, Setting, double>>{
@@ -149,7 +149,9 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
              {SDLK_KP_MINUS, true, Speed, 1}, {SDLK_KP_MINUS, true, Speed, 0.5}, {SDLK_PRINT, true, Shot, 1},
              {SDLK_F5, true, Reload, 1}, {SDLK_c, true, LookShown, 1}, {SDLK_c, false, None, 0},
              {SDLK_c, true, LookShown, 2}, {SDLK_c, true, LookShown, 3}, {SDLK_c, true, LookShown, 4},
-             {SDLK_c, true, LookShown, 0}, {SDLK_c, true, LookShown, 1}, {SDLK_w, true, Forward, 1}}) {
+             {SDLK_c, true, LookShown, 0}, {SDLK_c, true, LookShown, 1}, {SDLK_f, true, OneSided, 1},
+             {SDLK_f, false, None, 0}, {SDLK_f, true, OneSided, 0}, {SDLK_f, true, OneSided, 1},
+             {SDLK_w, true, Forward, 1}}) {
         SCOPED_TRACE(std::string(SDL_GetKeyName(key)) + (down ? " pressed" : " released"));
         pushKey(key, down);
         renderer.handleInput();
@@ -161,7 +163,7 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
     for (const SDLKey key : {SDLK_ESCAPE, SDLK_r}) pushKey(key, true);
     renderer.handleInput();
     EXPECT_FALSE(renderer.running);
-    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1, 1};
+    expected = {1, 0, 0, 2, 1, 1, 1, 0, 0, 0, 0, -3, 10000, 1, 1, 0.1, 0.5, 1, 1, 1, 1};
     EXPECT_THAT(settings(), Pointwise(DoubleNear(1e-6), expected));
     EXPECT_EQ(renderer.view.nearPlane, 10.0);
     EXPECT_EQ(std::make_pair(renderer.view.cameraPos, renderer.controls.cameraVelocity), camera);

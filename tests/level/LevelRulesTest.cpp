@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <set>
 #include <string>
@@ -61,6 +64,59 @@ TEST(DrawnNormals, FaceTheSideFromWhichTheCornersRunCounterClockwiseAndUpWithout
     };
     for (const auto& [a, b, c, normal] : cases)
         EXPECT_THAT(Qor::faceNormal(a, b, c), Pointwise(FloatNear(1e-6f), normal));
+}
+
+// A floor triangle at z 5 whose corners run counter-clockwise seen from
+// above, each corner storing `normals[k]`: its front is the side those (or,
+// where they are not plausible, the face normal +z) face on the whole.
+TEST(FrontSide, IsWhereTheDrawnNormalsFaceWhateverWayTheCornersRun) {
+    using W = Qor::Winding;
+    const Qor::Direction up{0, 0, 1};
+    const Qor::Direction down{0, 0, -1};
+    const Qor::Direction none{};
+    const Qor::Direction slanted{0.9f, 0, -0.1f};
+    const Qor::Direction east{1, 0, 0};
+    const std::tuple<const char*, std::array<Qor::Direction, 3>, W> cases[] = {
+        {"stored up, as the corners run", {up, up, up}, W::asStored},
+        {"stored down, against the corners", {down, down, down}, W::reversed},
+        {"none stored: the corners decide", {none, none, none}, W::asStored},
+        {"the corners' mean decides", {down, down, {0.6f, 0, 0.8f}}, W::reversed},
+        {"slanted, down on the whole", {slanted, slanted, slanted}, W::reversed},
+        {"summing to nothing", {{{1, 0, 0}, {-0.5f, 0.8660254f, 0}, {-0.5f, -0.8660254f, 0}}}, W::either},
+        {"lying in the plane", {east, east, east}, W::either},
+    };
+    for (const auto& [what, normals, winding] : cases) {
+        SCOPED_TRACE(what);
+        const Qor::Vertex a = at(0, 0, 5, normals[0]), b = at(4, 0, 5, normals[1]), c = at(0, 3, 5, normals[2]);
+        EXPECT_EQ(Qor::frontWinding(a, b, c), winding);
+        // Seen from above (a ray going down) and from below.
+        EXPECT_EQ(Qor::seenFromBehind(a, b, c, {0.1, 0.2, -1}), winding == W::reversed);
+        EXPECT_EQ(Qor::seenFromBehind(a, b, c, {0.1, 0.2, 1}), winding == W::asStored);
+        EXPECT_FALSE(Qor::seenFromBehind(a, b, c, {1, 0, 0})) << "met edge on";
+    }
+    // Without a side: no area, or a corner that is nowhere.
+    EXPECT_EQ(Qor::frontWinding(at(0, 0, 0, up), at(1, 1, 0, up), at(2, 2, 0, up)), W::either);
+    EXPECT_EQ(Qor::frontWinding(at(0, 0, 0), at(nan, 0, 0), at(0, 1, 0)), W::either);
+    EXPECT_FALSE(Qor::seenFromBehind(at(0, 0, 0), at(inf, 0, 0), at(0, 1, 0), {0, 0, 1}));
+}
+
+// Each order runs counter-clockwise from the front; a triangle without a
+// front is sent both ways, so exactly one of them faces either side.
+TEST(FrontSide, GivesTheCornerOrdersThatRunCounterClockwiseFromIt) {
+    using Orders = std::vector<std::array<std::uint8_t, 3>>;
+    auto orders = [](Qor::Winding winding) {
+        const Qor::CornerOrders front = Qor::frontCornerOrders(winding);
+        return Orders(front.orders.begin(), front.orders.begin() + static_cast<std::ptrdiff_t>(front.count));
+    };
+    EXPECT_EQ(orders(Qor::Winding::asStored), (Orders{{0, 1, 2}}));
+    EXPECT_EQ(orders(Qor::Winding::reversed), (Orders{{0, 2, 1}}));
+    EXPECT_EQ(orders(Qor::Winding::either), (Orders{{0, 1, 2}, {0, 2, 1}}));
+    // Reordered by the rule, the corners' own face normal is the front.
+    const Qor::Direction down{0, 0, -1};
+    const std::array<Qor::Vertex, 3> corners = {at(0, 0, 5, down), at(4, 0, 5, down), at(0, 3, 5, down)};
+    const auto order = orders(Qor::frontWinding(corners[0], corners[1], corners[2]))[0];
+    EXPECT_THAT(Qor::faceNormal(corners[order[0]], corners[order[1]], corners[order[2]]),
+                Pointwise(FloatNear(1e-6f), down));
 }
 
 double distance(const Qor::Rgb& a, const Qor::Rgb& b) {

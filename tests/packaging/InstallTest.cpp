@@ -144,6 +144,8 @@ TEST(Thumbnailer, WritesTheWholeLevelAtTheAskedSizeWithoutADisplay) {
     for (std::string word; exec >> word;) words.push_back(word);
     ASSERT_FALSE(words.empty());
     EXPECT_EQ(words[0], "orvandel");
+    // Drawn from both sides, a real level's sky and outer walls hide every room.
+    EXPECT_NE(std::find(words.begin(), words.end(), "--cull"), words.end());
     words[0] = prefix() + "/bin/orvandel";
     const std::string demo = fileText(generatedLevel({"demo"}));
     for (const auto& [name, size] : {std::make_pair("my level.d3dbsp", 256u), std::make_pair("-level.d3dbsp", 128u)}) {

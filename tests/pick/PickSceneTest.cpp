@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -9,34 +10,13 @@
 
 #include "BSP.h"
 #include "Pointing.h"
+#include "PointingLevel.h"
 #include "TestSupport.h"
 
 // Pointing without a window: the nearest triangle or marker on a ray, and
 // the words that describe what it meets.
 
 namespace {
-
-// A floor (z -10, triangles 0 and 1), a wall across the view at y 500
-// (triangle 2) that group 2 draws again, two copies of one small triangle
-// before the wall at y 300, above the eye's level (3 and 4), a triangle with
-// a corner that is no number in front of everything (5), a group that is not
-// whole triangles (6) and a triangle with a corner past the vertices (7).
-Qor::LevelContents pointingLevel() {
-    Qor::LevelContents level;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    level.vertices = {{-100, 0, -10}, {100, 0, -10}, {100, 1000, -10}, {-100, 1000, -10},
-                      {-50, 500, -10}, {50, 500, -10}, {0, 500, 90},
-                      {-10, 300, 2},  {10, 300, 2},  {0, 300, 22},
-                      {-5, 200, -5},  {5, 200, -5},  {0, 200, nan},
-                      {-5, 100, -5},  {5, 100, -5},  {0, 100, 5}};
-    level.triangles = {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 2, 3}}, Qor::Triangle{{4, 5, 6}},
-                       Qor::Triangle{{7, 8, 9}}, Qor::Triangle{{7, 8, 9}}, Qor::Triangle{{10, 11, 12}},
-                       Qor::Triangle{{13, 14, 15}}, Qor::Triangle{{13, 14, 99}}};
-    level.textureGroups = {{0, 0, 4, 0, 6}, {1, 0, 3, 6, 3}, {2, 0, 3, 6, 3}, {3, 0, 3, 9, 6},
-                           {4, 0, 3, 15, 3}, {5, 0, 3, 18, 4}, {6, 0, 3, 21, 3}};
-    level.materials = {{"floor"}, {"wall"}};
-    return level;
-}
 
 Ray towards(const Vector3& from, const Vector3& to) {
     Vector3 direction{to[0] - from[0], to[1] - from[1], to[2] - from[2]};
@@ -45,8 +25,9 @@ Ray towards(const Vector3& from, const Vector3& to) {
     return Ray{from, direction};
 }
 
-TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTriangle) {
-    const Qor::BSP level("", testsupport::writeLevel("pointing.d3dbsp", pointingLevel()).c_str());
+// The cases below over the pointing level saved at path.
+void expectNearestHits(const std::string& path) {
+    const Qor::BSP level("", path.c_str());
     PickScene scene;
     EXPECT_FALSE(scene.built());
     const Vector3 eye{0, 0, 0};
@@ -85,7 +66,7 @@ TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTria
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const PickQuery query{c.ray, c.far, c.single.has_value(), c.single.value_or(0), c.markers};
+        const PickQuery query{c.ray, 0.0, c.far, c.single.has_value(), c.single.value_or(0), c.markers, false};
         const Hit hit = scene.cast(level, query);
         std::string got = "-";
         if (hit.kind == Hit::Kind::surface) got = "s " + std::to_string(hit.group) + ' ' + std::to_string(hit.triangle);
@@ -101,6 +82,133 @@ TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTria
     EXPECT_EQ(scene.triangleCount(), 6u);
     scene.release();
     EXPECT_FALSE(scene.built());
+}
+
+TEST(PickScene, FindsTheNearestDrawnTriangleOrMarkerAndBreaksTiesByGroupThenTriangle) {
+    {
+        SCOPED_TRACE("as written");
+        expectNearestHits(testsupport::writeLevel("pointing.d3dbsp", pointingLevel()));
+    }
+    // A one-byte lump before them puts every vertex record at an odd offset,
+    // where the positions cannot be handed to the caster as they lie.
+    SCOPED_TRACE("records at odd offsets");
+    Qor::LevelWriter odd = Qor::writerFor(pointingLevel());
+    odd.lumpBytes[1] = {0x5A};
+    expectNearestHits(testsupport::writeTemp("pointing-odd.d3dbsp", odd.bytes()));
+}
+
+std::string hitName(const Hit& hit) {
+    if (hit.kind == Hit::Kind::surface) return "s " + std::to_string(hit.group) + ' ' + std::to_string(hit.triangle);
+    if (hit.kind == Hit::Kind::entity) return "e " + std::to_string(hit.entity);
+    return "-";
+}
+
+// The ray covers what the picture shows, from the near clip distance to the
+// far one, however Embree's single precision rounds either end; a cast that
+// finds nothing in between answers nothing.
+TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
+    const Qor::BSP level("", testsupport::writeLevel("clipped.d3dbsp", pointingLevel()).c_str());
+    PickScene scene;
+    const Vector3 eye{0, 0, 0};
+    const Vector3 ahead{0, 1000, 0};
+    const Vector3 onTheDiagonal{0, 500, -10};  // where the floor's two triangles meet, under the wall
+    const Vector3 floorCorner{-100, 0, -10};
+    const Vector3 onTheFloor{0, 0, -10};
+    const double toTheDiagonal = distanceBetween(eye, onTheDiagonal);
+    const double alongTheDiagonal = distanceBetween(floorCorner, onTheDiagonal);
+    const std::vector<Qor::Marker> aroundTheEye = {{2, {0, 3, 0}, Qor::EntityKind::other}};
+    struct Case {
+        const char* what;
+        Ray ray;
+        double near, far;
+        const std::vector<Qor::Marker>* markers;
+        std::string hit;
+        double distance;
+    };
+    const Case cases[] = {
+        {"the wall at exactly the far distance", towards(eye, ahead), 10, 500, nullptr, "s 1 2", 500},
+        // 499.99999 rounds to 500 in single precision: Embree meets the wall.
+        {"the wall just past the far distance, not in single precision", towards(eye, ahead), 10, 499.99999, nullptr,
+         "-", 0},
+        {"through the floor's shared edge at the far distance: the lower triangle", towards(eye, onTheDiagonal), 10,
+         toTheDiagonal, nullptr, "s 0 0", toTheDiagonal},
+        {"just short of the shared edge", towards(eye, onTheDiagonal), 10, toTheDiagonal - 1e-4, nullptr, "-", 0},
+        {"along the shared edge, in the floor's plane, to the wall's foot at the far distance",
+         towards(floorCorner, onTheDiagonal), 10, alongTheDiagonal, nullptr, "s 1 2", alongTheDiagonal},
+        {"standing on the floor, looking up at the wall", towards(onTheFloor, {0, 500, 5}), 10, 10000, nullptr,
+         "s 1 2", distanceBetween(onTheFloor, {0, 500, 5})},
+        {"standing on the floor, looking into it", towards(onTheFloor, {0, 500, -20}), 10, 10000, nullptr, "-", 0},
+        {"standing on the floor, the ray starting at the eye", towards(onTheFloor, {0, 500, -20}), 0, 10000, nullptr,
+         "-", 0},
+        {"the small triangle nearer than the near distance", towards(eye, {0, 300, 5}), 300.05, 10000, nullptr,
+         "s 1 2", distanceBetween(eye, {0, 500, 500 * 5 / 300.0})},
+        {"the small triangle just past it", towards(eye, {0, 300, 5}), 300.03, 10000, nullptr, "s 3 3",
+         distanceBetween(eye, {0, 300, 5})},
+        {"a marker about the near distance, left where the ray starts inside", towards(eye, ahead), 10, 10000,
+         &aroundTheEye, "e 2", 11},
+        {"a marker nearer than the near distance", towards(eye, ahead), 12, 10000, &aroundTheEye, "s 1 2", 500},
+        {"a near distance past the far one", towards(eye, ahead), 600, 500, nullptr, "-", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Hit hit = scene.cast(level, PickQuery{c.ray, c.near, c.far, false, 0, c.markers, false});
+        EXPECT_EQ(hitName(hit), c.hit);
+        if (hit.kind != Hit::Kind::nothing) {
+            EXPECT_NEAR(hit.distance, c.distance, 1e-6);
+        }
+    }
+}
+
+// Three walls across the view, each its own group, each corner-wound
+// counter-clockwise seen from the eye at the origin: at y 200 its normals
+// face away from the eye, at y 300 they sum to nothing (no front: it shows
+// from both sides), at y 500 they face the eye. With one-sided drawing a ray
+// passes through a wall it meets from behind.
+TEST(PickScene, WithOneSidedDrawingPassesThroughTrianglesMetFromBehind) {
+    Qor::LevelContents contents;
+    const std::array<std::array<float, 3>, 3> away = {{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}};
+    const std::array<std::array<float, 3>, 3> cancelling = {{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}};
+    const std::array<std::array<float, 3>, 3> towardTheEye = {{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}};
+    for (const auto& [y, normals] : {std::make_pair(200.0f, away), std::make_pair(300.0f, cancelling),
+                                     std::make_pair(500.0f, towardTheEye)}) {
+        const auto first = static_cast<std::uint32_t>(contents.vertices.size());
+        const auto group = static_cast<std::uint32_t>(contents.textureGroups.size());
+        const float corners[3][2] = {{-100, -100}, {100, -100}, {0, 100}};
+        for (std::size_t k = 0; k < 3; ++k) {
+            Qor::Vertex corner{corners[k][0], y, corners[k][1]};
+            corner.normal = normals[k];
+            contents.vertices.push_back(corner);
+        }
+        contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+        contents.textureGroups.push_back({group, first, 3, 3 * group, 3});
+    }
+    const Qor::BSP level("", testsupport::writeLevel("one-sided.d3dbsp", contents).c_str());
+    PickScene scene;
+    const Vector3 eye{0, 0, 0};
+    const Vector3 beyond{0, 1000, 0};
+    struct Case {
+        const char* what;
+        Ray ray;
+        std::optional<std::uint32_t> single;
+        bool cull;
+        std::string hit;  // "G T", or "-"
+    };
+    const Case cases[] = {
+        {"both sides: the nearest", towards(eye, {0, 1, 0}), {}, false, "0 0"},
+        {"one-sided: through the first, to the one without a front", towards(eye, {0, 1, 0}), {}, true, "1 1"},
+        {"one-sided, only the first: nothing", towards(eye, {0, 1, 0}), 0u, true, "-"},
+        {"one-sided, only the last: met from the front", towards(eye, {0, 1, 0}), 2u, true, "2 2"},
+        {"from beyond, both sides", towards(beyond, eye), {}, false, "2 2"},
+        {"from beyond, one-sided: through the last", towards(beyond, eye), {}, true, "1 1"},
+        {"from beyond, one-sided, only the first: met from the front", towards(beyond, eye), 0u, true, "0 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PickQuery query{c.ray, 0.0, 10000, c.single.has_value(), c.single.value_or(0), nullptr, c.cull};
+        const Hit hit = scene.cast(level, query);
+        EXPECT_EQ(hit.kind == Hit::Kind::surface ? std::to_string(hit.group) + ' ' + std::to_string(hit.triangle) : "-",
+                  c.hit);
+    }
 }
 
 // Both the --pick line and the panel tell a hit by these words; a

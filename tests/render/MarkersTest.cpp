@@ -187,6 +187,43 @@ TEST(EntityLabels, GoToTheNearest64MarkersAheadWithinReachAndInsideTheWindow) {
     }
 }
 
+// Twenty markers within three pixels of each other, the nearest first, and
+// one far from them: the nearest keeps its place right of its marker, the
+// next two go just above and below it, the crowd after them is left out,
+// and the lone one is labelled beside its own.
+TEST(EntityLabels, NeverOverlapTheNearestBesideItsMarkerOthersAboveOrBelowOrLeftOut) {
+    constexpr int advance = 8;
+    constexpr int lineHeight = 17;
+    std::vector<Label> crowded;
+    for (std::size_t k = 0; k < 20; ++k) {
+        const std::string text = k % 2 == 0 ? "light" : "info_player_deathmatch";
+        crowded.push_back(Label{k, Qor::EntityKind::other, text,
+                                ScreenPoint{400.0 + static_cast<double>(k % 3), 300.0 + static_cast<double>(k % 4), 1.0},
+                                100.0 + static_cast<double>(k)});
+    }
+    crowded.push_back(Label{20, Qor::EntityKind::light, "light", ScreenPoint{100.0, 100.0, 1.0}, 500.0});
+    const std::vector<Label> placed = placeLabels(crowded, advance, lineHeight);
+    for (std::size_t a = 0; a < placed.size(); ++a)
+        for (std::size_t b = a + 1; b < placed.size(); ++b)
+            EXPECT_FALSE(overlap(placed[a].box, placed[b].box)) << placed[a].entity << " and " << placed[b].entity;
+    const auto box = [](const LabelBox& b) { return std::make_tuple(b.x, b.y, b.width, b.height); };
+    ASSERT_EQ(placed.size(), 4u);
+    EXPECT_EQ(placed[0].entity, 0u);
+    EXPECT_EQ(box(placed[0].box), std::make_tuple(400 + labelGap, 300 - 8, 40, lineHeight));
+    EXPECT_EQ(placed[1].entity, 1u);  // 22 characters wide, centred over (401, 301)
+    EXPECT_EQ(box(placed[1].box), std::make_tuple(401 - 88, 301 - labelGap - lineHeight, 176, lineHeight));
+    EXPECT_EQ(placed[2].entity, 2u);
+    EXPECT_EQ(box(placed[2].box), std::make_tuple(402 - 20, 302 + labelGap, 40, lineHeight));
+    EXPECT_EQ(placed[3].entity, 20u);
+    EXPECT_EQ(box(placed[3].box), std::make_tuple(100 + labelGap, 100 - 8, 40, lineHeight));
+    EXPECT_EQ(placed[3].text, "light");
+    // Boxes that only touch do not overlap.
+    EXPECT_FALSE(overlap({0, 0, 10, 10}, {10, 0, 10, 10}));
+    EXPECT_FALSE(overlap({0, 0, 10, 10}, {0, 10, 10, 10}));
+    EXPECT_TRUE(overlap({0, 0, 10, 10}, {9, 9, 10, 10}));
+    EXPECT_TRUE(placeLabels({}, advance, lineHeight).empty());
+}
+
 // Text beside each marker in its colour: orange with the green half its red,
 // where the label runs right of the cube; nothing there without the font or
 // with the markers off.
@@ -262,6 +299,43 @@ TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
     renderer.view.pointer = {cx - 150, cy + 100};
     EXPECT_TRUE(white(draw(), cx - 145, cy + 100));
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::nothing);
+    shutdownVideo();
+}
+
+// The outline is drawn over the panel, as the crosshair is. A triangle whose
+// top edge runs level across the window at row 40, through the panel in the
+// top-left corner, and whose fill covers the window's centre: the edge shows
+// white where page 3 covers it, and not under page 1, which points at nothing.
+TEST(PointingMarks, TheOutlineShowsOverThePanel) {
+    ASSERT_TRUE(testsupport::holdDisplay());
+    constexpr int width = 601;
+    constexpr int height = 901;
+    constexpr int edgeRow = 40;
+    Renderer renderer({width, height});
+    const auto top = static_cast<float>((1.0 - 2.0 * (edgeRow + 0.5) / height) * 100 * tangent);
+    Qor::LevelContents contents;
+    contents.vertices = {{-60, 100, top, 255}, {20, 100, top, 255}, {20, 100, -20, 255}};
+    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
+    contents.textureGroups = {{0, 0, 3, 0, 3}};
+    Qor::BSP level("", testsupport::writeLevel("under-panel.d3dbsp", contents).c_str());
+    renderer.setLevel(&level);
+    renderer.view.renderMode = RenderMode::opaque;
+    renderer.view.overlayVisible = true;
+    const auto whiteUnderThePanel = [&](std::int32_t page) {
+        renderer.view.overlayPage = page;
+        const std::vector<Pixel> p = drawAndRead(renderer, width, height);
+        int lit = 0;
+        for (int x = panelMargin + 12; x < panelMargin + 112; ++x) {
+            bool white = false;
+            for (int y = edgeRow - 1; y <= edgeRow + 1; ++y)
+                white = white || p[static_cast<std::size_t>((height - 1 - y) * width + x)] == Pixel{255, 255, 255};
+            lit += white;
+        }
+        return lit;
+    };
+    EXPECT_EQ(whiteUnderThePanel(3), 100);
+    EXPECT_EQ(renderer.pointing.kind, Hit::Kind::surface);
+    EXPECT_LT(whiteUnderThePanel(1), 20);
     shutdownVideo();
 }
 

@@ -143,6 +143,7 @@ TEST_F(PanelPages, TheViewAndKeysPagesFollowTheCameraTheSettingsTheSelectionsAnd
         {2, [](PanelState& s) { s.view.singlePlane = true; }, "p               plane points       selected"},
         {2, [](PanelState& s) { s.view.look = Look::baked; }, "c               look               baked"},
         {2, [](PanelState& s) { s.view.mouseLook = false; }, "click, wheel    mouse look         off"},
+        {2, [](PanelState& s) { s.view.cull = true; }, "f               one-sided drawing  on"},
     };
     for (const auto& [page, change, line] : changes) {
         PanelState changed = state;

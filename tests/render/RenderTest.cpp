@@ -128,7 +128,8 @@ protected:
             {GL_VERTEX_ARRAY, {GL_FALSE}}, {GL_COLOR_ARRAY, {GL_FALSE}}, {GL_TEXTURE_COORD_ARRAY, {GL_FALSE}},
             {GL_TEXTURE_COORD_ARRAY_BUFFER_BINDING, {0}}, {GL_ARRAY_BUFFER_BINDING, {0}},
             {GL_ELEMENT_ARRAY_BUFFER_BINDING, {0}}, {GL_VERTEX_ARRAY_BUFFER_BINDING, {0}},
-            {GL_COLOR_ARRAY_BUFFER_BINDING, {0}}, {GL_NORMAL_ARRAY_BUFFER_BINDING, {0}}});
+            {GL_COLOR_ARRAY_BUFFER_BINDING, {0}}, {GL_NORMAL_ARRAY_BUFFER_BINDING, {0}},
+            {GL_CULL_FACE, {GL_FALSE}}, {GL_POLYGON_MODE, {GL_FILL, GL_FILL}}});
         for (const auto& [name, wanted] : states) {
             GLfloat actual[16] = {};
             glGetFloatv(name, actual);
@@ -347,6 +348,130 @@ TEST_F(Render, ArraysDrawEveryViewOfEveryLevelInEveryLookAsTheImmediatePassesDo)
             }
         }
     }
+}
+
+// One-sided drawing on every level of the table, in every look, from the
+// start and fitted: both paths still give the same pictures.
+TEST_F(Render, OneSidedArraysDrawEveryLookAsTheImmediatePassesDo) {
+    const TableView views[] = {
+        {2, "fwc", -1, -1, 1, 1, 0.1}, {0, "pfwc", -1, -1, 3.5f, 2.5f, 0.5}, {1, "fc", 1, -1, 2, 1, 0.3},
+        {0, "fw", 0, 1, 1, 4, 0.3},    {2, "wc", -1, -1, 10, 10, 1.5},
+    };
+    renderer.view.cull = true;
+    for (const bool bufferObjects : {true, false}) {
+        renderer.frame.geometry.onlyOpenGl11 = !bufferObjects;
+        for (const auto& [name, path] : tableLevels()) {
+            show(path);
+            for (const bool fitted : {false, true}) {
+                if (fitted) renderer.fitLevel();
+                else lookAt({0, 100, 0}, 0, 100);
+                for (const Look look : {Look::classic, Look::shaded, Look::baked, Look::normals})
+                    for (const TableView& view : views) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << name << (bufferObjects ? "" : ", client arrays") << (fitted ? ", fitted" : "")
+                                     << ", " << lookName(look) << ", mode " << view.mode << " '" << view.passes
+                                     << "', group " << view.group);
+                        renderer.view.look = look;
+                        applyView(renderer, view);
+                        expectSameFrame();
+                    }
+            }
+        }
+    }
+}
+
+// Triangles before the camera, their corners counter-clockwise as seen from
+// it or the other way round, storing a normal toward the camera, away from
+// it or none. One-sided, the stored normal decides what shows, in every
+// pass; the corners' order only where nothing is stored.
+TEST_F(Render, OneSidedDrawingLeavesOutWhatIsSeenFromBehindByItsNormalNotItsWinding) {
+    const Qor::Direction toward{0, -1, 0};
+    const Qor::Direction away{0, 1, 0};
+    const Qor::Direction none{};
+    const std::tuple<Qor::Direction, bool, bool> cases[] = {
+        // stored normal, clockwise from the camera, shown one-sided
+        {toward, false, true}, {toward, true, true}, {away, false, false},
+        {away, true, false},   {none, false, true},  {none, true, false},
+    };
+    for (const auto& [stored, clockwise, shown] : cases) {
+        SCOPED_TRACE(::testing::Message() << "normal y " << stored[1] << (clockwise ? ", clockwise" : ""));
+        Qor::LevelContents contents;
+        addTriangle(contents, 0, 0, 40, 100, {0, 0, 0, 255, stored, {255, 255, 255}}, clockwise);
+        show(contents);
+        for (const Look look : {Look::classic, Look::shaded}) {
+            renderer.view.look = look;
+            renderer.view.cull = false;
+            EXPECT_GT(litPixels(expectSameFrame()), 0u);
+            renderer.view.cull = true;
+            const std::size_t lit = litPixels(expectSameFrame());
+            EXPECT_EQ(lit > 0, shown) << lookName(look) << ": " << lit << " pixels";
+        }
+        // Pointing at it follows the picture.
+        EXPECT_EQ(renderer.pointAt(windowSize / 2, windowSize / 2).kind == Hit::Kind::surface, shown);
+        renderer.view.cull = false;
+        EXPECT_EQ(renderer.pointAt(windowSize / 2, windowSize / 2).kind, Hit::Kind::surface);
+    }
+}
+
+// One square of two triangles, its corners wound as they come, in one group
+// of its own, every corner storing `normal` and `colour`.
+void addSquare(Qor::LevelContents& level, std::uint32_t texture, const std::array<std::array<float, 3>, 4>& corners,
+               const Qor::Direction& normal, const Qor::Rgb& colour) {
+    const auto first = static_cast<std::uint32_t>(level.vertices.size());
+    for (const auto& [x, y, z] : corners) level.vertices.push_back({x, y, z, 255, normal, colour});
+    level.textureGroups.push_back({texture, first, 4, static_cast<std::uint32_t>(3 * level.triangles.size()), 6});
+    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+    level.triangles.push_back(Qor::Triangle{{0, 2, 3}});
+}
+
+// A closed grey box whose normals face inward, as a level's outer walls and
+// sky do, holding a red floor and a green table. Drawn from both sides, the
+// box hides them from the fitted view; one-sided, its near walls are seen
+// from behind and left out, so they show, and are pointed at. The fitted
+// camera is the same either way: only the picture changes.
+TEST_F(Render, FittedOneSidedViewShowsWhatAClosedLevelHolds) {
+    Qor::LevelContents contents;
+    const Qor::Rgb grey{90, 90, 90}, floorRed{255, 0, 0}, tableGreen{0, 255, 0};
+    for (std::size_t axis = 0; axis < 3; ++axis)
+        for (const float side : {-200.0f, 200.0f}) {
+            std::array<std::array<float, 3>, 4> corners{};
+            const float across[4][2] = {{-200, -200}, {200, -200}, {200, 200}, {-200, 200}};
+            for (std::size_t k = 0; k < 4; ++k) {
+                corners[k][axis] = side;
+                corners[k][(axis + 1) % 3] = across[k][0];
+                corners[k][(axis + 2) % 3] = across[k][1];
+            }
+            Qor::Direction inward{};
+            inward[axis] = side < 0 ? 1.0f : -1.0f;
+            addSquare(contents, 0, corners, inward, grey);
+        }
+    const Qor::Direction up{0, 0, 1};
+    addSquare(contents, 1, {{{-150, -150, -100}, {150, -150, -100}, {150, 150, -100}, {-150, 150, -100}}}, up, floorRed);
+    addSquare(contents, 2, {{{-50, -50, 0}, {-50, 50, 0}, {50, 50, 0}, {50, -50, 0}}}, up, tableGreen);
+    show(contents);
+    renderer.view.look = Look::baked;
+    renderer.view.showCornerPoints = false;
+    std::array<std::size_t, 2> seen[2] = {};  // red and green pixels, both sides and one-sided
+    std::uint32_t pointed[2] = {};
+    std::array<double, 3> camera[2] = {};
+    for (const bool cull : {false, true}) {
+        renderer.view.cull = cull;
+        renderer.fitLevel();
+        camera[cull] = renderer.view.cameraPos;
+        for (const Pixel& p : expectSameFrame()) {
+            seen[cull][0] += rgbOf(p) == Rgb{255, 0, 0};
+            seen[cull][1] += rgbOf(p) == Rgb{0, 255, 0};
+        }
+        const Hit hit = renderer.pointAt(windowSize / 2, windowSize / 2);
+        EXPECT_EQ(hit.kind, Hit::Kind::surface);
+        pointed[cull] = hit.group;
+    }
+    EXPECT_EQ(camera[0], camera[1]);
+    EXPECT_EQ(seen[0], (std::array<std::size_t, 2>{0, 0}));
+    EXPECT_GT(seen[1][0], 1000u);
+    EXPECT_GT(seen[1][1], 200u);
+    EXPECT_LT(pointed[0], 6u) << "a wall of the box";
+    EXPECT_EQ(pointed[1], 7u) << "the table at the box's centre";
 }
 
 // A small triangle of the camera's whose centre shows at (column, row) of

@@ -57,7 +57,7 @@ TEST(CommandLine, RejectsMisuseWithOneLine) {
         {{"--panel", "0"}, "--panel: expected 1, 2, 3 or 4, not '0'"},
         {{"--panel=5"}, "--panel: expected 1, 2, 3 or 4, not '5'"},
         {{"--panel", "x"}, "--panel: expected 1, 2, 3 or 4, not 'x'"},
-        {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn or spawn:N, not '1,2'"},
+        {{"--camera", "1,2"}, "--camera: expected X,Y,Z[,YAW,PITCH], fit, spawn, spawn:N or view:N, not '1,2'"},
         {{"--no-watch=no"}, "no-watch was given a disallowed flag override"},
         {{"--draw", "Immediate", "level"}, "--draw: expected immediate or buffered, not 'Immediate'"},
         {{"--look", "Shaded", "level"}, "--look: expected classic, shaded, baked, normals or textured, not 'Shaded'"},

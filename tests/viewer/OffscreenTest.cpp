@@ -154,6 +154,8 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
         {{"--look", "shaded", "--camera", "fit", "--size", "256"}, 256, 256},
         {{"--look=normals", "--panel=2", "--camera", "spawn", "--size", "500,400"}, 500, 400},
         {{"--look", "textured", "--camera", "fit", "--size", "256"}, 256, 256},
+        {{"--look", "shaded", "--camera", "fit", "--cull", "--size", "256"}, 256, 256},
+        {{"--cull", "--draw", "immediate", "--panel", "2", "--size", "240"}, 240, 240},
         // Full screen means nothing without a screen; the size still holds.
         {{"--settings", fullscreen, "--camera", "fit"}, 300, 200},
     };
@@ -176,6 +178,28 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
         const auto lit = [](unsigned char c) { return c > 0 && c < 255; };
         EXPECT_GT(std::count_if(pictures[1].rgba.begin(), pictures[1].rgba.end(), lit), 1000) << "nothing drawn";
     }
+}
+
+// One-sided drawing asked for by the option or the settings file: the same
+// picture on either drawing path, and not the picture drawn from both sides.
+TEST(Offscreen, CullOptionOrSettingsKeyDrawsOneSidedOnEitherPath) {
+    const std::string level = generatedLevel({"demo"});
+    const std::string settings = writeTemp("cull.txt", "width=160\nheight=160\ncull=1\n");
+    const std::vector<std::string> runs[] = {
+        {}, {"--cull"}, {"--settings", settings}, {"--cull", "--draw", "immediate"}};
+    std::vector<Image> pictures;
+    for (const std::vector<std::string>& options : runs) {
+        const std::string shot = tempPath("cull.png");
+        std::vector<std::string> argv = {viewerBinary(), "--offscreen", "--frames", "1", "--camera", "fit",
+                                         "--look", "shaded", "--size", "160", "--screenshot", shot, level};
+        argv.insert(argv.end(), options.begin(), options.end());
+        const ProcessResult run = runProcess(argv);
+        EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, std::string()));
+        pictures.push_back(readPng(shot));
+    }
+    EXPECT_FALSE(pictures[0].rgba == pictures[1].rgba);
+    EXPECT_TRUE(pictures[1].rgba == pictures[2].rgba);
+    EXPECT_TRUE(pictures[1].rgba == pictures[3].rgba);
 }
 
 // A run that cannot get its buffer says why in one line; the vendor list of

@@ -9,6 +9,7 @@
 #include "CameraRequest.h"
 #include "Pointing.h"
 #include "Renderer.h"
+#include "PointingLevel.h"
 #include "TestSupport.h"
 
 // Pointing in the viewer: --pick over the camera and window as they are, and
@@ -20,6 +21,33 @@ using testsupport::runProcess;
 using testsupport::viewerBinary;
 
 constexpr double degree = M_PI / 180.0;
+
+std::string nearClipHit(const Hit& hit) {
+    if (hit.kind == Hit::Kind::surface) return "s " + std::to_string(hit.group) + ' ' + std::to_string(hit.triangle);
+    return hit.kind == Hit::Kind::nothing ? "-" : "e";
+}
+
+// The viewer's ray starts at the near clip plane: the floor the camera
+// stands on is not what it points at.
+TEST(DemoPicks, StartAtTheNearClipPlane) {
+    Renderer renderer({800, 600});
+    Qor::BSP level("", testsupport::writeLevel("standing.d3dbsp", pointingLevel()).c_str());
+    renderer.setLevel(&level);
+    renderer.view.cameraPos = {0, 0, -10};
+    renderer.view.cameraPitch = 2 * degree;
+    EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 1 2");
+    renderer.view.cameraPitch = -2 * degree;
+    EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "-");
+    // Level with the small triangle 300 ahead, the near plane just past it
+    // and just short of it.
+    renderer.view.cameraPos = {0, 0, 12};
+    renderer.view.cameraPitch = 0;
+    renderer.view.nearPlane = 300.01;
+    EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 1 2");
+    renderer.view.nearPlane = 299.99;
+    EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 3 3");
+    shutdownVideo();
+}
 
 // The hits of pixels of the demo level worked out by hand, in its starting
 // view, 800 x 600, unless the line says otherwise. Half a pixel off the

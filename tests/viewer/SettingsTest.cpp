@@ -14,42 +14,48 @@ namespace {
 
 using namespace testsupport;
 
-// The size, the full-screen flag and the messages readSettings leaves.
-using Outcome = std::tuple<ScreenSize, bool, std::string>;
+// The size, the full-screen flag, one-sided drawing and the messages
+// readSettings leaves.
+using Outcome = std::tuple<ScreenSize, bool, bool, std::string>;
 
 // Starts from values no file would give, so that every output the reader writes shows.
 Outcome readFile(const std::string& path) {
     ScreenSize size{-7, -9};
     bool fullscreen = true;
+    bool cull = true;
     testing::internal::CaptureStderr();
-    readSettings(path, size, fullscreen);
-    return {size, fullscreen, testing::internal::GetCapturedStderr()};
+    readSettings(path, size, fullscreen, cull);
+    return {size, fullscreen, cull, testing::internal::GetCapturedStderr()};
 }
 
 TEST(SettingsFile, StartsFrom1024By768WindowedAndAppliesEachKeyValuePair) {
-    const std::tuple<const char*, ScreenSize, bool> cases[] = {
-        {"", {1024, 768}, false},
-        {"width=1280\r\n\r\nheight=1024\r\nfullscreen=1", {1280, 1024}, true},
-        {"width=1280\n\nheight=1024\nfullscreen=1", {1280, 1024}, true},
-        {"width=1280\r\rheight=1024\rfullscreen=1", {1280, 1024}, true},
-        {"Width=1280\nwidth 1280\nFULLSCREEN=1", {1024, 768}, false},
-        {"a = wid th = 12 80 \nheight=800=600\nheight==7", {1280, 800}, false},
-        {"width=1\nwidth=800px\nheight=-2\nheight=abc\nfullscreen=0", {800, -2}, false},
-        {"width=1280\nwidth=2147483648\nheight=-2147483649\nfullscreen=x1", {1280, 768}, false},
-        {"fullscreen=-3\nfullscreen=0", {1024, 768}, true},
+    const std::tuple<const char*, ScreenSize, bool, bool> cases[] = {
+        {"", {1024, 768}, false, false},
+        {"width=1280\r\n\r\nheight=1024\r\nfullscreen=1", {1280, 1024}, true, false},
+        {"width=1280\n\nheight=1024\nfullscreen=1", {1280, 1024}, true, false},
+        {"width=1280\r\rheight=1024\rfullscreen=1", {1280, 1024}, true, false},
+        {"Width=1280\nwidth 1280\nFULLSCREEN=1", {1024, 768}, false, false},
+        {"a = wid th = 12 80 \nheight=800=600\nheight==7", {1280, 800}, false, false},
+        {"width=1\nwidth=800px\nheight=-2\nheight=abc\nfullscreen=0", {800, -2}, false, false},
+        {"width=1280\nwidth=2147483648\nheight=-2147483649\nfullscreen=x1", {1280, 768}, false, false},
+        {"fullscreen=-3\nfullscreen=0", {1024, 768}, true, false},
+        // One-sided drawing: the last line wins, either way.
+        {"cull = 1", {1024, 768}, false, true},
+        {"cull=1\ncull=0", {1024, 768}, false, false},
+        {"cull=0\ncull=-2\ncull=on", {1024, 768}, false, true},
     };
-    for (const auto& [text, size, fullscreen] : cases) {
+    for (const auto& [text, size, fullscreen, cull] : cases) {
         SCOPED_TRACE(text);
-        EXPECT_EQ(readFile(writeTemp("settings.txt", text)), Outcome(size, fullscreen, ""));
+        EXPECT_EQ(readFile(writeTemp("settings.txt", text)), Outcome(size, fullscreen, cull, ""));
     }
 }
 
 TEST(SettingsFile, LeavesTheCallersValuesWhenTheFileCannotBeOpenedOrRead) {
     const std::string missing = tempPath("absent.txt");
     EXPECT_EQ(readFile(missing),
-              Outcome({-7, -9}, true, "ERROR: Could not open settings file '" + missing + "'.\n"));
+              Outcome({-7, -9}, true, true, "ERROR: Could not open settings file '" + missing + "'.\n"));
     EXPECT_EQ(readFile(tempPath("")),
-              Outcome({-7, -9}, true, "ERROR: Could not read settings file '" + tempPath("") + "'.\n"));
+              Outcome({-7, -9}, true, true, "ERROR: Could not read settings file '" + tempPath("") + "'.\n"));
 }
 
 TEST(WindowSize, AllowsEachSideFrom1To16384) {

@@ -1,0 +1,86 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "FindLevel.h"
+#include "SavedViews.h"
+
+// --find and --camera view:N, as the program runs them without a display.
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::runProcess;
+
+class FindViewsRun : public ::testing::Test {
+protected:
+    FindViewsRun() { fs::remove_all(stateHome); }
+
+    testsupport::ProcessResult run(std::vector<std::string> options) {
+        std::vector<std::string> argv{testsupport::viewerBinary(), "--offscreen", "--frames", "1",
+                                      "--size",                    "201,151",     "--pick",   "100,75"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(level);
+        return runProcess(argv);
+    }
+
+    const std::string stateHome = testsupport::tempPath("run-state");
+    const bool stateHomeSet = setenv("XDG_STATE_HOME", stateHome.c_str(), 1) == 0;
+    const std::string level = testsupport::writeLevel("find-run.d3dbsp", testsupport::findLevelContents());
+};
+
+// The camera starts at the first match: the entity's marker, or the
+// material's wall, lies under the window's centre. A run saves no views.
+TEST_F(FindViewsRun, FindStartsTheCameraAtTheFirstMatch) {
+    const auto speaker = run({"--entities", "--find", "SPEAKER"});
+    EXPECT_EQ(speaker.exitStatus, 0) << speaker.err;
+    EXPECT_THAT(speaker.out, ::testing::HasSubstr("entity 2 'target_speaker' at 0.00 42.00"));
+    const auto wall = run({"--find", "panel"});
+    EXPECT_EQ(wall.err, "");
+    EXPECT_THAT(wall.out, ::testing::HasSubstr("material 'common/Alarm_Panel'"));
+    EXPECT_THAT(wall.out, ::testing::HasSubstr("distance 256.00"));
+    EXPECT_FALSE(fs::exists(stateHome));
+}
+
+TEST_F(FindViewsRun, FindingNothingWarnsAndTheCameraStartsAsWithout) {
+    const auto found = run({"--find", "zebra"});
+    const auto without = run({});
+    EXPECT_EQ(found.exitStatus, 0);
+    EXPECT_EQ(found.err, "WARNING: Nothing in the level matches 'zebra'; the camera starts where it would without --find.\n");
+    EXPECT_EQ(found.out.substr(0, found.out.find('\n')), without.out.substr(0, without.out.find('\n')));
+}
+
+// A view saved in one run is where --camera view:N starts the next; a slot
+// never saved warns and starts at the origin.
+TEST_F(FindViewsRun, CameraViewStartsAtTheSavedView) {
+    SavedViews(savedViewsPath(), level).save(2, {{0, -156, -10.0 / 3}, 0.0, 0.0, Look::shaded});
+    const auto saved = run({"--camera", "view:2"});
+    EXPECT_EQ(saved.err, "");
+    EXPECT_THAT(saved.out, ::testing::HasSubstr("material 'common/Alarm_Panel'"));
+    EXPECT_THAT(saved.out, ::testing::HasSubstr("distance 256.00"));
+    const auto missing = run({"--camera", "view:5"});
+    EXPECT_EQ(missing.err,
+              "WARNING: View '5' was asked for, but none is saved for this level; the camera starts at the origin.\n");
+    EXPECT_EQ(missing.out.substr(0, missing.out.find('\n')), run({}).out.substr(0, run({}).out.find('\n')));
+}
+
+TEST(FindViewsOptions, AreRefusedWhereThereIsNoWindowOrNoSuchSlot) {
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--info", "--find", "a", "x.d3dbsp"}, "orvandel: option '--find' needs a window, not '--info'\n"},
+        {{"--export", "x.glb", "--find", "a", "x.d3dbsp"}, "orvandel: option '--find' needs a window, not '--export'\n"},
+        {{"--camera", "view:0"}, ""},
+        {{"--camera", "view:10"}, ""},
+    };
+    for (const auto& [options, message] : refused) {
+        std::vector<std::string> argv{testsupport::viewerBinary()};
+        argv.insert(argv.end(), options.begin(), options.end());
+        const auto result = runProcess(argv);
+        EXPECT_EQ(result.exitStatus, 2) << options.back();
+        if (!message.empty()) EXPECT_EQ(result.err, message);
+        else EXPECT_THAT(result.err, ::testing::HasSubstr("view:N"));
+    }
+}
+
+}  // namespace
