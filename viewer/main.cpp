@@ -10,6 +10,7 @@
 #include "CommandLine.h"
 #include "Input.h"
 #include "Export.h"
+#include "ExportImages.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Png.h"
@@ -58,8 +59,13 @@ int showInfo(const CommandLine& line) {
 int exportLevel(const CommandLine& line) {
     auto level = std::make_unique<Qor::BSP>("", line.levelPath.c_str());
     if (!level->loaded()) return 1;
-    const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
-                                std::string("orvandel ") + programVersion};
+    ExportRequest request;
+    request.levelPath = line.levelPath;
+    request.path = line.exportPath;
+    request.format = line.exportFormat;
+    request.scale = line.exportScale;
+    request.generator = std::string("orvandel ") + programVersion;
+    if (const auto layers = mountAssets(line.assets, line.levelPath)) addExportImages(request, *level, *layers, std::cerr);
     return writeExport(std::move(level), request) ? 0 : 1;
 }
 
