@@ -21,32 +21,34 @@ bool finite(const Qor::Vertex& v) { return std::isfinite(v.x) && std::isfinite(v
 // Finds each exported vertex of one primitive by its bytes, so that equal
 // corners become one vertex. Open addressing over indices into the
 // primitive's run of vertices; slots hold index + 1, 0 when free.
+// Each vertex is its first `stride` bytes.
 class VertexTable {
 public:
-    VertexTable(std::vector<unsigned char>& vertexData) : data(vertexData), base(vertexData.size()) {}
+    VertexTable(std::vector<unsigned char>& vertexData, std::size_t vertexBytes)
+        : data(vertexData), base(vertexData.size()), stride(vertexBytes) {}
 
     std::uint32_t indexOf(const ExportVertex& vertex) {
         if ((count + 1) * 2 > slots.size()) grow();
         std::size_t at = hash(&vertex) & (slots.size() - 1);
         for (; slots[at] != 0; at = (at + 1) & (slots.size() - 1)) {
             const std::uint32_t index = slots[at] - 1;
-            if (std::memcmp(record(index), &vertex, sizeof vertex) == 0) return index;
+            if (std::memcmp(record(index), &vertex, stride) == 0) return index;
         }
         const auto index = static_cast<std::uint32_t>(count++);
         slots[at] = index + 1;
-        data.resize(data.size() + sizeof vertex);
-        std::memcpy(data.data() + data.size() - sizeof vertex, &vertex, sizeof vertex);
+        data.resize(data.size() + stride);
+        std::memcpy(data.data() + data.size() - stride, &vertex, stride);
         return index;
     }
 
 private:
-    const unsigned char* record(std::size_t index) const { return data.data() + base + index * sizeof(ExportVertex); }
+    const unsigned char* record(std::size_t index) const { return data.data() + base + index * stride; }
 
-    static std::size_t hash(const void* vertex) {
+    std::size_t hash(const void* vertex) const {
         std::uint32_t words[sizeof(ExportVertex) / 4];
-        std::memcpy(words, vertex, sizeof words);
+        std::memcpy(words, vertex, stride);
         std::uint64_t h = 0x9E3779B97F4A7C15ull;
-        for (const std::uint32_t word : words) h = (h ^ word) * 0xFF51AFD7ED558CCDull;
+        for (std::size_t k = 0; k < stride / 4; ++k) h = (h ^ words[k]) * 0xFF51AFD7ED558CCDull;
         return static_cast<std::size_t>(h ^ (h >> 29));
     }
 
@@ -62,6 +64,7 @@ private:
 
     std::vector<unsigned char>& data;
     std::size_t base;
+    std::size_t stride;
     std::size_t count = 0;
     std::vector<std::uint32_t> slots;
 };
@@ -84,8 +87,10 @@ struct LastMade {
 // the first time it is met.
 class Corners {
 public:
-    Corners(std::vector<unsigned char>& vertexData, std::uint32_t primitive, std::vector<std::uint32_t>& indices)
-        : table(vertexData), data(vertexData), first(vertexData.size()), ordinal(primitive), out(indices) {}
+    Corners(std::vector<unsigned char>& vertexData, std::size_t vertexBytes, std::uint32_t primitive,
+            std::vector<std::uint32_t>& indices)
+        : table(vertexData, vertexBytes), data(vertexData), first(vertexData.size()), stride(vertexBytes),
+          ordinal(primitive), out(indices) {}
 
     void add(const Qor::Vertex& v, const VertexFacts& facts, LastMade& last, const Qor::Direction& normal) {
         // A vertex with a stored normal always has it; one without has its
@@ -97,19 +102,24 @@ public:
 private:
     Qor::Direction normalOf(std::uint32_t index) const {
         Qor::Direction normal;
-        std::memcpy(normal.data(), data.data() + first + index * sizeof(ExportVertex) + offsetof(ExportVertex, normal),
+        std::memcpy(normal.data(), data.data() + first + index * stride + offsetof(ExportVertex, normal),
                     sizeof normal);
         return normal;
     }
 
     void make(const Qor::Vertex& v, LastMade& last, const Qor::Direction& normal) {
         last.primitive = ordinal;
-        last.index = table.indexOf(ExportVertex{{v.x, v.y, v.z}, normal, {v.colour[0], v.colour[1], v.colour[2], v.alpha}});
+        const auto coordinate = [](float value) { return std::isfinite(value) ? value : 0.0f; };
+        last.index = table.indexOf(ExportVertex{{v.x, v.y, v.z},
+                                                normal,
+                                                {v.colour[0], v.colour[1], v.colour[2], v.alpha},
+                                                {coordinate(v.texture[0]), coordinate(v.texture[1])}});
     }
 
     VertexTable table;
     const std::vector<unsigned char>& data;
     std::size_t first;
+    std::size_t stride;
     std::uint32_t ordinal;
     std::vector<std::uint32_t>& out;
 };
@@ -180,10 +190,12 @@ constexpr std::size_t parallelCorners = 1 << 18;
 // room for as many as the level has, with some to spare for corners that
 // take their triangle's normal, and beyond them for `indexCorners` indices
 // that a glTF export appends.
-ExportGeometry emptyGeometry(const Qor::BSP& level, std::size_t corners, std::size_t indexCorners) {
+ExportGeometry emptyGeometry(const Qor::BSP& level, std::size_t corners, std::size_t indexCorners,
+                             std::size_t vertexBytes) {
     ExportGeometry geometry;
+    geometry.vertexBytes = vertexBytes;
     const std::size_t vertexRoom = std::min(corners, level.vertices.size() + level.vertices.size() / 4);
-    reserve(geometry.vertexData, vertexRoom * sizeof(ExportVertex) + indexCorners * sizeof(std::uint32_t));
+    reserve(geometry.vertexData, vertexRoom * vertexBytes + indexCorners * sizeof(std::uint32_t));
     reserve(geometry.indexData, indexCorners * sizeof(std::uint16_t));
     return geometry;
 }
@@ -204,7 +216,7 @@ void buildPrimitives(const Qor::BSP& level, const std::vector<VertexFacts>& fact
     for (auto texture = begin; texture != end; ++texture) {
         ExportPrimitive primitive;
         primitive.firstVertex = into.vertexCount();
-        Corners made(into.vertexData, ++ordinal, indices);
+        Corners made(into.vertexData, into.vertexBytes, ++ordinal, indices);
         for (const Qor::TextureGroup* group : texture->groups) {
             Qor::forEachTrianglePosition(level, *group, [&](std::size_t, const std::array<std::uint32_t, 3>& at) {
                 const std::size_t na = at[0], nb = at[1], nc = at[2];
@@ -245,7 +257,7 @@ void append(ExportGeometry& into, ExportGeometry part) {
 
 }  // namespace
 
-ExportGeometry exportGeometry(const Qor::BSP& level, const Qor::HiddenMaterials& hidden) {
+ExportGeometry exportGeometry(const Qor::BSP& level, const Qor::HiddenMaterials& hidden, bool textureCoordinates) {
     // The textures drawn, in order, each with its groups and the corners
     // they claim as far as the level holds them: the corners exported when
     // no groups overlap and every corner is finite.
@@ -290,8 +302,9 @@ ExportGeometry exportGeometry(const Qor::BSP& level, const Qor::HiddenMaterials&
     // The first run has room for the whole level, so that the second's
     // vertices and indices join its own without moving them.
     const std::size_t corners = std::min(claimed, levelCorners);
-    ExportGeometry geometry = emptyGeometry(level, corners, corners);
-    ExportGeometry second = emptyGeometry(level, secondClaimed, 0);
+    const std::size_t vertexBytes = textureCoordinates ? sizeof(ExportVertex) : plainVertexBytes;
+    ExportGeometry geometry = emptyGeometry(level, corners, corners, vertexBytes);
+    ExportGeometry second = emptyGeometry(level, secondClaimed, 0, vertexBytes);
     const auto build = [&](auto begin, auto end, ExportGeometry& into) { buildPrimitives(level, facts, begin, end, into); };
     std::thread worker;
     if (split != textures.end()) {

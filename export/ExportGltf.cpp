@@ -68,8 +68,14 @@ std::string entityName(const Qor::Entity& entity) {
 tinygltf::Material material(const ExportPrimitive& primitive) {
     tinygltf::Material material;
     material.name = primitive.name;
-    const std::array<double, 3> factors = linearColour(primitive.colour);
-    material.pbrMetallicRoughness.baseColorFactor = {factors[0], factors[1], factors[2], 1.0};
+    if (primitive.image) {
+        // The image as it is, as the textured look shows it. Images and
+        // textures are numbered alike.
+        material.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(*primitive.image);
+    } else {
+        const std::array<double, 3> factors = linearColour(primitive.colour);
+        material.pbrMetallicRoughness.baseColorFactor = {factors[0], factors[1], factors[2], 1.0};
+    }
     // Matte and seen from both sides, as the shaded look draws it.
     material.pbrMetallicRoughness.metallicFactor = 0.0;
     material.doubleSided = true;
@@ -116,6 +122,36 @@ std::vector<double> facingRotation(const Qor::Entity& entity) {
     const double sz = std::sin(yaw / 2), cz = std::cos(yaw / 2);
     const double sy = std::sin(tilt / 2), cy = std::cos(tilt / 2);
     return {-sz * sy, cz * sy, sz * cy, cz * cy};
+}
+
+// The images, each with a texture of the same number: embedded in the
+// buffer after what it holds, or, with file names, beside the document.
+void addImages(tinygltf::Model& model, tinygltf::Buffer& buffer, const std::vector<ExportImage>& images,
+               const std::vector<std::string>& fileNames) {
+    if (images.empty()) return;
+    tinygltf::Sampler sampler;
+    // Repeating, as the textured look draws coordinates past 0 to 1.
+    sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+    sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+    sampler.wrapS = sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
+    model.samplers.push_back(sampler);
+    for (std::size_t k = 0; k < images.size(); ++k) {
+        tinygltf::Image image;
+        image.name = Qor::validUtf8(images[k].name);
+        image.mimeType = images[k].mimeType;
+        if (fileNames.empty()) {
+            buffer.data.resize((buffer.data.size() + 3) / 4 * 4);
+            image.bufferView = addView(model, buffer.data.size(), images[k].bytes.size(), 0);
+            buffer.data.insert(buffer.data.end(), images[k].bytes.begin(), images[k].bytes.end());
+        } else {
+            image.uri = uriOfFileName(fileNames[k]);
+        }
+        model.images.push_back(std::move(image));
+        tinygltf::Texture texture;
+        texture.sampler = 0;
+        texture.source = static_cast<int>(k);
+        model.textures.push_back(texture);
+    }
 }
 
 bool sizeIs(const std::string& path, std::size_t bytes) {
@@ -170,7 +206,8 @@ tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::str
     return model;
 }
 
-void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry) {
+void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry, const std::vector<ExportImage>& images,
+                     const std::vector<std::string>& fileNames) {
     if (geometry.primitives.empty()) return;
 
     const std::size_t vertexBytes = geometry.vertexData.size();
@@ -180,7 +217,7 @@ void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry) {
     buffer.data.insert(buffer.data.end(), geometry.indexData.begin(), geometry.indexData.end());
     std::vector<unsigned char>().swap(geometry.indexData);
 
-    const int vertexView = addView(model, 0, vertexBytes, arrayBuffer, sizeof(ExportVertex));
+    const int vertexView = addView(model, 0, vertexBytes, arrayBuffer, geometry.vertexBytes);
     const int indexView = addView(model, vertexBytes, indexBytes, elementArrayBuffer);
     tinygltf::Mesh mesh;
     mesh.name = model.nodes[0].name;
@@ -189,20 +226,25 @@ void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry) {
     model.materials.reserve(count);
     mesh.primitives.reserve(count);
     for (const ExportPrimitive& primitive : geometry.primitives) {
-        const std::size_t first = primitive.firstVertex * sizeof(ExportVertex);
-        const auto attribute = [&](std::size_t offset, int componentType) {
-            return addAccessor(model, vertexView, first + offset, componentType,
-                               componentType == TINYGLTF_COMPONENT_TYPE_FLOAT ? TINYGLTF_TYPE_VEC3 : TINYGLTF_TYPE_VEC4,
-                               primitive.vertexCount);
+        const std::size_t first = primitive.firstVertex * geometry.vertexBytes;
+        const auto attribute = [&](std::size_t offset, int componentType, int type) {
+            return addAccessor(model, vertexView, first + offset, componentType, type, primitive.vertexCount);
         };
         tinygltf::Primitive drawn;
         drawn.mode = TINYGLTF_MODE_TRIANGLES;
-        drawn.attributes["POSITION"] = attribute(offsetof(ExportVertex, position), TINYGLTF_COMPONENT_TYPE_FLOAT);
+        drawn.attributes["POSITION"] =
+            attribute(offsetof(ExportVertex, position), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3);
         model.accessors.back().minValues.assign(primitive.low.begin(), primitive.low.end());
         model.accessors.back().maxValues.assign(primitive.high.begin(), primitive.high.end());
-        drawn.attributes["NORMAL"] = attribute(offsetof(ExportVertex, normal), TINYGLTF_COMPONENT_TYPE_FLOAT);
-        drawn.attributes["COLOR_0"] = attribute(offsetof(ExportVertex, colour), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE);
+        drawn.attributes["NORMAL"] =
+            attribute(offsetof(ExportVertex, normal), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3);
+        drawn.attributes["COLOR_0"] =
+            attribute(offsetof(ExportVertex, colour), TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE, TINYGLTF_TYPE_VEC4);
         model.accessors.back().normalized = true;
+        // The level's (0, 0) is its image's top-left, as glTF's is: t as it is.
+        if (geometry.textureCoordinates())
+            drawn.attributes["TEXCOORD_0"] =
+                attribute(offsetof(ExportVertex, texture), TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2);
         drawn.indices = addAccessor(model, indexView, primitive.indexOffset,
                                     primitive.shortIndices ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT
                                                            : TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
@@ -211,6 +253,7 @@ void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry) {
         model.materials.push_back(material(primitive));
         mesh.primitives.push_back(std::move(drawn));
     }
+    addImages(model, buffer, images, fileNames);
     model.buffers.push_back(std::move(buffer));
     model.meshes.push_back(std::move(mesh));
 
@@ -235,6 +278,8 @@ bool writeGlb(const tinygltf::Model& model, const std::string& path) {
 
 bool writeGltf(const tinygltf::Model& model, const std::string& gltfPath) {
     tinygltf::TinyGLTF writer;
+    // The images beside the document are written by the export, as they are.
+    writer.SetImageWriter(nullptr, nullptr);
     if (!writer.WriteGltfSceneToFile(&model, gltfPath, false, false, true, false)) return false;
     // tinygltf does not look at its streams once written, so the files are
     // checked here: the buffer for its length, the document for being whole.

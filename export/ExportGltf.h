@@ -9,10 +9,12 @@
 // the level's units and axes.
 
 #include <string>
+#include <vector>
 
 #include <tiny_gltf.h>
 
 #include "BSP.h"
+#include "Export.h"
 #include "ExportGeometry.h"
 
 // Everything but the geometry: the asset and its extras, the root node, the
@@ -21,8 +23,12 @@
 tinygltf::Model gltfDocument(const Qor::BSP& level, double scale, const std::string& generator);
 
 // Adds the geometry's materials, mesh and buffer, and its node under the
-// root. The geometry's memory is given up as the buffer is filled.
-void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry);
+// root. The geometry's memory is given up as the buffer is filled. Each
+// primitive's image is one of images: without file names embedded in the
+// buffer, else referred to by its file name beside the document. The images
+// are added only with geometry.
+void addGltfGeometry(tinygltf::Model& model, ExportGeometry geometry, const std::vector<ExportImage>& images = {},
+                     const std::vector<std::string>& fileNames = {});
 
 // Writes the document as one binary glTF file; false when the file could not
 // be written whole, or would pass the 4 GiB its 32-bit lengths can tell.

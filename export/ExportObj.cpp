@@ -79,6 +79,7 @@ bool writeObj(const ExportGeometry& geometry, double scale, const std::string& h
     out << "# " << header << "\nmtllib " << mtlName << '\n';
     const std::vector<std::string> names = objMaterialNames(geometry);
     const auto scaled = [scale](float value) { return static_cast<float>(value * scale); };
+    const bool textured = geometry.textureCoordinates();
     std::size_t written = 0;  // OBJ numbers vertices from 1 across the whole file
     for (std::size_t p = 0; p < geometry.primitives.size(); ++p) {
         const ExportPrimitive& primitive = geometry.primitives[p];
@@ -94,11 +95,18 @@ bool writeObj(const ExportGeometry& geometry, double scale, const std::string& h
             const ExportVertex vertex = geometry.vertex(primitive.firstVertex + v);
             out << "vn " << vertex.normal[0] << ' ' << vertex.normal[2] << ' ' << -vertex.normal[1] << '\n';
         }
+        // OBJ's (0, 0) is the image's bottom-left, the level's its top-left.
+        for (std::size_t v = 0; v < primitive.vertexCount && textured; ++v) {
+            const ExportVertex vertex = geometry.vertex(primitive.firstVertex + v);
+            out << "vt " << vertex.texture[0] << ' ' << 1.0f - vertex.texture[1] << '\n';
+        }
         for (std::size_t i = 0; i < primitive.indexCount; i += 3) {
             out << 'f';
             for (std::size_t k = 0; k < 3; ++k) {
                 const std::size_t number = written + 1 + geometry.index(primitive, i + k);
-                out << ' ' << number << "//" << number;
+                out << ' ' << number << '/';
+                if (textured) out << number;
+                out << '/' << number;
             }
             out << '\n';
         }
@@ -107,14 +115,19 @@ bool writeObj(const ExportGeometry& geometry, double scale, const std::string& h
     return out.close();
 }
 
-bool writeMtl(const ExportGeometry& geometry, const std::string& header, const std::string& path) {
+bool writeMtl(const ExportGeometry& geometry, const std::string& header, const std::string& path,
+              const std::vector<std::string>& imageNames) {
     TextFile out(path);
     out << "# " << header << '\n';
     const std::vector<std::string> names = objMaterialNames(geometry);
     for (std::size_t p = 0; p < geometry.primitives.size(); ++p) {
-        const std::array<double, 3> diffuse = linearColour(geometry.primitives[p].colour);
+        const ExportPrimitive& primitive = geometry.primitives[p];
+        // With an image, white: the image as it is, as the textured look shows it.
+        const bool image = primitive.image && *primitive.image < imageNames.size();
+        const std::array<double, 3> diffuse = image ? std::array<double, 3>{1, 1, 1} : linearColour(primitive.colour);
         out << "\nnewmtl " << names[p] << "\nKd " << diffuse[0] << ' ' << diffuse[1] << ' ' << diffuse[2]
             << "\nKs 0 0 0\nillum 1\n";
+        if (image) out << "map_Kd " << imageNames[*primitive.image] << '\n';
     }
     return out.close();
 }

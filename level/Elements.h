@@ -46,6 +46,8 @@ struct Vertex {
     std::uint8_t alpha = 255;
     std::array<float, 3> normal{};
     std::array<std::uint8_t, 3> colour{255, 255, 255};  // red, green, blue
+    std::array<float, 2> texture{};   // s, t: (0, 0) the image's top-left, 1 a whole image
+    std::array<float, 2> lightmap{};  // s, t
 };
 
 // Corner numbers are relative to the owning group's firstVertex.

@@ -76,7 +76,7 @@ constexpr std::size_t size = 16;
 static_assert(firstIndex + 4 == size);
 }  // namespace textureGroup
 
-// Lump 8: a vertex. The reader skips everything after the alpha.
+// Lump 8: a vertex. The reader skips everything after the lightmap coordinates.
 namespace vertex {
 constexpr std::size_t x = 0;        // float32, position
 constexpr std::size_t y = 4;        // float32

@@ -28,6 +28,10 @@ inline Vertex decodeVertex(const std::uint8_t* record) {
         vertex.normal[k] = readF32(record + f::normal + 4 * k);
         vertex.colour[k] = readU8(record + f::colour + k);
     }
+    for (std::size_t k = 0; k < 2; ++k) {
+        vertex.texture[k] = readF32(record + f::texture + 4 * k);
+        vertex.lightmap[k] = readF32(record + f::lightmap + 4 * k);
+    }
     return vertex;
 }
 

@@ -68,9 +68,12 @@ void drawFrame(const PanelState& shown, const std::vector<Qor::Marker>& markers,
         glCullFace(GL_BACK);
         glEnable(GL_CULL_FACE);
     }
-    if (view.drawPath != DrawPath::buffered || !resources.geometry.draw(view, level)) {
+    // The first textured frame waits for every image, so that it is the
+    // same picture each time.
+    if (view.look == Look::textured && view.showFilled) resources.textures.upload();
+    if (view.drawPath != DrawPath::buffered || !resources.geometry.draw(view, level, resources.textures)) {
         if (view.showPlanePoints || view.singlePlane) drawPlanePoints(view, level);
-        if (view.showFilled) drawFilledTriangles(view, level);
+        if (view.showFilled) drawFilledTriangles(view, level, resources.textures);
         if (view.showWireframe) drawWireframe(view, level);
         if (view.showCornerPoints) drawCornerPoints(view, level);
     }

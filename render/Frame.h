@@ -8,6 +8,7 @@
 
 #include "EntityMarkers.h"
 #include "GeometryBuffers.h"
+#include "MaterialTextures.h"
 #include "Panel.h"
 #include "PanelText.h"
 #include "View.h"
@@ -15,6 +16,7 @@
 // The GL resources the frames draw with, owned by the viewer.
 struct FrameResources {
     GeometryBuffers geometry;  // the level's arrays, rebuilt for each level
+    MaterialTextures textures;  // the textured look's, uploaded on its first frame
     PanelCache panel;
     unsigned int background = 0;  // the panel's checker, "text_background"
 };
@@ -30,7 +32,7 @@ void applySizes(const View& view);
 
 // The passes of the glBegin/glEnd path, each as the view switches it.
 void drawPlanePoints(const View& view, const Qor::BSP& level);
-void drawFilledTriangles(const View& view, const Qor::BSP& level);
+void drawFilledTriangles(const View& view, const Qor::BSP& level, const MaterialTextures& textures);
 void drawWireframe(const View& view, const Qor::BSP& level);
 void drawCornerPoints(const View& view, const Qor::BSP& level);
 

@@ -7,6 +7,7 @@
 
 #include "BSP.h"
 #include "GeometryWalk.h"
+#include "MaterialTextures.h"
 #include "Normals.h"
 #include "Palette.h"
 #include "SurfaceLooks.h"
@@ -103,8 +104,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) 
         const bool newGroup = items.empty() || itemGroup != group;
         if (newGroup || items.back().cornerCount == 3 * cullTriangles) {
             constexpr float infinity = std::numeric_limits<float>::infinity();
-            items.push_back(
-                Item{corner, 0, true, {infinity, infinity, infinity}, {-infinity, -infinity, -infinity}, 0, 0});
+            items.push_back(Item{corner, 0, true, static_cast<std::uint32_t>(group), record.texture,
+                                 {infinity, infinity, infinity}, {-infinity, -infinity, -infinity}, 0, 0});
             if (newGroup) groupItems[group].first = static_cast<std::uint32_t>(items.size() - 1);
             groupItems[group].second = static_cast<std::uint32_t>(items.size());
             itemGroup = group;
@@ -134,7 +135,8 @@ void GeometryBuffers::build(const Qor::BSP& level, double fillAlpha, Look look) 
 
     if (!uploadFillColours(level, fillAlpha)) return refuse(needed);
     state = State::ready;
-    if (look != Look::classic) makeLook(level, look);
+    // The textured look's colours wait for its images, found by its first frame.
+    if (look != Look::classic && look != Look::textured) makeLook(level, look, nullptr);
 }
 
 bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha) {
@@ -157,31 +159,38 @@ bool GeometryBuffers::uploadFillColours(const Qor::BSP& level, double fillAlpha)
     return true;
 }
 
-bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look) {
+bool GeometryBuffers::makeLook(const Qor::BSP& level, Look look, const MaterialTextures* textures) {
     LookArrays& arrays = arraysOf(look);
     const std::uint64_t colourBytes = std::uint64_t{cornerCount} * 3 * sizeof(GLfloat);
     const std::uint64_t normalBytes = litLook(look) ? colourBytes : 0;
-    const std::uint64_t needed = bytes() + colourBytes + normalBytes;
+    const std::uint64_t coordinateBytes = look == Look::textured ? std::uint64_t{cornerCount} * 2 * sizeof(GLfloat) : 0;
+    const std::uint64_t needed = bytes() + colourBytes + normalBytes + coordinateBytes;
     const ArrayFunctions* gl = functions.hasBuffers() ? &functions : nullptr;
     if (needed > byteLimit || !arrays.colours.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, colourBytes) ||
-        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes))) {
+        (normalBytes > 0 && !arrays.normals.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, normalBytes)) ||
+        (coordinateBytes > 0 &&
+         !arrays.textureCoordinates.allocate(gl, GL_ARRAY_BUFFER, GL_STATIC_DRAW, coordinateBytes))) {
         refuse(needed);
         return false;
     }
     ArrayFiller<GLfloat> colour(arrays.colours);
     ArrayFiller<GLfloat> normal(arrays.normals);
+    ArrayFiller<GLfloat> coordinates(arrays.textureCoordinates);
     // The walk of forEachDrawnTriangle, with each group's paint made once.
     Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        const SurfacePaint paint(look, level, group, 0.0);
+        const bool hasImage = textures != nullptr && textures->hasImage(group.texture);
+        const SurfacePaint paint(look, level, group, 0.0, hasImage);
         Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             for (const SurfaceCorner& corner : paint(a, b, c)) {
                 for (std::size_t k = 0; k < 3; ++k) colour.add(corner.colour[k]);
                 if (normalBytes > 0) normal.add(corner.normal);
+                if (coordinateBytes > 0) coordinates.add(corner.texture);
             }
         });
     });
     colour.flush();
     normal.flush();
+    coordinates.flush();
     arrays.made = true;
     return true;
 }
@@ -234,6 +243,7 @@ void GeometryBuffers::release() {
     for (LookArrays& arrays : lookArrays) {
         arrays.colours.release();
         arrays.normals.release();
+        arrays.textureCoordinates.release();
         arrays.made = false;
     }
     frontIndices.release();
@@ -251,20 +261,23 @@ void GeometryBuffers::release() {
 std::size_t GeometryBuffers::bytes() const {
     std::size_t total = positions.size() + fillColours.size() + outlineColours.size() + outlines.size() +
                         frontIndices.size();
-    for (const LookArrays& arrays : lookArrays) total += arrays.colours.size() + arrays.normals.size();
+    for (const LookArrays& arrays : lookArrays)
+        total += arrays.colours.size() + arrays.normals.size() + arrays.textureCoordinates.size();
     return total;
 }
 
-void GeometryBuffers::chooseRuns(const View& view, const Qor::BSP& level) {
+void GeometryBuffers::chooseRuns(const View& view, const Qor::BSP& level, bool byGroup) {
     std::pair<std::uint32_t, std::uint32_t> chosen{0, static_cast<std::uint32_t>(items.size())};
     if (view.singleGroup)
         chosen = view.selectedGroup < groupItems.size() ? groupItems[view.selectedGroup] : std::make_pair(0u, 0u);
     runFirsts.clear();
     runCounts.clear();
+    runTextures.clear();
     runLineStarts.clear();
     runLineCounts.clear();
     runFrontStarts.clear();
     runFrontCounts.clear();
+    runFrontTextures.clear();
     sent = 0;
     if (chosen.first == chosen.second) return;
 
@@ -283,6 +296,8 @@ void GeometryBuffers::chooseRuns(const View& view, const Qor::BSP& level) {
     // in: half a point's size or a line's width, and a pixel of smoothing.
     const double margin = std::max({1.0, static_cast<double>(pointSize), static_cast<double>(lineWidth)}) / 2.0 + 2.0;
     const ViewVolume volume(projection, modelView, viewport[2], viewport[3], margin);
+    std::uint32_t runGroup = 0;
+    std::uint32_t runFrontGroup = 0;
     std::uint32_t runFrontEnd = 0;
     auto chooseItems = [&](std::uint32_t first, std::uint32_t end) {
         for (std::uint32_t k = first; k < end; ++k) {
@@ -291,19 +306,25 @@ void GeometryBuffers::chooseRuns(const View& view, const Qor::BSP& level) {
             sent += item.cornerCount / 3;
             const auto firstCorner = static_cast<GLint>(item.firstCorner);
             const auto count = static_cast<GLsizei>(item.cornerCount);
-            if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == firstCorner) {
+            if (!runFirsts.empty() && runFirsts.back() + runCounts.back() == firstCorner &&
+                (!byGroup || runGroup == item.group)) {
                 runCounts.back() += count;
             } else {
                 runFirsts.push_back(firstCorner);
                 runCounts.push_back(count);
+                runTextures.push_back(item.texture);
+                runGroup = item.group;
             }
             if (!view.cull || !frontIndicesMade) continue;
             const auto frontCount = static_cast<GLsizei>(item.frontIndexCount);
-            if (!runFrontCounts.empty() && runFrontEnd == item.firstFrontIndex) {
+            if (!runFrontCounts.empty() && runFrontEnd == item.firstFrontIndex &&
+                (!byGroup || runFrontGroup == item.group)) {
                 runFrontCounts.back() += frontCount;
             } else {
                 runFrontStarts.push_back(frontIndices.at(std::size_t{item.firstFrontIndex} * sizeof(GLuint)));
                 runFrontCounts.push_back(frontCount);
+                runFrontTextures.push_back(item.texture);
+                runFrontGroup = item.group;
             }
             runFrontEnd = item.firstFrontIndex + item.frontIndexCount;
         }
@@ -361,7 +382,7 @@ void GeometryBuffers::drawFrontRuns(GLenum polygonMode) const {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
+bool GeometryBuffers::draw(const View& view, const Qor::BSP& level, const MaterialTextures& textures) {
     if (state == State::none) build(level, view.fillAlpha, view.look);
     if (state != State::ready) return false;
     if (view.showFilled && view.look == Look::classic && view.fillAlpha != uploadedAlpha &&
@@ -370,12 +391,12 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
         return false;
     }
     if (view.showFilled && view.look != Look::classic && !arraysOf(view.look).made &&
-        !makeLook(level, view.look))
+        !makeLook(level, view.look, &textures))
         return false;
     if (view.cull && (view.showFilled || view.showWireframe || view.showCornerPoints) && !frontIndicesMade &&
         !makeFrontIndices(level))
         return false;
-    chooseRuns(view, level);
+    chooseRuns(view, level, view.showFilled && view.look == Look::textured);
     const std::pair<GLint, GLsizei> planes = planePoints(view);
     const bool triangles = !runFirsts.empty() && (view.showFilled || view.showWireframe || view.showCornerPoints);
     if (planes.second == 0 && !triangles) return true;
@@ -388,7 +409,7 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
         // Every triangle pass colours each corner from an array, as the
         // glBegin/glEnd passes leave their colours with each vertex.
         glEnableClientState(GL_COLOR_ARRAY);
-        if (view.showFilled) drawFilled(view.look, view.cull);
+        if (view.showFilled) drawFilled(view.look, view.cull, textures);
         outlineColours.bind();
         glColorPointer(4, GL_FLOAT, 0, outlineColours.at(0));
         if (view.cull) {
@@ -413,10 +434,11 @@ bool GeometryBuffers::draw(const View& view, const Qor::BSP& level) {
     glVertexPointer(4, GL_FLOAT, 0, nullptr);
     glColorPointer(4, GL_FLOAT, 0, nullptr);
     glNormalPointer(GL_FLOAT, 0, nullptr);
+    glTexCoordPointer(4, GL_FLOAT, 0, nullptr);
     return true;
 }
 
-void GeometryBuffers::drawFilled(Look look, bool cull) {
+void GeometryBuffers::drawFilled(Look look, bool cull, const MaterialTextures& textures) {
     const bool lit = litLook(look);
     if (look == Look::classic) {
         fillColours.bind();
@@ -432,10 +454,29 @@ void GeometryBuffers::drawFilled(Look look, bool cull) {
         }
     }
     beginSurfaces(look);
-    if (cull)
+    if (look == Look::textured) {
+        const LookArrays& arrays = arraysOf(look);
+        arrays.textureCoordinates.bind();
+        glTexCoordPointer(2, GL_FLOAT, 0, arrays.textureCoordinates.at(0));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        if (cull) {
+            frontIndices.bind();
+            for (std::size_t k = 0; k < runFrontStarts.size(); ++k) {
+                glBindTexture(GL_TEXTURE_2D, textures.textureOf(runFrontTextures[k]));
+                glDrawElements(GL_TRIANGLES, runFrontCounts[k], GL_UNSIGNED_INT, runFrontStarts[k]);
+            }
+        } else {
+            for (std::size_t k = 0; k < runFirsts.size(); ++k) {
+                glBindTexture(GL_TEXTURE_2D, textures.textureOf(runTextures[k]));
+                glDrawArrays(GL_TRIANGLES, runFirsts[k], runCounts[k]);
+            }
+        }
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else if (cull) {
         drawFrontRuns(GL_FILL);
-    else
+    } else {
         drawRuns(GL_TRIANGLES);
+    }
     endSurfaces(look);
     if (lit) glDisableClientState(GL_NORMAL_ARRAY);
 }

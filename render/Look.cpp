@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr std::array<Look, 4> looks = {Look::classic, Look::shaded, Look::baked, Look::normals};
+constexpr std::array<Look, 5> looks = {Look::classic, Look::shaded, Look::baked, Look::normals, Look::textured};
 
 }  // namespace
 
@@ -13,6 +13,7 @@ const char* lookName(Look look) {
     case Look::shaded: return "shaded";
     case Look::baked: return "baked";
     case Look::normals: return "normals";
+    case Look::textured: return "textured";
     case Look::classic: break;
     }
     return "classic";

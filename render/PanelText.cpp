@@ -62,12 +62,19 @@ std::vector<std::string> levelPage(const PanelState& s) {
         {"vertices", count(level.vertices.size())},
         {"triangles", count(level.triangles.size())},
         {"materials", count(level.materials.size())},
+    };
+    if (s.images != nullptr)
+        rows.push_back({"textures", s.images->size() == level.materials.size()
+                                        ? count(foundImages(*s.images)) + " of " + count(level.materials.size()) +
+                                              " found"
+                                        : "looking"});
+    rows.insert(rows.end(), {
         {"entities", count(level.entities.size())},
         {"bounds", s.bounds ? point(s.bounds->low[0], s.bounds->low[1], s.bounds->low[2]) + " to " +
                                   point(s.bounds->high[0], s.bounds->high[1], s.bounds->high[2])
                             : "none"},
         {"load time", plainNumber(s.levelLoadMilliseconds) + " ms"},
-    };
+    });
     if (!s.view.hidden.showsAll()) {
         const Qor::HiddenCount hidden = Qor::countHidden(s.view.hidden, level);
         rows.push_back({"hidden", count(hidden.materials) + " materials, " + count(hidden.triangles) + " triangles"});
@@ -154,6 +161,16 @@ void addPlaneRows(const PanelState& s, std::vector<Row>& rows) {
     });
 }
 
+// The image of the surface pointed at, where images are looked for: its
+// path in its folder or archive, or "missing".
+std::optional<std::string> pointedImage(const PanelState& s) {
+    if (s.images == nullptr || s.pointing.kind != Hit::Kind::surface) return std::nullopt;
+    const std::uint32_t texture = s.level->textureGroups[s.pointing.group].texture;
+    if (texture >= s.images->size() || !(*s.images)[texture].found) return "missing";
+    const MaterialImage& image = (*s.images)[texture];
+    return "'" + Qor::printableText(image.path) + "' in '" + Qor::printableText(image.root) + "'";
+}
+
 // What the pointing row says of a hit.
 std::string pointingText(const PanelState& s) {
     const Hit& hit = s.pointing;
@@ -191,6 +208,7 @@ std::vector<std::string> viewPage(const PanelState& s) {
         {"frame time", plainNumber(s.millisecondsPerFrame) + " ms"},
         {"pointing at", pointingText(s)},
     };
+    if (const std::optional<std::string> image = pointedImage(s)) rows.push_back({"  image", *image});
     addMarkRow(s, rows);
     addGroupRows(s, rows);
     addPlaneRows(s, rows);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Bounds.h"
+#include "MaterialTextures.h"
 #include "Pointing.h"
 #include "View.h"
 
@@ -27,6 +28,9 @@ struct PanelState {
     double framesPerSecond = 0.0;
     double millisecondsPerFrame = 0.0;
     Hit pointing;
+    // Per material, its image or none; null when images are not looked for,
+    // empty while they are still being looked for.
+    const std::vector<MaterialImage>* images = nullptr;
 };
 
 // The lines of panel page 1 (the level), 2 (the keys), 3 (the view) or 4

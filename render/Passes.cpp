@@ -64,13 +64,19 @@ void drawPlanePoints(const View& view, const Qor::BSP& level) {
 }
 
 // The look's corners, each with its colour and, when lit, its normal set
-// inside glBegin/glEnd as the arrays give them.
-void drawFilledTriangles(const View& view, const Qor::BSP& level) {
+// inside glBegin/glEnd as the arrays give them. A texture is bound only
+// outside glBegin/glEnd, so the textured look draws a pair per group.
+void drawFilledTriangles(const View& view, const Qor::BSP& level, const MaterialTextures& textures) {
     const bool lit = litLook(view.look);
+    const bool textured = view.look == Look::textured;
     beginSurfaces(view.look);
-    glBegin(GL_TRIANGLES);
+    if (!textured) glBegin(GL_TRIANGLES);
     forEachDrawnGroup(level, view.singleGroup, view.selectedGroup, view.hidden, [&](const Qor::TextureGroup& group) {
-        const SurfacePaint paint(view.look, level, group, view.fillAlpha);
+        const SurfacePaint paint(view.look, level, group, view.fillAlpha, textures.hasImage(group.texture));
+        if (textured) {
+            glBindTexture(GL_TEXTURE_2D, textures.textureOf(group.texture));
+            glBegin(GL_TRIANGLES);
+        }
         forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
             const std::array<SurfaceCorner, 3> corners = paint(a, b, c);
             const Qor::Vertex* const vertices[3] = {&a, &b, &c};
@@ -79,12 +85,14 @@ void drawFilledTriangles(const View& view, const Qor::BSP& level) {
                 for (const std::uint8_t k : sent.orders[n]) {
                     glColor4fv(corners[k].colour.data());
                     if (lit) glNormal3fv(corners[k].normal.data());
+                    if (textured) glTexCoord2fv(corners[k].texture.data());
                     vertexAt(*vertices[k]);
                 }
             }
         });
+        if (textured) glEnd();
     });
-    glEnd();
+    if (!textured) glEnd();
     endSurfaces(view.look);
 }
 

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <utility>
 
 #include "MaterialColours.h"
@@ -49,6 +50,13 @@ void setFrameState(RenderMode renderMode, Look look) {
 // vertex the cheapest there is.
 void beginSurfaces(Look look) {
     if (look == Look::classic) return;
+    if (look == Look::textured) {
+        // The image's texels times the lit corner colour; the texture bound
+        // before, the panel's, and texturing off come back at the end.
+        glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glEnable(GL_TEXTURE_2D);
+    }
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(1.0f, 1.0f);
     if (!litLook(look)) return;
@@ -87,13 +95,34 @@ void endSurfaces(Look look) {
         glDisable(GL_LIGHT1);
     }
     glDisable(GL_POLYGON_OFFSET_FILL);
+    if (look == Look::textured) glPopAttrib();
 }
 
-SurfacePaint::SurfacePaint(Look look_, const Qor::BSP& level, const Qor::TextureGroup& group, double fillAlpha_)
-    : look(look_),
-      fillAlpha(fillAlpha_),
-      groupColour(look == Look::shaded ? opaque(Qor::textureColour(level, group.texture))
-                                       : paletteColour(fillEntry(group.texture), 0.0)) {}
+namespace {
+
+std::array<float, 4> groupColourOf(Look look, const Qor::BSP& level, const Qor::TextureGroup& group, bool hasImage) {
+    switch (look) {
+    case Look::textured:
+        if (hasImage) return {1.0f, 1.0f, 1.0f, 1.0f};
+        return opaque(Qor::textureColour(level, group.texture));
+    case Look::shaded: return opaque(Qor::textureColour(level, group.texture));
+    case Look::classic:
+    case Look::baked:
+    case Look::normals: break;
+    }
+    return paletteColour(fillEntry(group.texture), 0.0);
+}
+
+}  // namespace
+
+std::array<float, 2> drawnTextureCoordinates(const Qor::Vertex& vertex) {
+    if (!std::isfinite(vertex.texture[0]) || !std::isfinite(vertex.texture[1])) return {0.0f, 0.0f};
+    return vertex.texture;
+}
+
+SurfacePaint::SurfacePaint(Look look_, const Qor::BSP& level, const Qor::TextureGroup& group, double fillAlpha_,
+                           bool hasImage)
+    : look(look_), fillAlpha(fillAlpha_), groupColour(groupColourOf(look, level, group, hasImage)) {}
 
 std::array<SurfaceCorner, 3> SurfacePaint::operator()(const Qor::Vertex& a, const Qor::Vertex& b,
                                                       const Qor::Vertex& c) const {
@@ -108,7 +137,13 @@ std::array<SurfaceCorner, 3> SurfacePaint::operator()(const Qor::Vertex& a, cons
         break;
     case Look::shaded: {
         const std::array<Qor::Direction, 3> normals = Qor::cornerNormals(a, b, c);
-        for (std::size_t k = 0; k < 3; ++k) corners[k] = {groupColour, normals[k]};
+        for (std::size_t k = 0; k < 3; ++k) corners[k] = {groupColour, normals[k], {}};
+        break;
+    }
+    case Look::textured: {
+        const std::array<Qor::Direction, 3> normals = Qor::cornerNormals(a, b, c);
+        for (std::size_t k = 0; k < 3; ++k)
+            corners[k] = {groupColour, normals[k], drawnTextureCoordinates(*vertices[k])};
         break;
     }
     case Look::baked:

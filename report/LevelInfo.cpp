@@ -1,5 +1,7 @@
 #include "LevelInfo.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
@@ -132,6 +134,11 @@ Json materialsJson(const std::vector<MaterialReport>& materials) {
     return json;
 }
 
+Json imageJson(const std::optional<ImageName>& image) {
+    if (!image) return nullptr;
+    return {{"root", image->root}, {"path", image->path}};
+}
+
 Json entitiesJson(const std::vector<Qor::Entity>& entities) {
     Json json = Json::array();
     for (const Qor::Entity& entity : entities) {
@@ -181,7 +188,13 @@ void printLevelInfo(const LevelReport& report, std::ostream& out) {
         << "vertices: " << report.vertices << '\n'
         << "triangles: " << report.triangles << '\n';
     printBounds(report.bounds, out);
-    out << "materials: " << report.materials.size() << '\n' << "entities: " << report.entities.size() << '\n';
+    out << "materials: " << report.materials.size() << '\n';
+    if (report.imagesLookedFor) {
+        const auto found = std::count_if(report.materials.begin(), report.materials.end(),
+                                         [](const MaterialReport& material) { return material.image.has_value(); });
+        out << "textures: " << found << " of " << report.materials.size() << " found\n";
+    }
+    out << "entities: " << report.entities.size() << '\n';
     printDirectory(report.directory, out);
 }
 
@@ -202,6 +215,9 @@ void printLevelJson(const LevelReport& report, std::ostream& out) {
             for (float value : corner) json["bounds"].push_back(std::strtod(exactFloat(value).c_str(), nullptr));
     }
     json["materials"] = materialsJson(report.materials);
+    if (report.imagesLookedFor)
+        for (std::size_t k = 0; k < report.materials.size(); ++k)
+            json["materials"][k]["image"] = imageJson(report.materials[k].image);
     json["entities"] = entitiesJson(report.entities);
     json["spawnPoints"] = spawnPointsJson(report.spawnPoints);
     json["messages"] = report.messages;

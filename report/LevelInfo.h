@@ -22,8 +22,15 @@ struct LumpReport {
     std::optional<std::string> contents;
 };
 
+// Where a material's image was found: the folder or archive, as mounted,
+// and the image's path there.
+struct ImageName {
+    std::string root;
+    std::string path;
+};
+
 // A material with the groups that name it and the triangles the drawing
-// passes draw for it.
+// passes draw for it, and where images are looked for, its image's name.
 struct MaterialReport {
     std::size_t index;
     std::string name;  // the file's bytes
@@ -31,6 +38,7 @@ struct MaterialReport {
     std::uint32_t contentFlags;
     std::size_t groups;
     std::size_t triangles;
+    std::optional<ImageName> image = std::nullopt;
 };
 
 // What --info tells of a level, gathered once and printed as text or JSON.
@@ -50,6 +58,9 @@ struct LevelReport {
     std::vector<Qor::Entity> entities;
     std::vector<Qor::SpawnPoint> spawnPoints;
     std::vector<std::string> messages;  // what the load said, in order
+    // Whether the materials' images were looked for (and their image
+    // fields are to be told).
+    bool imagesLookedFor = false;
 };
 
 LevelReport levelReport(const Qor::BSP& level);

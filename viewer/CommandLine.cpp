@@ -79,7 +79,7 @@ std::string checkDrawPath(std::string& text) {
 }
 
 std::string checkLook(std::string& text) {
-    return parseLook(text) ? "" : "expected classic, shaded, baked or normals, not '" + text + "'";
+    return parseLook(text) ? "" : "expected classic, shaded, baked, normals or textured, not '" + text + "'";
 }
 
 std::string checkExportPath(std::string& text) {
@@ -206,9 +206,21 @@ struct Options {
                        "how the surfaces show: classic (the default) in false\n"
                        "colours; shaded, lit in one colour per material;\n"
                        "baked, in the colours stored with the vertices;\n"
-                       "normals, coloured by the way they face (the c key)")
-            ->type_name("classic|shaded|baked|normals")
+                       "normals, coloured by the way they face; textured, in\n"
+                       "their materials' images, lit (the c key)")
+            ->type_name("classic|shaded|baked|normals|textured")
             ->check(CLI::Validator(checkLook, ""));
+        app.add_option("--assets", line.assets,
+                       "look for the materials' images (--look textured) in\n"
+                       "PATH, a folder or zip archive; repeatable, a later one\n"
+                       "wins (default: the settings file's assets lines, else\n"
+                       "the nearest folder above the level with textures)")
+            ->type_name("PATH");
+        app.add_option("--texture-budget", line.textureBudgetMegabytes,
+                       "the most the images may take in OpenGL, in MB (default\n"
+                       "512); larger ones are halved until they fit")
+            ->type_name("MB")
+            ->check(CLI::Range(1, 1 << 20));
         app.add_flag("--offscreen", line.offscreen,
                      "draw into a buffer in memory instead of a window, with\n"
                      "no display at all (needs --frames; --screenshot keeps\n"
@@ -235,6 +247,7 @@ struct Options {
         // A later value of an option replaces an earlier one, as in most programs.
         for (CLI::Option* option : app.get_options()) option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
         app.get_option("--hide")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+        app.get_option("--assets")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
         app.footer(
             "Without LEVEL the built-in level path is used.\n"
             "Exit status: 0 on a normal quit, 1 when the level (with --info or --export),\n"

@@ -39,6 +39,10 @@ struct CommandLine {
     ExportFormat exportFormat = ExportFormat::glb;
     double exportScale = 1.0;
     Look look = Look::classic;
+    // Folders and archives the images are looked for in, lowest first; empty
+    // for the settings file's, or the ones found near the level.
+    std::vector<std::string> assets;
+    std::uint64_t textureBudgetMegabytes = 512;
     // The camera starts at the first match of this text, as the find prompt's.
     std::string find;
     // Entity markers shown from the start.

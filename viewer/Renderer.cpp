@@ -38,6 +38,10 @@ void Renderer::setLevel(Qor::BSP* shown) {
     pickScene.release();
     markers = level != nullptr ? Qor::entityMarkers(*level) : std::vector<Qor::Marker>();
     frame.geometry.release();
+    if (level != nullptr)
+        frame.textures.start(assets, *level);
+    else
+        frame.textures.release();
     if (level != nullptr && view.drawPath == DrawPath::buffered && glContextReady())
         frame.geometry.build(*level, view.fillAlpha, view.look);
 }
@@ -147,11 +151,14 @@ PanelState Renderer::panelState() const {
     state.framesPerSecond = averageFrameRate();
     state.millisecondsPerFrame = averageFrameSeconds() * 1000.0;
     state.pointing = pointing;
+    if (frame.textures.configured()) state.images = &frame.textures.images();
     return state;
 }
 
 void Renderer::drawFrame() {
     updatePointing();
+    // The pages that tell of the images wait for them, as the textured look does.
+    if (view.overlayVisible && (view.overlayPage == 1 || view.overlayPage == 3)) frame.textures.collect();
     ::drawFrame(panelState(), markers, frame);
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "View.h"
 
 namespace Qor {
+class AssetLayers;
 class BSP;
 }
 class LevelFile;
@@ -62,6 +64,9 @@ public:
 
     Qor::BSP* level = nullptr;
     std::map<std::string, std::uint32_t> textures;
+    // Where the materials' images are looked for, from each level set on;
+    // null when nowhere. Set before the level.
+    std::shared_ptr<const Qor::AssetLayers> assets;
     View view;
     Controls controls;
     bool running = true;

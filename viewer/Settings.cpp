@@ -60,10 +60,24 @@ void parseLine(const std::uint8_t* begin, const std::uint8_t* end, Read& read) {
         if (!tokens[k].empty() && !tokens[k + 1].empty()) applyPair(tokens[k], tokens[k + 1], read);
 }
 
+// A path may hold spaces and '=', so an assets line is not cut into tokens.
+bool assetsLine(const std::uint8_t* begin, const std::uint8_t* end, std::vector<std::string>* assets) {
+    const std::string line(begin, end);
+    const std::size_t key = line.find_first_not_of(' ');
+    const std::size_t equals = line.find('=');
+    if (key == std::string::npos || equals == std::string::npos || line.compare(key, 6, "assets") != 0 ||
+        line.find_first_not_of(' ', key + 6) != equals)
+        return false;
+    const std::size_t first = line.find_first_not_of(' ', equals + 1);
+    if (assets != nullptr && first != std::string::npos)
+        assets->push_back(line.substr(first, line.find_last_not_of(' ') + 1 - first));
+    return true;
+}
+
 }  // namespace
 
 void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
-                  std::vector<std::string>* hidePatterns) {
+                  std::vector<std::string>* hidePatterns, std::vector<std::string>* assets) {
     FileBuffer buffer(nullptr, 0);
     if (!loadWholeFile(fileName, buffer, "settings file", "settings file")) return;
 
@@ -77,7 +91,7 @@ void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscree
     while (p != end) {
         const std::uint8_t* lineStart = p;
         while (p != end && *p != carriageReturn && *p != lineFeed) ++p;
-        parseLine(lineStart, p, read);
+        if (!assetsLine(lineStart, p, assets)) parseLine(lineStart, p, read);
         // CR LF, a lone LF and a lone CR each end one line.
         if (p != end && *p == carriageReturn) ++p;
         if (p != end && *p == lineFeed) ++p;

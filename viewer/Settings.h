@@ -11,9 +11,11 @@
 // After a successful read the outputs start from 1024 × 768, windowed, both
 // sides drawn, and the file's keys change them; when the file cannot be
 // opened or read they keep the caller's values. Each "hide" key's value, a
-// glob on material names, is added to hidePatterns when it is given.
+// glob on material names, is added to hidePatterns when it is given; each
+// "assets" line, when assets is given, appends its path: the rest of the line
+// after the first '=', spaces around it dropped, kept whole.
 void readSettings(const std::string& fileName, ScreenSize& size, bool& fullscreen, bool& cull,
-                  std::vector<std::string>* hidePatterns = nullptr);
+                  std::vector<std::string>* hidePatterns = nullptr, std::vector<std::string>* assets = nullptr);
 
 // The longest window side the viewer opens. OpenGL draws no wider or taller
 // than GL_MAX_VIEWPORT_DIMS, which is 16384 in Mesa and most drivers, so a

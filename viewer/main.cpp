@@ -7,10 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "AssetLayers.h"
+#include "AssetPath.h"
 #include "BSP.h"
 #include "CommandLine.h"
 #include "Input.h"
 #include "Export.h"
+#include "ExportImages.h"
 #include "LevelFile.h"
 #include "LevelInfo.h"
 #include "Measure.h"
@@ -24,13 +27,36 @@ namespace {
 
 const char* const builtInLevelPath = "Z:\\QOR2MAP\\mp_varnholt.d3dbsp";
 
+// The folders and archives named, else the one found near the level; null
+// when there are none.
+std::shared_ptr<const Qor::AssetLayers> mountAssets(std::vector<std::string> paths, const std::string& levelPath) {
+    if (paths.empty())
+        if (const auto near = Qor::assetsNearLevel(levelPath)) paths.push_back(*near);
+    if (paths.empty()) return nullptr;
+    auto layers = std::make_shared<Qor::AssetLayers>();
+    for (const std::string& path : paths)
+        for (const std::string& warning : layers->mount(path)) std::cerr << warning << '\n';
+    return layers;
+}
+
+// Each material's image by name, as the viewer would look it up, without
+// reading or decoding it.
+void addImageNames(LevelReport& report, const Qor::AssetLayers& layers) {
+    report.imagesLookedFor = true;
+    for (MaterialReport& material : report.materials)
+        if (const auto location = layers.find(Qor::candidateNames(material.name)))
+            material.image = ImageName{layers.root(location->layer), location->path};
+}
+
 // The JSON object is printed for a level that failed too, with its messages.
 int showInfo(const CommandLine& line) {
     const Qor::BSP level("", line.levelPath.c_str());
+    LevelReport report = levelReport(level);
+    if (const auto layers = mountAssets(line.assets, line.levelPath)) addImageNames(report, *layers);
     if (line.json)
-        printLevelJson(levelReport(level), std::cout);
+        printLevelJson(report, std::cout);
     else if (level.loaded())
-        printLevelInfo(levelReport(level), std::cout);
+        printLevelInfo(report, std::cout);
     return level.loaded() ? 0 : 1;
 }
 
@@ -65,9 +91,14 @@ std::string markLine(const std::array<int, 2>& pixel, const Hit& mark, const Hit
 int exportLevel(const CommandLine& line) {
     auto level = std::make_unique<Qor::BSP>("", line.levelPath.c_str());
     if (!level->loaded()) return 1;
-    const ExportRequest request{line.levelPath, line.exportPath, line.exportFormat, line.exportScale,
-                                std::string("orvandel ") + programVersion,
-                                hiddenByPatterns(line.hidePatterns, *level)};
+    ExportRequest request;
+    request.levelPath = line.levelPath;
+    request.path = line.exportPath;
+    request.format = line.exportFormat;
+    request.scale = line.exportScale;
+    request.generator = std::string("orvandel ") + programVersion;
+    request.hidden = hiddenByPatterns(line.hidePatterns, *level);
+    if (const auto layers = mountAssets(line.assets, line.levelPath)) addExportImages(request, *level, *layers, std::cerr);
     return writeExport(std::move(level), request) ? 0 : 1;
 }
 
@@ -85,7 +116,9 @@ int view(const CommandLine& line) {
     bool fullscreen = false;
     bool cull = false;
     std::vector<std::string> hidePatterns;
-    if (!line.settingsPath.empty()) readSettings(line.settingsPath, screen, fullscreen, cull, &hidePatterns);
+    std::vector<std::string> settingsAssets;
+    if (!line.settingsPath.empty())
+        readSettings(line.settingsPath, screen, fullscreen, cull, &hidePatterns, &settingsAssets);
     hidePatterns.insert(hidePatterns.end(), line.hidePatterns.begin(), line.hidePatterns.end());
     if (line.size) screen = *line.size;
     if (!windowSizeAllowed(screen)) {
@@ -110,9 +143,12 @@ int view(const CommandLine& line) {
     renderer.captureLastFrame = !line.screenshotPath.empty();
     renderer.view.showMarkers = line.entities;
     renderer.view.cull = line.cull || cull;
+    const std::string levelPath = line.levelPath.empty() ? builtInLevelPath : line.levelPath;
+    renderer.assets = mountAssets(line.assets.empty() ? settingsAssets : line.assets, levelPath);
+    renderer.frame.textures.budgetBytes = line.textureBudgetMegabytes * 1024 * 1024;
     std::string picked;
     {
-        LevelFile file(line.levelPath.empty() ? builtInLevelPath : line.levelPath);
+        LevelFile file(levelPath);
         SavedViews views(savedViewsPath(), file.path());
         renderer.savedViews = &views;
         renderer.setLevel(file.level());

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "Corpus.h"
 #include "TestSupport.h"
@@ -94,6 +97,61 @@ TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
         EXPECT_EQ(run.out.rfind("pick: 48 48 ", 0), 0u) << run.out;
         EXPECT_EQ(run.out.find("sky"), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("\nfrom mark: 40 56 "), std::string::npos) << run.out;
+    }
+}
+
+// The game's texture archive, unpacked once from the Debian package the
+// corpus step keeps beside the maps; empty when it was not fetched.
+std::string texturesArchive() {
+    static const std::string archive = [] {
+        const char* home = std::getenv("HOME");
+        const std::filesystem::path cache = std::filesystem::path(home != nullptr ? home : "") / ".cache/orvandel-corpus";
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(cache, error)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("openarena-081-textures_", 0) != 0) continue;
+            const std::string into = testsupport::tempPath("textures-package");
+            if (testsupport::runProcess({"/usr/bin/dpkg-deb", "-x", entry.path().string(), into}).exitStatus != 0) return std::string();
+            for (const auto& file : std::filesystem::recursive_directory_iterator(into))
+                if (file.path().extension() == ".pk3") return file.path().string();
+        }
+        return std::string();
+    }();
+    return archive;
+}
+
+// With the game's images, every level finds some of them by name, and its
+// textured picture is the same on both drawing paths.
+TEST_P(CorpusShard, WithTheGamesTexturesEachLevelFindsImagesAndDrawsTexturedAlikeOnBothPaths) {
+    const std::vector<corpus::Level> levels = levelsOrSkip();
+    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
+    const std::string archive = texturesArchive();
+    if (archive.empty()) GTEST_SKIP() << "no texture package fetched";
+    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
+        const corpus::Level& level = levels[i];
+        SCOPED_TRACE(level.file);
+        const testsupport::ProcessResult info =
+            testsupport::runProcess({testsupport::viewerBinary(), "--info", level.path, "--assets", archive});
+        ASSERT_EQ(info.exitStatus, 0) << info.err;
+        std::smatch found;
+        ASSERT_TRUE(std::regex_search(info.out, found, std::regex("\ntextures: ([0-9]+) of ([0-9]+) found\n")))
+            << info.out;
+        EXPECT_GT(std::stoul(found[1]), 0u);
+        EXPECT_EQ(std::stoul(found[2]), level.counts.at("materials"));
+
+        std::vector<unsigned char> pictures[2];
+        for (const char* path : {"immediate", "buffered"}) {
+            const std::string shot = testsupport::tempPath(level.file + "-textured.png");
+            const testsupport::ProcessResult run = testsupport::runProcess(
+                {"/usr/bin/env", "-u", "DISPLAY", testsupport::viewerBinary(), "--offscreen", level.path, "--frames",
+                 "1", "--look", "textured", "--camera", "spawn", "--size", "160,120", "--draw", path, "--assets",
+                 archive, "--screenshot", shot});
+            ASSERT_EQ(run.exitStatus, 0) << run.err;
+            pictures[path[0] == 'b'] = testsupport::readPng(shot).rgba;
+            std::remove(shot.c_str());
+        }
+        EXPECT_EQ(pictures[0].size(), 160u * 120u * 4u);
+        EXPECT_TRUE(pictures[0] == pictures[1]);
     }
 }
 

@@ -148,9 +148,10 @@ TEST_F(InputPass, EachKeyChangesItsOwnSettingAndRRestoresTheViewOnesEvenBehindEs
              {SDLK_KP_PLUS, true, Speed, 4}, {SDLK_EQUALS, false, None, 0}, {SDLK_MINUS, true, Speed, 2},
              {SDLK_KP_MINUS, true, Speed, 1}, {SDLK_KP_MINUS, true, Speed, 0.5}, {SDLK_PRINT, true, Shot, 1},
              {SDLK_F5, true, Reload, 1}, {SDLK_c, true, LookShown, 1}, {SDLK_c, false, None, 0},
-             {SDLK_c, true, LookShown, 2}, {SDLK_c, true, LookShown, 3}, {SDLK_c, true, LookShown, 0},
-             {SDLK_c, true, LookShown, 1}, {SDLK_f, true, OneSided, 1}, {SDLK_f, false, None, 0},
-             {SDLK_f, true, OneSided, 0}, {SDLK_f, true, OneSided, 1}, {SDLK_w, true, Forward, 1}}) {
+             {SDLK_c, true, LookShown, 2}, {SDLK_c, true, LookShown, 3}, {SDLK_c, true, LookShown, 4},
+             {SDLK_c, true, LookShown, 0}, {SDLK_c, true, LookShown, 1}, {SDLK_f, true, OneSided, 1},
+             {SDLK_f, false, None, 0}, {SDLK_f, true, OneSided, 0}, {SDLK_f, true, OneSided, 1},
+             {SDLK_w, true, Forward, 1}}) {
         SCOPED_TRACE(std::string(SDL_GetKeyName(key)) + (down ? " pressed" : " released"));
         pushKey(key, down);
         renderer.handleInput();

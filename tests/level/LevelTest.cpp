@@ -141,9 +141,11 @@ TEST(LevelReader, TellsWhetherItLoadedItsVersionAndWhichLumpsItsLayoutDecodes) {
 }
 
 TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
-    // x 1, y -2, z 0.5, the normal (0, -1, 2), the colour 0x10 0x20 0x30 and, at byte 27, the alpha.
+    // x 1, y -2, z 0.5, the normal (0, -1, 2), the colour 0x10 0x20 0x30, at byte 27 the alpha, then
+    // the texture coordinates (0.25, -3) and the lightmap's (1, 0.5).
     Qor::Bytes vertex = padded({0, 0, 0x80, 0x3F, 0, 0, 0, 0xC0, 0, 0, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0x80, 0xBF,
-                                0, 0, 0, 0x40, 0x10, 0x20, 0x30, 0x42},
+                                0, 0, 0, 0x40, 0x10, 0x20, 0x30, 0x42, 0, 0, 0x80, 0x3E, 0, 0, 0x40, 0xC0,
+                                0, 0, 0x80, 0x3F, 0, 0, 0, 0x3F},
                                68);
     // Planes are four floats, any bit pattern kept: negative zero, NaNs with
     // their payload, infinities, denormals.
@@ -180,6 +182,8 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     EXPECT_EQ(std::tie(v.x, v.y, v.z, v.alpha), std::make_tuple(1.0f, -2.0f, 0.5f, 0x42));
     EXPECT_EQ(v.normal, (std::array<float, 3>{0.0f, -1.0f, 2.0f}));
     EXPECT_EQ(v.colour, (std::array<std::uint8_t, 3>{0x10, 0x20, 0x30}));
+    EXPECT_EQ(v.texture, (std::array<float, 2>{0.25f, -3.0f}));
+    EXPECT_EQ(v.lightmap, (std::array<float, 2>{1.0f, 0.5f}));
     EXPECT_EQ(level.triangles[0].corners, (std::array<std::uint32_t, 3>{65535, 32768, 0x0201}));
 }
 

@@ -77,6 +77,26 @@ TEST_F(PanelPages, TheLevelPageGivesTheFileItsCountsBoundsAndLoadTimeOrNoneWhenT
                                                    "plane              none: the level has no planes"}));
 }
 
+// Only where images are looked for: how many were found, and the pointed
+// surface's image.
+TEST_F(PanelPages, TheLevelAndViewPagesTellOfTheImagesWhereTheyAreLookedFor) {
+    EXPECT_THAT(panelPage(1, state), Not(Contains(::testing::StartsWith("textures"))));
+    const std::vector<MaterialImage> looking;
+    state.images = &looking;
+    EXPECT_THAT(panelPage(1, state), Contains("textures        looking"));
+    const std::vector<MaterialImage> images = {{false, "", ""}, {true, "/games/base.pk3", "textures/tiles/caf\xc3\xa9.tga"}};
+    state.images = &images;
+    EXPECT_THAT(panelPage(1, state), Contains("textures        1 of 2 found"));
+    state.pointing.kind = Hit::Kind::surface;
+    state.pointing.group = 0;  // texture 1
+    EXPECT_THAT(panelPage(3, state),
+                Contains("  image            'textures/tiles/caf??.tga' in '/games/base.pk3'"));
+    state.pointing.group = 1;  // texture 2, no material
+    EXPECT_THAT(panelPage(3, state), Contains("  image            missing"));
+    state.pointing.kind = Hit::Kind::nothing;
+    EXPECT_THAT(panelPage(3, state), Not(Contains(::testing::StartsWith("  image"))));
+}
+
 std::string shadedColourRow(const Qor::Rgb& rgb) {
     return "  shaded colour    " + std::to_string(rgb[0]) + ' ' + std::to_string(rgb[1]) + ' ' + std::to_string(rgb[2]);
 }

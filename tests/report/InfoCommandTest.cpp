@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <tuple>
@@ -14,6 +15,7 @@ namespace {
 using namespace testsupport;
 using Json = nlohmann::json;
 using testing::HasSubstr;
+using testing::Not;
 
 // Runs --info --json on the level and parses what it printed; a parse error fails the test.
 Json infoJson(const std::string& path, ProcessResult& run) {
@@ -130,6 +132,34 @@ TEST(InfoCommand, ExitsOneOnAFailedLoadAndTwoOnMisuseWithNothingOnStdout) {
         EXPECT_EQ(run.err, err);
         EXPECT_EQ(run.out, "");
     }
+}
+
+
+// Images are found by name only: an empty file counts, as the viewer would
+// find it before refusing it. Without assets there is no textures line and
+// no image field.
+TEST(InfoCommand, TellsEachMaterialsImageWhereImagesAreLookedFor) {
+    Qor::LevelContents contents;
+    contents.materials = {{"textures/base/wall", 0, 1}, {"textures/base/floor", 0, 1}, {"sky", 0, 1}};
+    const std::string level = writeLevel("images.d3dbsp", contents);
+    const std::string folder = tempPath("info-assets");
+    std::filesystem::create_directories(folder + "/textures/base");
+    writeTemp("info-assets/textures/base/Wall.TGA", std::string("x"));
+    writeTemp("info-assets/textures/sky.jpg", std::string("x"));
+
+    const auto plain = runProcess({viewerBinary(), "--info", level});
+    EXPECT_THAT(plain.out, Not(HasSubstr("textures:")));
+    ProcessResult run;
+    EXPECT_FALSE(infoJson(level, run)["materials"][0].contains("image"));
+
+    const auto text = runProcess({viewerBinary(), "--info", level, "--assets", folder});
+    EXPECT_EQ(text.err, "");
+    EXPECT_THAT(text.out, HasSubstr("\nmaterials: 3\ntextures: 2 of 3 found\nentities: 0\n"));
+    run = runProcess({viewerBinary(), "--info", "--json", level, "--assets", folder});
+    const Json json = Json::parse(run.out);
+    EXPECT_EQ(json["materials"][0]["image"], Json({{"root", folder}, {"path", "textures/base/Wall.TGA"}}));
+    EXPECT_EQ(json["materials"][1]["image"], Json(nullptr));
+    EXPECT_EQ(json["materials"][2]["image"], Json({{"root", folder}, {"path", "textures/sky.jpg"}}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <array>
 #include <cstdint>
 #include <initializer_list>
@@ -14,6 +15,7 @@
 
 #include "BSP.h"
 #include "FrameTimer.h"
+#include "Png.h"
 #include "Look.h"
 #include "Renderer.h"
 #include "TestSupport.h"
@@ -151,6 +153,7 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
         {{"--camera", "-300,-500,200,30,-20", "--size", "97"}, 97, 97},
         {{"--look", "shaded", "--camera", "fit", "--size", "256"}, 256, 256},
         {{"--look=normals", "--panel=2", "--camera", "spawn", "--size", "500,400"}, 500, 400},
+        {{"--look", "textured", "--camera", "fit", "--size", "256"}, 256, 256},
         {{"--look", "shaded", "--camera", "fit", "--cull", "--size", "256"}, 256, 256},
         {{"--cull", "--draw", "immediate", "--panel", "2", "--size", "240"}, 240, 240},
         // Full screen means nothing without a screen; the size still holds.
@@ -211,6 +214,70 @@ TEST(Offscreen, SaysWhyWhenItGetsNoContextAndExitsOne) {
               "ERROR: Could not open an offscreen buffer of '320' by '240' pixels: 'EGL offers no surfaceless "
               "platform'.\n");
     EXPECT_EQ(result.out, "");
+}
+
+
+// A folder of one image, textures/test/wall.png, all in one colour.
+std::string assetsFolder(const std::string& name, const std::array<std::uint8_t, 3>& colour) {
+    const std::string folder = tempPath(name);
+    std::filesystem::create_directories(folder + "/textures/test");
+    std::vector<std::uint8_t> texels;
+    for (int k = 0; k < 16; ++k) texels.insert(texels.end(), {colour[0], colour[1], colour[2], 255});
+    EXPECT_TRUE(writePng(folder + "/textures/test/wall.png", 4, 4, texels));
+    return folder;
+}
+
+// A square of material textures/test/wall filling the view from the start.
+Qor::LevelContents wallLevel() {
+    Qor::LevelContents level;
+    for (const auto& [x, z] : {std::pair(-80.0f, 80.0f), std::pair(80.0f, 80.0f), std::pair(80.0f, -80.0f),
+                               std::pair(-80.0f, -80.0f)}) {
+        Qor::Vertex& corner = level.vertices.emplace_back();
+        corner.x = x;
+        corner.y = 100.0f;
+        corner.z = z;
+        corner.texture = {(x + 80.0f) / 160.0f, (80.0f - z) / 160.0f};
+    }
+    level.textureGroups.push_back({0, 0, 4, 0, 6});
+    level.triangles = {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{0, 2, 3}}};
+    level.materials.push_back({"textures/test/wall", 0, 1});
+    return level;
+}
+
+TEST(Offscreen, ImagesComeFromTheLastAssetsGivenElseTheSettingsElseNearTheLevel) {
+    const std::string red = assetsFolder("red", {255, 0, 0});
+    const std::string green = assetsFolder("green", {0, 255, 0});
+    const std::string level = writeLevel("wall.d3dbsp", wallLevel());
+    const std::string settingsGreen = writeTemp("assets.txt", "width=64\nheight=64\n assets = " + green + " \n");
+    // Beside its images, a level needs no option at all.
+    const std::string near = assetsFolder("near", {0, 0, 255});
+    std::filesystem::copy_file(level, near + "/wall.d3dbsp", std::filesystem::copy_options::overwrite_existing);
+    const std::string missing = tempPath("no such folder");
+    using Rgb = std::array<unsigned char, 3>;
+    const std::tuple<std::string, std::vector<std::string>, Rgb, std::string> cases[] = {
+        {level, {"--assets", red}, {255, 0, 0}, ""},
+        {level, {"--assets", red, "--assets", green}, {0, 255, 0}, ""},
+        {level, {"--assets", green, "--assets", red}, {255, 0, 0}, ""},
+        {level, {"--settings", settingsGreen}, {0, 255, 0}, ""},
+        {level, {"--settings", settingsGreen, "--assets", red}, {255, 0, 0}, ""},
+        {near + "/wall.d3dbsp", {}, {0, 0, 255}, ""},
+        {near + "/wall.d3dbsp", {"--assets", missing, "--assets", red}, {255, 0, 0},
+         "WARNING: Could not open assets '" + missing + "'.\n"},
+    };
+    for (const auto& [levelPath, options, seen, err] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(options));
+        const std::string shot = tempPath("assets.png");
+        std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), "--offscreen", levelPath,
+                                         "--frames", "1", "--look", "textured", "--size", "64", "--screenshot", shot};
+        argv.insert(argv.end(), options.begin(), options.end());
+        const ProcessResult run = runProcess(argv);
+        EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, err));
+        const Image picture = readPng(shot);
+        ASSERT_EQ(picture.rgba.size(), 64u * 64u * 4u);
+        // Off the outline of the square's diagonal.
+        const std::size_t at = (16 * 64 + 48) * 4;
+        EXPECT_EQ((Rgb{picture.rgba[at], picture.rgba[at + 1], picture.rgba[at + 2]}), seen);
+    }
 }
 
 }  // namespace

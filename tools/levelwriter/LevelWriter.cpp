@@ -68,7 +68,9 @@ Bytes encodeVertices(const std::vector<Vertex>& vertices) {
         for (const float component : v.normal) appendF32(out, component);
         for (const std::uint8_t channel : v.colour) appendU8(out, channel);
         appendU8(out, v.alpha);
-        appendZeros(out, f::size - (f::alpha + 1));
+        for (const float coordinate : v.texture) appendF32(out, coordinate);
+        for (const float coordinate : v.lightmap) appendF32(out, coordinate);
+        appendZeros(out, f::size - (f::lightmap + 8));
     }
     return out;
 }

@@ -1,0 +1,313 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <tiny_gltf.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "AssetFixtures.h"
+#include "BSP.h"
+#include "ExportGeometry.h"
+#include "TestSupport.h"
+
+// --export with the materials' images: the texture coordinates and the images
+// read back by a reader of each format, against the crafted level and the
+// crafted images they came from.
+
+namespace {
+
+using testsupport::ProcessResult;
+using testsupport::runProcess;
+using testsupport::tempPath;
+using testsupport::viewerBinary;
+using testsupport::writeLevel;
+
+std::string readAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+Qor::Vertex cornerAt(float x, float y, float s, float t) {
+    Qor::Vertex v;
+    v.x = x;
+    v.y = y;
+    v.normal = {0, 0, 1};
+    v.texture = {s, t};
+    return v;
+}
+
+// Four materials: one whose image is a TGA (written out as PNG), one a PNG
+// and one a JPEG (both carried as they are), and one with no image. Each
+// draws one triangle; coordinates past 1 and below 0 are kept, as the
+// textured look repeats the image.
+Qor::LevelContents texturedLevel() {
+    Qor::LevelContents level;
+    level.vertices = {cornerAt(0, 0, 0, 0),   cornerAt(64, 0, 1, 0),     cornerAt(0, 64, 0, 1),
+                      cornerAt(0, 0, 0.25f, 0.75f), cornerAt(64, 0, 2.5f, -1), cornerAt(0, 64, 0.125f, 0.5f),
+                      cornerAt(0, 0, 0, 0),   cornerAt(64, 0, 1, 0),     cornerAt(0, 64, 0, 1),
+                      cornerAt(0, 0, 0, 0),   cornerAt(64, 0, 1, 0),     cornerAt(0, 64, 0, 1)};
+    level.triangles = {{{0, 1, 2}}, {{0, 1, 2}}, {{0, 1, 2}}, {{0, 1, 2}}};
+    level.textureGroups = {Qor::TextureGroup{0, 0, 3, 0, 3}, Qor::TextureGroup{1, 3, 3, 3, 3},
+                           Qor::TextureGroup{2, 6, 3, 6, 3}, Qor::TextureGroup{3, 9, 3, 9, 3}};
+    level.materials = {Qor::Material{"textures/base/wall", 0, 0}, Qor::Material{"textures/base/floor", 0, 0},
+                       Qor::Material{"textures/base/sky", 0, 0}, Qor::Material{"nothing/here", 0, 0}};
+    return level;
+}
+
+const int side = 4;
+
+// The crafted images, in a folder given by --assets.
+struct Assets {
+    TempFolder folder;
+    Bytes texels = patternTexels(side, side);
+    Bytes png = pngOf(side, side, texels);
+    Bytes jpeg = jpegOf(side, side, texels);
+    Assets() {
+        folder.write("textures/base/wall.tga", tgaOf(side, side, texels, true));
+        folder.write("textures/base/floor.png", png);
+        folder.write("textures/base/sky.jpg", jpeg);
+    }
+};
+
+tinygltf::Model loadGltf(const std::string& path) {
+    tinygltf::TinyGLTF reader;
+    tinygltf::Model model;
+    std::string error, warning;
+    const bool loaded = path.substr(path.size() - 4) == ".glb" ? reader.LoadBinaryFromFile(&model, &error, &warning, path)
+                                                               : reader.LoadASCIIFromFile(&model, &error, &warning, path);
+    EXPECT_TRUE(loaded) << error;
+    EXPECT_EQ(warning, "");
+    return model;
+}
+
+template <typename T, std::size_t N>
+std::array<T, N> element(const tinygltf::Model& model, int accessor, std::size_t i) {
+    const tinygltf::Accessor& a = model.accessors.at(static_cast<std::size_t>(accessor));
+    const tinygltf::BufferView& view = model.bufferViews.at(static_cast<std::size_t>(a.bufferView));
+    const std::size_t stride = view.byteStride != 0 ? view.byteStride : sizeof(T) * N;
+    const auto& data = model.buffers.at(static_cast<std::size_t>(view.buffer)).data;
+    std::array<T, N> out{};
+    const std::size_t at = view.byteOffset + a.byteOffset + stride * i;
+    EXPECT_LE(at + sizeof out, data.size());
+    if (at + sizeof out <= data.size()) std::memcpy(out.data(), data.data() + at, sizeof out);
+    return out;
+}
+
+// Each material's corners as (x, y, s, t), in the level's units.
+using TexturedCorners = std::map<std::string, std::vector<std::array<float, 4>>>;
+
+TexturedCorners levelCorners() {
+    const Qor::LevelContents level = texturedLevel();
+    TexturedCorners out;
+    for (const Qor::TextureGroup& group : level.textureGroups)
+        for (std::uint32_t k = 0; k < 3; ++k) {
+            const Qor::Vertex& v = level.vertices[group.firstVertex + k];
+            out[level.materials[group.texture].name].push_back({v.x, v.y, v.texture[0], v.texture[1]});
+        }
+    return out;
+}
+
+TexturedCorners gltfCorners(const tinygltf::Model& model) {
+    TexturedCorners out;
+    for (const tinygltf::Primitive& primitive : model.meshes.at(0).primitives) {
+        auto& corners = out[model.materials.at(static_cast<std::size_t>(primitive.material)).name];
+        EXPECT_EQ(primitive.attributes.count("TEXCOORD_0"), 1u);
+        for (std::size_t k = 0; k < model.accessors.at(static_cast<std::size_t>(primitive.indices)).count; ++k) {
+            const std::uint16_t v = element<std::uint16_t, 1>(model, primitive.indices, k)[0];
+            const auto p = element<float, 3>(model, primitive.attributes.at("POSITION"), v);
+            const auto st = element<float, 2>(model, primitive.attributes.at("TEXCOORD_0"), v);
+            corners.push_back({p[0], p[1], st[0], st[1]});
+        }
+    }
+    return out;
+}
+
+// The image a material shows, or null.
+const tinygltf::Image* imageOf(const tinygltf::Model& model, const std::string& materialName) {
+    for (const tinygltf::Material& material : model.materials) {
+        if (material.name != materialName) continue;
+        const int texture = material.pbrMetallicRoughness.baseColorTexture.index;
+        if (texture < 0) return nullptr;
+        EXPECT_EQ(material.pbrMetallicRoughness.baseColorTexture.texCoord, 0);
+        // The image as it is: the factor stays white.
+        EXPECT_EQ(material.pbrMetallicRoughness.baseColorFactor, (std::vector<double>{1, 1, 1, 1}));
+        const int source = model.textures.at(static_cast<std::size_t>(texture)).source;
+        return &model.images.at(static_cast<std::size_t>(source));
+    }
+    ADD_FAILURE() << "no material " << materialName;
+    return nullptr;
+}
+
+// An image's file as the document holds it: in its buffer, or beside it.
+std::string imageBytes(const tinygltf::Model& model, const tinygltf::Image& image, const std::string& folder) {
+    if (image.bufferView < 0) {
+        // The only byte these names escape is the space.
+        std::string name = image.uri;
+        for (std::size_t at; (at = name.find("%20")) != std::string::npos;) name.replace(at, 3, " ");
+        return readAll(folder + name);
+    }
+    const tinygltf::BufferView& view = model.bufferViews.at(static_cast<std::size_t>(image.bufferView));
+    const auto& data = model.buffers.at(static_cast<std::size_t>(view.buffer)).data;
+    return std::string(data.begin() + static_cast<std::ptrdiff_t>(view.byteOffset),
+                       data.begin() + static_cast<std::ptrdiff_t>(view.byteOffset + view.byteLength));
+}
+
+ProcessResult exportWith(const std::string& level, const std::string& out, const std::string& assets) {
+    return runProcess({viewerBinary(), "--export", out, level, "--assets", assets});
+}
+
+TEST(ExportTextures, GlbEmbedsAndGltfPlacesBesideEachImageWithTheLevelsCoordinatesUnchanged) {
+    const Assets assets;
+    const std::string levelPath = writeLevel("textured.d3dbsp", texturedLevel());
+    std::filesystem::create_directories(tempPath("textured-gltf"));
+    for (const std::string name : {"textured.glb", "textured-gltf/my level.gltf"}) {
+        SCOPED_TRACE(name);
+        const ProcessResult run = exportWith(levelPath, tempPath(name), assets.folder.path());
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.err + run.out, "");
+        const tinygltf::Model model = loadGltf(tempPath(name));
+        // glTF's (0, 0) is the image's top-left, as the level's is: every
+        // coordinate goes in as the level holds it, t included.
+        EXPECT_EQ(gltfCorners(model), levelCorners());
+        const std::string folder = tempPath(name.substr(0, name.find_last_of('/') + 1));
+
+        // The PNG and the JPEG as they were; the TGA as a PNG of its texels.
+        const tinygltf::Image* floor = imageOf(model, "textures/base/floor");
+        const tinygltf::Image* sky = imageOf(model, "textures/base/sky");
+        const tinygltf::Image* wall = imageOf(model, "textures/base/wall");
+        ASSERT_TRUE(floor && sky && wall);
+        EXPECT_EQ(imageOf(model, "nothing/here"), nullptr);
+        EXPECT_EQ(model.images.size(), 3u);
+        EXPECT_TRUE(imageBytes(model, *floor, folder) == text(assets.png));
+        EXPECT_TRUE(imageBytes(model, *sky, folder) == text(assets.jpeg));
+        // Decoded by the reader, rows from the top as the level's t counts them.
+        EXPECT_EQ(wall->width, side);
+        EXPECT_EQ(wall->height, side);
+        EXPECT_TRUE(wall->image == assets.texels);
+        if (name.find(".gltf") != std::string::npos) {
+            EXPECT_EQ(floor->uri, "my%20level-floor.png");
+            EXPECT_EQ(sky->uri, "my%20level-sky.jpg");
+            EXPECT_EQ(wall->uri, "my%20level-wall.png");
+            EXPECT_TRUE(std::filesystem::exists(folder + "my level-wall.png"));
+        } else {
+            // Embedded, each with the type its bytes are.
+            EXPECT_TRUE(floor->uri.empty());
+            EXPECT_GE(floor->bufferView, 0);
+            EXPECT_EQ(floor->mimeType, "image/png");
+            EXPECT_EQ(sky->mimeType, "image/jpeg");
+            EXPECT_EQ(wall->mimeType, "image/png");
+        }
+    }
+}
+
+TEST(ExportTextures, ObjGetsCoordinatesCountedFromTheBottomAndTheMtlNamesTheImagesBesideIt) {
+    const Assets assets;
+    const std::string levelPath = writeLevel("textured-obj.d3dbsp", texturedLevel());
+    std::filesystem::create_directories(tempPath("textured-obj"));
+    const ProcessResult run = exportWith(levelPath, tempPath("textured-obj/level.obj"), assets.folder.path());
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    // Each material's corners as (x, y, s, t) with the level's y from OBJ's
+    // −z and the level's t from OBJ's 1 − t.
+    TexturedCorners corners;
+    std::vector<std::array<float, 3>> positions;
+    std::vector<std::array<float, 2>> coordinates;
+    std::string material;
+    std::istringstream lines(readAll(tempPath("textured-obj/level.obj")));
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string kind;
+        words >> kind;
+        if (kind == "v") {
+            positions.emplace_back();
+            for (float& value : positions.back()) words >> value;
+        } else if (kind == "vt") {
+            coordinates.emplace_back();
+            words >> coordinates.back()[0] >> coordinates.back()[1];
+            EXPECT_TRUE(words.eof() || (words >> std::ws).eof()) << line;
+        } else if (kind == "usemtl") {
+            words >> material;
+        } else if (kind == "f") {
+            for (std::string corner; words >> corner;) {
+                const auto first = corner.find('/'), second = corner.find('/', first + 1);
+                ASSERT_NE(second, std::string::npos) << corner;
+                const auto& p = positions.at(std::stoul(corner.substr(0, first)) - 1);
+                const auto& st = coordinates.at(std::stoul(corner.substr(first + 1, second - first - 1)) - 1);
+                corners[material].push_back({p[0], -p[2], st[0], 1.0f - st[1]});
+            }
+        }
+    }
+    EXPECT_EQ(corners.size(), 4u);
+    const TexturedCorners expected = levelCorners();
+    for (const auto& [name, list] : expected) {
+        ASSERT_EQ(corners.count(name), 1u) << name;
+        EXPECT_EQ(corners[name], list) << name;
+    }
+
+    // The library: each image beside it, white, the material without one in its colour.
+    std::map<std::string, std::string> maps;
+    std::map<std::string, std::string> diffuse;
+    std::istringstream mtl(readAll(tempPath("textured-obj/level.mtl")));
+    for (std::string line, name; std::getline(mtl, line);) {
+        if (line.rfind("newmtl ", 0) == 0) name = line.substr(7);
+        if (line.rfind("map_Kd ", 0) == 0) maps[name] = line.substr(7);
+        if (line.rfind("Kd ", 0) == 0) diffuse[name] = line.substr(3);
+    }
+    EXPECT_EQ(maps, (std::map<std::string, std::string>{{"textures/base/floor", "level-floor.png"},
+                                                        {"textures/base/sky", "level-sky.jpg"},
+                                                        {"textures/base/wall", "level-wall.png"}}));
+    EXPECT_EQ(diffuse["textures/base/wall"], "1 1 1");
+    EXPECT_NE(diffuse["nothing/here"], "1 1 1");
+    EXPECT_TRUE(readAll(tempPath("textured-obj/level-floor.png")) == text(assets.png));
+    EXPECT_TRUE(readAll(tempPath("textured-obj/level-sky.jpg")) == text(assets.jpeg));
+    const testsupport::Image wall = testsupport::readPng(tempPath("textured-obj/level-wall.png"));
+    EXPECT_EQ(wall.width, unsigned{side});
+    EXPECT_TRUE(wall.rgba == assets.texels);
+}
+
+TEST(ExportTextures, WithoutAssetsNothingChangesAndARefusedImageLeavesItsMaterialPlainWithAWarning) {
+    const std::string levelPath = writeLevel("plain-textured.d3dbsp", texturedLevel());
+    ASSERT_EQ(runProcess({viewerBinary(), "--export", tempPath("plain.glb"), levelPath}).exitStatus, 0);
+    const tinygltf::Model plain = loadGltf(tempPath("plain.glb"));
+    EXPECT_TRUE(plain.images.empty());
+    for (const tinygltf::Primitive& primitive : plain.meshes.at(0).primitives)
+        EXPECT_EQ(primitive.attributes.count("TEXCOORD_0"), 0u);
+    EXPECT_EQ(plain.bufferViews.at(0).byteStride, plainVertexBytes);
+
+    TempFolder folder;
+    folder.write("textures/base/floor.png", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3});
+    const ProcessResult run = exportWith(levelPath, tempPath("refused.glb"), folder.path());
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_THAT(run.err, testing::StartsWith("WARNING: Skipped the image '" + folder.path() +
+                                             "/textures/base/floor.png': it "));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    const tinygltf::Model refused = loadGltf(tempPath("refused.glb"));
+    EXPECT_TRUE(refused.images.empty());
+    // Assets were looked in, so every vertex has its coordinates.
+    EXPECT_EQ(gltfCorners(refused), levelCorners());
+}
+
+TEST(ExportTextures, TheValidatorFindsNoErrorsOrWarningsWithImagesEmbeddedOrBeside) {
+    const Assets assets;
+    const std::string levelPath = writeLevel("validated-textured.d3dbsp", texturedLevel());
+    for (const char* name : {"validated-textured.glb", "validated-textured.gltf"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(exportWith(levelPath, tempPath(name), assets.folder.path()).exitStatus, 0);
+        const ProcessResult report = runProcess({"/usr/bin/env", "node", ORVANDEL_GLTF_VALIDATOR, tempPath(name)});
+        EXPECT_EQ(report.exitStatus, 0) << report.out << report.err;
+        EXPECT_THAT(report.out, testing::StartsWith("errors: 0 warnings: 0 "));
+    }
+}
+
+}  // namespace
