@@ -4,8 +4,9 @@
 #
 #   scripts/corpus.sh fetch
 #       Downloads the package once and takes the maps' .bsp files out of its
-#       .pk3 archives, into $cache/orvandel-corpus/maps. Needs the network
-#       the first time only.
+#       .pk3 archives, into $cache/orvandel-corpus/maps; beside it, the same
+#       game's openarena-081-textures package, whose archive the textured
+#       corpus tests read in place. Needs the network the first time only.
 #   scripts/corpus.sh convert CONVERTER LINK
 #       Converts the fetched maps with CONVERTER (a built orvandel-mklevel)
 #       into $cache/orvandel/corpus/<the converter's hash>/, reused while the
@@ -21,19 +22,28 @@ downloads=$cache/orvandel-corpus
 maps=$downloads/maps
 package=openarena-081-maps
 
-fetch() {
-  [ -f "$maps/.complete" ] && return 0
-  mkdir -p "$downloads"
-  local deb
-  deb=$(ls "$downloads/${package}"_*.deb 2>/dev/null | tail -n 1 || true)
+# Prints the path of the package's .deb in the downloads, fetching it first
+# when it is not there.
+download() {
+  local name=$1 deb
+  deb=$(ls "$downloads/${name}"_*.deb 2>/dev/null | tail -n 1 || true)
   if [ -z "$deb" ]; then
-    echo "Downloading $package into $downloads"
+    echo "Downloading $name into $downloads" >&2
     local sudo=()
     [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    (cd "$downloads" && { apt-get download -qq "$package" ||
-      { "${sudo[@]}" apt-get update -qq && apt-get download -qq "$package"; }; })
-    deb=$(ls "$downloads/${package}"_*.deb | tail -n 1)
+    (cd "$downloads" && { apt-get download -qq "$name" ||
+      { "${sudo[@]}" apt-get update -qq && apt-get download -qq "$name"; }; }) >&2
+    deb=$(ls "$downloads/${name}"_*.deb | tail -n 1)
   fi
+  echo "$deb"
+}
+
+fetch() {
+  mkdir -p "$downloads"
+  download openarena-081-textures >/dev/null
+  [ -f "$maps/.complete" ] && return 0
+  local deb
+  deb=$(download "$package")
   local work
   work=$(mktemp -d)
   trap 'rm -rf "$work"' RETURN

@@ -104,8 +104,13 @@ TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
 // corpus step keeps beside the maps; empty when it was not fetched.
 std::string texturesArchive() {
     static const std::string archive = [] {
+        // Where scripts/corpus.sh keeps its downloads.
+        const char* xdgCache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
-        const std::filesystem::path cache = std::filesystem::path(home != nullptr ? home : "") / ".cache/orvandel-corpus";
+        const std::filesystem::path cache =
+            (xdgCache != nullptr && *xdgCache != '\0' ? std::filesystem::path(xdgCache)
+                                                     : std::filesystem::path(home != nullptr ? home : "") / ".cache") /
+            "orvandel-corpus";
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(cache, error)) {
             const std::string name = entry.path().filename().string();
