@@ -9,16 +9,21 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "EntityRules.h"
+#include "LevelLoading.h"
+#include "LevelWriter.h"
 #include "MaterialColours.h"
 #include "Normals.h"
 #include "PathParts.h"
+#include "SpawnPoints.h"
 #include "TextFormat.h"
 
 // The rules that need no window: which way a corner faces, the colour of a
-// material and what an entity is. Drawing, pointing and export share them.
+// material, what an entity is and which way a spawn point faces. Drawing,
+// pointing and export share them.
 
 namespace {
 
@@ -219,5 +224,40 @@ TEST(PathParts, SplitAPathAtItsLastSlash) {
     EXPECT_EQ(Qor::directoryOf("/"), "/");
     EXPECT_EQ(Qor::fileNameOf("dir/"), "");
 }
+
+TEST(SpawnPoints, FaceTheWayTheirAngleSaysInTheViewersTerms) {
+    using Keys = std::vector<std::pair<std::string, std::string>>;
+    const auto spawn = [](const char* classname, const char* origin, Keys more = {}) {
+        more.insert(more.begin(), {{"classname", classname}, {"origin", origin}});
+        return Qor::Entity{more};
+    };
+    // Position, yaw, pitch of each entity that is a spawn point; nothing for those that are not.
+    const std::pair<Qor::Entity, std::vector<double>> cases[] = {
+        {spawn("info_player_start", "1 2 3", {{"angle", "0"}}), {1, 2, 3, 90, 0}},
+        {spawn("info_player_deathmatch", " -1.5\t2e3  0 ", {{"angle", "90"}}), {-1.5, 2000, 0, 0, 0}},
+        {spawn("team_spawn_red", "0 0 0", {{"angle", "180"}}), {0, 0, 0, 270, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angle", "-270"}}), {0, 0, 0, 0, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "30 45 0"}}), {0, 0, 0, 45, -30}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "350 0 0"}, {"angle", "10"}}), {0, 0, 0, 80, 0}},
+        {spawn("info_player_x", "0 0 0", {{"angle", "east"}, {"angles", "-20 60 5"}}), {0, 0, 0, 30, 20}},
+        {spawn("info_player_x", "0 0 0", {{"angles", "350 -450 0"}}), {0, 0, 0, 180, 10}},
+        {spawn("info_player_x", "7 8 9"), {7, 8, 9, 90, 0}},
+        {spawn("light", "0 0 0"), {}},
+        {spawn("info_player_x", "1 2 nan"), {}},
+        {Qor::Entity{{{"classname", "info_player_start"}}}, {}},
+    };
+    Qor::LevelContents contents;
+    std::vector<std::vector<double>> expected;
+    for (const auto& [entity, point] : cases) {
+        contents.entities.push_back(entity);
+        if (!point.empty()) expected.push_back(point);
+    }
+    const Loaded loaded = loadBytes(Qor::writerFor(contents).bytes());
+    std::vector<std::vector<double>> found;
+    for (const Qor::SpawnPoint& p : Qor::spawnPoints(*loaded.level))
+        found.push_back({p.position[0], p.position[1], p.position[2], p.yaw, p.pitch});
+    EXPECT_EQ(found, expected);
+}
+
 
 }  // namespace

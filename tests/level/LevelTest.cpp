@@ -1,8 +1,4 @@
 #include <gtest/gtest.h>
-#include <grp.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -10,79 +6,25 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "BSP.h"
-#include "GeometryWalk.h"
+#include "LevelLoading.h"
 #include "LevelWriter.h"
-#include "Normals.h"
-#include "SpawnPoints.h"
 #include "TestSupport.h"
 #include "TextFormat.h"
 
 namespace {
 
-struct Loaded {
-    std::unique_ptr<Qor::BSP> level;
-    std::string err;
-};
-
-// The lines the level kept, as they were printed.
-std::string said(const Qor::BSP& level) {
-    std::string text;
-    for (const std::string& line : level.messages) text += line + "\n";
-    return text;
-}
-
-// Every load checks that the level kept exactly what it printed.
-Loaded load(const std::string& path) {
-    testing::internal::CaptureStderr();
-    auto level = std::make_unique<Qor::BSP>("", path.c_str());
-    Loaded loaded{std::move(level), testing::internal::GetCapturedStderr()};
-    EXPECT_EQ(said(*loaded.level), loaded.err);
-    return loaded;
-}
-
-Loaded loadBytes(const Qor::Bytes& bytes) { return load(testsupport::writeTemp("fixture.d3dbsp", bytes)); }
-
-// Directory entries, then records of planes, texture groups, vertices and triangles.
-std::vector<std::size_t> counts(const Qor::BSP& level) {
-    return {level.lumps.size(), level.planes.size(), level.textureGroups.size(), level.vertices.size(),
-            level.triangles.size()};
-}
-
-// These bytes, then zeros up to the size.
-Qor::Bytes padded(Qor::Bytes bytes, std::size_t size) {
-    bytes.resize(size, 0);
-    return bytes;
-}
-
-// One plane, two vertices and two triangles, so that a load shows which lumps were decoded.
-Qor::LevelWriter sample(std::uint32_t version = 4, std::uint32_t entryCount = 39) {
-    const std::map<std::uint32_t, Qor::Bytes> lumps = {
-        {4, Qor::encodePlanes({Qor::Plane{1, 2, 3, 4}})},
-        {8, Qor::encodeVertices(std::vector<Qor::Vertex>(2))},
-        {9, Qor::encodeTriangles(std::vector<Qor::Triangle>(2))}};
-    return {version, entryCount, lumps};
-}
-
 // Whole literals, NULs inside them included.
 using namespace std::string_literals;
-
-Qor::Bytes withEntry(const Qor::LevelWriter& writer, std::uint32_t lump, Qor::LevelWriter::Entry entry) {
-    auto entries = writer.layOut();
-    entries[lump] = entry;
-    return writer.bytes(entries);
-}
 
 TEST(LevelReader, HandlesTheEdgesOfHeaderAndDirectory) {
     const std::string format = "ERROR: The bsp's file format is unsupported.\n";
@@ -301,136 +243,6 @@ TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {
         for (const Qor::Entity& entity : loaded.level->entities) read.push_back(entity.pairs);
         EXPECT_EQ(read, entities);
     }
-}
-
-TEST(SpawnPoints, FaceTheWayTheirAngleSaysInTheViewersTerms) {
-    using Keys = std::vector<std::pair<std::string, std::string>>;
-    const auto spawn = [](const char* classname, const char* origin, Keys more = {}) {
-        more.insert(more.begin(), {{"classname", classname}, {"origin", origin}});
-        return Qor::Entity{more};
-    };
-    // Position, yaw, pitch of each entity that is a spawn point; nothing for those that are not.
-    const std::pair<Qor::Entity, std::vector<double>> cases[] = {
-        {spawn("info_player_start", "1 2 3", {{"angle", "0"}}), {1, 2, 3, 90, 0}},
-        {spawn("info_player_deathmatch", " -1.5\t2e3  0 ", {{"angle", "90"}}), {-1.5, 2000, 0, 0, 0}},
-        {spawn("team_spawn_red", "0 0 0", {{"angle", "180"}}), {0, 0, 0, 270, 0}},
-        {spawn("info_player_x", "0 0 0", {{"angle", "-270"}}), {0, 0, 0, 0, 0}},
-        {spawn("info_player_x", "0 0 0", {{"angles", "30 45 0"}}), {0, 0, 0, 45, -30}},
-        {spawn("info_player_x", "0 0 0", {{"angles", "350 0 0"}, {"angle", "10"}}), {0, 0, 0, 80, 0}},
-        {spawn("info_player_x", "0 0 0", {{"angle", "east"}, {"angles", "-20 60 5"}}), {0, 0, 0, 30, 20}},
-        {spawn("info_player_x", "0 0 0", {{"angles", "350 -450 0"}}), {0, 0, 0, 180, 10}},
-        {spawn("info_player_x", "7 8 9"), {7, 8, 9, 90, 0}},
-        {spawn("light", "0 0 0"), {}},
-        {spawn("info_player_x", "1 2 nan"), {}},
-        {Qor::Entity{{{"classname", "info_player_start"}}}, {}},
-    };
-    Qor::LevelContents contents;
-    std::vector<std::vector<double>> expected;
-    for (const auto& [entity, point] : cases) {
-        contents.entities.push_back(entity);
-        if (!point.empty()) expected.push_back(point);
-    }
-    const Loaded loaded = loadBytes(Qor::writerFor(contents).bytes());
-    std::vector<std::vector<double>> found;
-    for (const Qor::SpawnPoint& p : Qor::spawnPoints(*loaded.level))
-        found.push_back({p.position[0], p.position[1], p.position[2], p.yaw, p.pitch});
-    EXPECT_EQ(found, expected);
-}
-
-TEST(LevelFileAccess, ReadsWhatTheUserMayReadAndReportsTheRest) {
-    // The loads run as the unprivileged user 65534 when the tests run as root, so that permissions
-    // apply; the per-process temporary directory is private, hence one open to all.
-    std::string directory = "/tmp/orvandel-access-XXXXXX";
-    ASSERT_NE(mkdtemp(directory.data()), nullptr);
-    ASSERT_EQ(chmod(directory.c_str(), 0755), 0);
-    const auto at = [&](const std::string& name) { return directory + "/" + name; };
-    ASSERT_TRUE(Qor::writeFile(at("read-only"), sample().bytes()) &&
-                Qor::writeFile(at("forbidden"), sample().bytes()) &&
-                Qor::writeFile(at("huge"), padded({'I', 'B', 'S', 'P', 4}, 9)));
-    ASSERT_EQ(chmod(at("read-only").c_str(), 0444) + chmod(at("forbidden").c_str(), 0000) +
-                  mkdir(at("directory").c_str(), 0755),
-              0);
-    // Cut to 32 bits, the size would be 9 and the file would load.
-    ASSERT_EQ(truncate(at("huge").c_str(), (1LL << 32) + 9), 0);
-    const std::string cannotOpen = "ERROR: Could not open input bsp file '";
-    const std::string cannotRead = "ERROR: Could not read bsp file '";
-    const std::tuple<std::string, std::string, int> cases[] = {
-        {"read-only", "", 2},         {"forbidden", cannotOpen, 0}, {"missing", cannotOpen, 0},
-        {"directory", cannotRead, 0}, {"huge", cannotRead, 0},
-    };
-    for (const auto& [name, message, triangles] : cases) {
-        SCOPED_TRACE(name);
-        const std::string err = message.empty() ? "" : message + at(name) + "'.\n";
-        const pid_t child = fork();
-        if (child == 0) {
-            if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(101);
-            const Loaded loaded = load(at(name));
-            const bool told = loaded.err == err && said(*loaded.level) == err;
-            _exit(told ? static_cast<int>(loaded.level->triangles.size()) : 100);
-        }
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status));
-        EXPECT_EQ(WEXITSTATUS(status), triangles) << "100: other messages, 101: privileges kept";
-    }
-    std::filesystem::remove_all(directory);
-}
-
-TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTrianglesAskedFor) {
-    const auto generate = [](const std::vector<std::string>& scene) {
-        Loaded loaded = load(testsupport::generatedLevel(scene));
-        EXPECT_EQ(loaded.err, "");
-        return loaded;
-    };
-    const Loaded demo = generate({"demo"});
-    const Qor::BSP& level = *demo.level;
-    // Every texture has its material and every false colour shows; every
-    // group's vertices store normals but one's, which store zeros.
-    std::set<std::uint32_t> colours;
-    std::multiset<std::set<bool>> storing;  // per group: whether its vertices store a normal
-    for (const Qor::TextureGroup& group : level.textureGroups) {
-        colours.insert(group.texture % 12);
-        EXPECT_LT(group.texture, level.materials.size());
-        std::set<bool> stored;
-        for (std::uint32_t k = 0; k < group.vertexCount; ++k)
-            stored.insert(Qor::storedNormal(level.vertices[group.firstVertex + k]).has_value());
-        storing.insert(stored);
-    }
-    EXPECT_EQ(colours.size(), 12u);
-    EXPECT_EQ(storing.count({false}), 1u);
-    EXPECT_EQ(storing.count({true}), storing.size() - 1);
-    // Every plane is a unit normal and a distance, and holds a whole triangle
-    // of the level; every triangle lies in some plane (or in two, facing both
-    // ways, where walls meet back to back).
-    const auto holds = [](const Qor::Plane& p, const Qor::Vertex& v) {
-        return std::fabs(p.a * v.x + p.b * v.y + p.c * v.z - p.d) < 1e-3f;
-    };
-    std::set<std::size_t> holding;
-    std::size_t triangles = 0;
-    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
-        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
-            ++triangles;
-            std::size_t inPlanes = 0;
-            for (std::size_t k = 0; k < level.planes.size(); ++k)
-                if (holds(level.planes[k], a) && holds(level.planes[k], b) && holds(level.planes[k], c)) {
-                    holding.insert(k);
-                    ++inPlanes;
-                }
-            EXPECT_GE(inPlanes, 1u) << "triangle " << triangles;
-        });
-    });
-    EXPECT_EQ(triangles, level.triangles.size());
-    EXPECT_EQ(holding.size(), level.planes.size());
-    for (const Qor::Plane& p : level.planes) EXPECT_NEAR(std::hypot(p.a, p.b, p.c), 1.0f, 1e-6f);
-    // The baked colours vary as light and shade do.
-    std::set<std::array<std::uint8_t, 3>> baked;
-    for (const Qor::Vertex& v : level.vertices) baked.insert(v.colour);
-    EXPECT_GT(baked.size(), 100u);
-    // Three full patches and half a quad of the next group, every vertex with its normal.
-    const Loaded bench = generate({"bench", "--triangles", "385"});
-    EXPECT_EQ(bench.level->triangles.size(), 385u);
-    for (const Qor::Vertex& v : bench.level->vertices) ASSERT_TRUE(Qor::storedNormal(v).has_value());
 }
 
 }  // namespace

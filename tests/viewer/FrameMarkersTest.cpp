@@ -11,20 +11,19 @@
 #include <vector>
 
 #include "BSP.h"
-#include "EntityLabels.h"
 #include "PanelText.h"
 #include "Renderer.h"
+#include "TestEntities.h"
 #include "TestSupport.h"
 
-// Entities in the view: markers, labels, the entity page, and what page 3
-// points at, in real windows read back before the swap. The camera starts at
-// the origin looking along +y, z up; the window is 201 pixels square, so
-// that its centre is the middle of pixel 100, 100.
+// Entities in the view: markers and labels, and what page 3 points at, in
+// real windows read back before the swap. The camera starts at the origin
+// looking along +y, z up; the window is 201 pixels square, so that its
+// centre is the middle of pixel 100, 100.
 
 namespace {
 
-using ::testing::Contains;
-using ::testing::ElementsAre;
+using testsupport::entity;
 
 using Pixel = std::array<std::uint8_t, 3>;
 constexpr int side = 201;
@@ -37,12 +36,6 @@ const Pixel orange{255, 128, 0};
 // The column, or the row counted from the bottom, where a point at this
 // offset across, or up, for each unit ahead shows.
 double shownAt(double slope) { return (slope / tangent + 1.0) / 2.0 * side; }
-
-Qor::Entity entity(const std::string& classname, const std::string& origin, std::vector<std::pair<std::string, std::string>> more = {}) {
-    Qor::Entity e{{{"classname", classname}, {"origin", origin}}};
-    e.pairs.insert(e.pairs.end(), more.begin(), more.end());
-    return e;
-}
 
 // The renderer's frame as 8-bit RGB, rows bottom first.
 std::vector<Pixel> drawAndRead(Renderer& renderer, int width, int height) {
@@ -162,68 +155,6 @@ TEST_F(Markers, AreHiddenBehindAWallOnlyWhereTheFrameHasDepths) {
     }
 }
 
-// The nearest 64 markers ahead, within 2048 units and inside the window, get
-// their label, nearest first.
-TEST(EntityLabels, GoToTheNearest64MarkersAheadWithinReachAndInsideTheWindow) {
-    Qor::LevelContents contents;
-    for (int k = 0; k < 100; ++k)
-        contents.entities.push_back(entity("light", std::to_string(k % 10 * 20 - 90) + ' ' + std::to_string(2000 - 10 * k) + " 0"));
-    contents.entities.push_back(entity("item", "0 -50 0"));                                // behind
-    contents.entities.push_back(entity("item", "0 2049 0"));                               // too far
-    contents.entities.push_back(entity("item", "2000 100 0"));                              // outside the window
-    contents.entities.push_back(entity("info_player_start", "0 5 0", {{"targetname", "a\x01"}}));  // nearest
-    const Qor::BSP level("", testsupport::writeLevel("labels.d3dbsp", contents).c_str());
-    const ViewBasis view = viewBasis({0, 0, 0}, 0, 0, 800, 600);
-    const std::vector<Label> labels = chooseLabels(level, Qor::entityMarkers(level), view);
-    ASSERT_EQ(labels.size(), 64u);
-    EXPECT_EQ(labels[0].entity, 103u);
-    EXPECT_EQ(labels[0].text, "info_player_start (a?)");
-    EXPECT_NEAR(labels[0].at.x, 400.0, 1e-9);
-    EXPECT_NEAR(labels[0].at.y, 300.0, 1e-9);
-    for (std::size_t k = 1; k < labels.size(); ++k) {
-        EXPECT_LE(labels[k - 1].distance, labels[k].distance);
-        EXPECT_EQ(labels[k].text, "light");
-        EXPECT_GE(labels[k].entity, 37u) << "the 63 nearest lights";
-    }
-}
-
-// Twenty markers within three pixels of each other, the nearest first, and
-// one far from them: the nearest keeps its place right of its marker, the
-// next two go just above and below it, the crowd after them is left out,
-// and the lone one is labelled beside its own.
-TEST(EntityLabels, NeverOverlapTheNearestBesideItsMarkerOthersAboveOrBelowOrLeftOut) {
-    constexpr int advance = 8;
-    constexpr int lineHeight = 17;
-    std::vector<Label> crowded;
-    for (std::size_t k = 0; k < 20; ++k) {
-        const std::string text = k % 2 == 0 ? "light" : "info_player_deathmatch";
-        crowded.push_back(Label{k, Qor::EntityKind::other, text,
-                                ScreenPoint{400.0 + static_cast<double>(k % 3), 300.0 + static_cast<double>(k % 4), 1.0},
-                                100.0 + static_cast<double>(k)});
-    }
-    crowded.push_back(Label{20, Qor::EntityKind::light, "light", ScreenPoint{100.0, 100.0, 1.0}, 500.0});
-    const std::vector<Label> placed = placeLabels(crowded, advance, lineHeight);
-    for (std::size_t a = 0; a < placed.size(); ++a)
-        for (std::size_t b = a + 1; b < placed.size(); ++b)
-            EXPECT_FALSE(overlap(placed[a].box, placed[b].box)) << placed[a].entity << " and " << placed[b].entity;
-    const auto box = [](const LabelBox& b) { return std::make_tuple(b.x, b.y, b.width, b.height); };
-    ASSERT_EQ(placed.size(), 4u);
-    EXPECT_EQ(placed[0].entity, 0u);
-    EXPECT_EQ(box(placed[0].box), std::make_tuple(400 + labelGap, 300 - 8, 40, lineHeight));
-    EXPECT_EQ(placed[1].entity, 1u);  // 22 characters wide, centred over (401, 301)
-    EXPECT_EQ(box(placed[1].box), std::make_tuple(401 - 88, 301 - labelGap - lineHeight, 176, lineHeight));
-    EXPECT_EQ(placed[2].entity, 2u);
-    EXPECT_EQ(box(placed[2].box), std::make_tuple(402 - 20, 302 + labelGap, 40, lineHeight));
-    EXPECT_EQ(placed[3].entity, 20u);
-    EXPECT_EQ(box(placed[3].box), std::make_tuple(100 + labelGap, 100 - 8, 40, lineHeight));
-    EXPECT_EQ(placed[3].text, "light");
-    // Boxes that only touch do not overlap.
-    EXPECT_FALSE(overlap({0, 0, 10, 10}, {10, 0, 10, 10}));
-    EXPECT_FALSE(overlap({0, 0, 10, 10}, {0, 10, 10, 10}));
-    EXPECT_TRUE(overlap({0, 0, 10, 10}, {9, 9, 10, 10}));
-    EXPECT_TRUE(placeLabels({}, advance, lineHeight).empty());
-}
-
 // Text beside each marker in its colour: orange with the green half its red,
 // where the label runs right of the cube; nothing there without the font or
 // with the markers off.
@@ -337,48 +268,6 @@ TEST(PointingMarks, TheOutlineShowsOverThePanel) {
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::surface);
     EXPECT_LT(whiteUnderThePanel(1), 20);
     shutdownVideo();
-}
-
-// The entity page: before any selection the counts; then the selected one's
-// number of the count, its distance and its pairs, printable. The view
-// page's pointing row names what a hit is, in the panel's decimals.
-TEST(PanelText, TheEntityPageAndThePointingRowSayWhatIsSelectedAndPointedAt) {
-    Qor::LevelContents contents;
-    contents.textureGroups = {{0, 0, 0, 0, 0}, {5, 0, 0, 0, 0}};
-    contents.materials = {{"metal/\x01plate"}};
-    contents.entities = {Qor::Entity{{{"classname", "worldspawn"}, {"message", "caf\xc3\xa9"}}},
-                         entity("light", "30 40 0", {{"light", "300"}}), entity("item", "1 2"),
-                         Qor::Entity{{{"origin", "0 0 0"}}}};
-    const Qor::BSP level("", testsupport::writeLevel("page.d3dbsp", contents).c_str());
-    PanelState state;
-    state.level = &level;
-    const std::string title = "Entity  (F3 hides it; j, k next, previous)";
-    EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entities        4", "with an origin  2"));
-    state.view.selectedEntity = 1;
-    EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entity     2 of 4", "distance   50.0 units",
-                                                 "classname  light", "origin     30 40 0", "light      300"));
-    state.view.selectedEntity = 0;
-    EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entity     1 of 4", "distance   none: it has no origin",
-                                                 "classname  worldspawn", "message    caf??"));
-    state.view.selectedEntity = 4;
-    EXPECT_THAT(panelPage(4, state), ElementsAre(title, "entities        4", "with an origin  2"))
-        << "a selection a reload took away";
-
-    state.pointing.triangle = 12;
-    state.pointing.point = {1.25, -0.04, 1000.06};
-    state.pointing.distance = 3.14159;
-    const std::tuple<Hit::Kind, std::uint32_t, std::size_t, std::string> rows[] = {
-        {Hit::Kind::surface, 0, 0, "group 0, triangle 12, material 'metal/?plate', at 1.2 0.0 1000.1, 3.1 units"},
-        {Hit::Kind::surface, 1, 0, "group 1, triangle 12, material '', at 1.2 0.0 1000.1, 3.1 units"},
-        {Hit::Kind::entity, 0, 1, "entity 2 'light', at 1.2 0.0 1000.1, 3.1 units"},
-        {Hit::Kind::entity, 0, 3, "entity 4 '', at 1.2 0.0 1000.1, 3.1 units"},
-    };
-    for (const auto& [kind, group, entity, row] : rows) {
-        state.pointing.kind = kind;
-        state.pointing.group = group;
-        state.pointing.entity = entity;
-        EXPECT_THAT(panelPage(3, state), Contains("pointing at        " + row));
-    }
 }
 
 }  // namespace
