@@ -114,5 +114,38 @@ void putU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
 }
 
 std::uint32_t getU32(const Bytes& bytes, std::size_t at) {
-    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+    std::uint32_t value = 0;
+    for (std::size_t k = 4; k-- > 0;) value = value << 8 | bytes[at + k];
+    return value;
+}
+
+Bytes ddsOf(std::uint32_t width, std::uint32_t height, const char* fourCC, std::uint32_t mipCount,
+            const Bytes& payload) {
+    Bytes bytes;
+    bytes.reserve(128 + payload.size());
+    bytes.resize(128, 0);
+    bytes[0] = 'D';
+    bytes[1] = 'D';
+    bytes[2] = 'S';
+    bytes[3] = ' ';
+    putU32(bytes, 4, 124);
+    putU32(bytes, 8, 0x1007 | (mipCount ? 0x20000u : 0u));
+    putU32(bytes, 12, height);
+    putU32(bytes, 16, width);
+    putU32(bytes, 28, mipCount);
+    putU32(bytes, 76, 32);
+    if (fourCC) {
+        putU32(bytes, 80, 0x4);
+        for (int i = 0; i < 4; ++i) bytes[84 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fourCC[i]);
+    } else {
+        // 32-bit texels stored B, G, R, A in memory.
+        putU32(bytes, 80, 0x41);
+        putU32(bytes, 88, 32);
+        putU32(bytes, 92, 0x00ff0000);
+        putU32(bytes, 96, 0x0000ff00);
+        putU32(bytes, 100, 0x000000ff);
+        putU32(bytes, 104, 0xff000000);
+    }
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return bytes;
 }

@@ -39,3 +39,8 @@ Bytes zipOf(const std::vector<std::pair<std::string, Bytes>>& members, bool stor
 void putU16(Bytes& bytes, std::size_t at, std::uint16_t value);
 void putU32(Bytes& bytes, std::size_t at, std::uint32_t value);
 std::uint32_t getU32(const Bytes& bytes, std::size_t at);
+
+// A DDS file of a header written by hand (DXT blocks by fourCC, or 32-bit
+// texels for none) and the payload as given.
+Bytes ddsOf(std::uint32_t width, std::uint32_t height, const char* fourCC, std::uint32_t mipCount,
+            const Bytes& payload);

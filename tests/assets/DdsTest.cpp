@@ -9,36 +9,6 @@ using namespace Qor;
 
 namespace {
 
-// A DDS header written by hand; payload follows it as given.
-Bytes ddsOf(std::uint32_t width, std::uint32_t height, const char* fourCC, std::uint32_t mipCount,
-            const Bytes& payload) {
-    Bytes bytes(128, 0);
-    bytes[0] = 'D';
-    bytes[1] = 'D';
-    bytes[2] = 'S';
-    bytes[3] = ' ';
-    putU32(bytes, 4, 124);
-    putU32(bytes, 8, 0x1007 | (mipCount ? 0x20000u : 0u));
-    putU32(bytes, 12, height);
-    putU32(bytes, 16, width);
-    putU32(bytes, 28, mipCount);
-    putU32(bytes, 76, 32);
-    if (fourCC) {
-        putU32(bytes, 80, 0x4);
-        for (int i = 0; i < 4; ++i) bytes[84 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(fourCC[i]);
-    } else {
-        // 32-bit texels stored B, G, R, A in memory.
-        putU32(bytes, 80, 0x41);
-        putU32(bytes, 88, 32);
-        putU32(bytes, 92, 0x00ff0000);
-        putU32(bytes, 96, 0x0000ff00);
-        putU32(bytes, 100, 0x000000ff);
-        putU32(bytes, 104, 0xff000000);
-    }
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
-    return bytes;
-}
-
 // A DXT1 colour block: two 565 colours and sixteen 2-bit indices.
 Bytes colourBlock(std::uint16_t c0, std::uint16_t c1, std::uint32_t indices) {
     Bytes block(8);

@@ -16,6 +16,7 @@
 #include "AssetFixtures.h"
 #include "BSP.h"
 #include "ExportGeometry.h"
+#include "GltfReading.h"
 #include "TestSupport.h"
 
 // --export with the materials' images: the texture coordinates and the images
@@ -23,6 +24,9 @@
 // crafted images they came from.
 
 namespace {
+
+using exporttest::element;
+using exporttest::loadGltf;
 
 using testsupport::ProcessResult;
 using testsupport::runProcess;
@@ -78,30 +82,6 @@ struct Assets {
         folder.write("textures/base/sky.jpg", jpeg);
     }
 };
-
-tinygltf::Model loadGltf(const std::string& path) {
-    tinygltf::TinyGLTF reader;
-    tinygltf::Model model;
-    std::string error, warning;
-    const bool loaded = path.substr(path.size() - 4) == ".glb" ? reader.LoadBinaryFromFile(&model, &error, &warning, path)
-                                                               : reader.LoadASCIIFromFile(&model, &error, &warning, path);
-    EXPECT_TRUE(loaded) << error;
-    EXPECT_EQ(warning, "");
-    return model;
-}
-
-template <typename T, std::size_t N>
-std::array<T, N> element(const tinygltf::Model& model, int accessor, std::size_t i) {
-    const tinygltf::Accessor& a = model.accessors.at(static_cast<std::size_t>(accessor));
-    const tinygltf::BufferView& view = model.bufferViews.at(static_cast<std::size_t>(a.bufferView));
-    const std::size_t stride = view.byteStride != 0 ? view.byteStride : sizeof(T) * N;
-    const auto& data = model.buffers.at(static_cast<std::size_t>(view.buffer)).data;
-    std::array<T, N> out{};
-    const std::size_t at = view.byteOffset + a.byteOffset + stride * i;
-    EXPECT_LE(at + sizeof out, data.size());
-    if (at + sizeof out <= data.size()) std::memcpy(out.data(), data.data() + at, sizeof out);
-    return out;
-}
 
 // Each material's corners as (x, y, s, t), in the level's units.
 using TexturedCorners = std::map<std::string, std::vector<std::array<float, 4>>>;
