@@ -89,15 +89,9 @@ void drawPanel(const PanelState& shown, FrameResources& resources) {
     PanelCache& panel = resources.panel;
     const GLuint background = resources.background;
     panelGlyphs(panel, background);
-    if (!panel.boundsKnown) {
-        panel.bounds = Qor::levelBounds(*shown.level);
-        panel.boundsKnown = true;
-    }
-    PanelState state = shown;
-    state.bounds = panel.bounds;
     const GlyphAtlas& atlas = panel.atlas;
     const View& view = shown.view;
-    const std::vector<std::string> lines = panelPage(view.overlayPage, state);
+    const std::vector<std::string> lines = panelPage(view.overlayPage, shown);
     const PanelLayout layout =
         layoutPanel(lines, atlas.advance, atlas.lineHeight, view.screenWidth, view.screenHeight);
     if (layout.lines == 0) return;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "BSP.h"
+#include "Bounds.h"
 #include "CameraMotion.h"
 #include "FrameTimer.h"
 #include "Input.h"
@@ -157,6 +158,11 @@ PanelState Renderer::panelState() const {
 
 void Renderer::drawFrame() {
     updatePointing();
+    // The bounds take a walk over every vertex: once per level, when the panel first shows.
+    if (view.overlayVisible && !frame.panel.boundsKnown) {
+        frame.panel.bounds = Qor::levelBounds(*level);
+        frame.panel.boundsKnown = true;
+    }
     // The pages that tell of the images wait for them, as the textured look does.
     if (view.overlayVisible && (view.overlayPage == 1 || view.overlayPage == 3)) frame.textures.collect();
     ::drawFrame(panelState(), markers, frame);
