@@ -3,22 +3,21 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "BSP.h"
 #include "Bounds.h"
 #include "HiddenMaterials.h"
-#include "Measure.h"
 #include "TestSupport.h"
 
-// Hiding materials by name and by number, what a hidden set leaves to frame,
-// and the measure from a mark: rules without a window.
+// Hiding materials by name and by number, and what a hidden set leaves to
+// frame: rules without a window.
 
 namespace {
 
 using ::testing::ElementsAre;
 using ::testing::Pointwise;
-using ::testing::DoubleNear;
 using ::testing::FloatEq;
 
 TEST(GlobMatches, StarAndQuestionMarkMatchAnyRunAndAnyOneCharacterWithoutRegardToCase) {
@@ -87,20 +86,17 @@ TEST_F(ShellLevel, PatternsHideTheLevelsMaterialsByNameAndTheCountTakesInTexture
     EXPECT_EQ(Qor::hideMatching(hidden, level, "Textures/Shell/*"), 1u);
     EXPECT_EQ(Qor::hideMatching(hidden, level, "textures/none/*"), 0u);
     EXPECT_THAT(hidden.textures, ElementsAre(1u));
-    Qor::HiddenCount count = Qor::countHidden(hidden, level);
-    EXPECT_EQ(count.materials, 1u);
-    EXPECT_EQ(count.triangles, 12u);
-
+    using Count = std::pair<std::size_t, std::size_t>;
+    const auto counted = [&] {
+        const Qor::HiddenCount count = Qor::countHidden(hidden, level);
+        return Count{count.materials, count.triangles};
+    };
+    EXPECT_EQ(counted(), (Count{1, 12}));
     // The crate isolated: the shell and texture 7, which has no material, are hidden.
     hidden.isolateOnly(0);
-    count = Qor::countHidden(hidden, level);
-    EXPECT_EQ(count.materials, 2u);
-    EXPECT_EQ(count.triangles, 13u);
-
+    EXPECT_EQ(counted(), (Count{2, 13}));
     hidden.showAll();
-    count = Qor::countHidden(hidden, level);
-    EXPECT_EQ(count.materials, 0u);
-    EXPECT_EQ(count.triangles, 0u);
+    EXPECT_EQ(counted(), (Count{0, 0}));
 }
 
 TEST_F(ShellLevel, ShownBoundsAreWhatIsDrawnTheLevelsWhileNothingIsHiddenAndNoneWhenAllIs) {
@@ -123,16 +119,6 @@ TEST_F(ShellLevel, ShownBoundsAreWhatIsDrawnTheLevelsWhileNothingIsHiddenAndNone
 
     hidden.hide(0);
     EXPECT_FALSE(Qor::shownBounds(level, hidden));
-}
-
-TEST(MeasureBetween, GivesTheStraightDistanceAndTheStepAlongEachAxisFromTheMark) {
-    const Qor::Measurement m = Qor::measureBetween({1, 2, 3}, {4, 6, 3});
-    EXPECT_DOUBLE_EQ(m.distance, 5.0);
-    EXPECT_THAT(m.delta, Pointwise(DoubleNear(0.0), std::vector<double>{3, 4, 0}));
-    const Qor::Measurement back = Qor::measureBetween({10, -20, 30}, {-2, -17, 34});
-    EXPECT_DOUBLE_EQ(back.distance, 13.0);
-    EXPECT_THAT(back.delta, Pointwise(DoubleNear(0.0), std::vector<double>{-12, 3, 4}));
-    EXPECT_EQ(Qor::measureBetween({7, 7, 7}, {7, 7, 7}).distance, 0.0);
 }
 
 }  // namespace
