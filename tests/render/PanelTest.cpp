@@ -4,14 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
-#include <map>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "BSP.h"
