@@ -123,8 +123,7 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
     const Case cases[] = {
         {"the wall at exactly the far distance", towards(eye, ahead), 10, 500, nullptr, "s 1 2", 500},
         // 499.99999 rounds to 500 in single precision: Embree meets the wall.
-        {"the wall just past the far distance, not in single precision", towards(eye, ahead), 10, 499.99999, nullptr,
-         "-", 0},
+        {"the wall just past the far distance", towards(eye, ahead), 10, 499.99999, nullptr, "-", 0},
         {"through the floor's shared edge at the far distance: the lower triangle", towards(eye, onTheDiagonal), 10,
          toTheDiagonal, nullptr, "s 0 0", toTheDiagonal},
         {"just short of the shared edge", towards(eye, onTheDiagonal), 10, toTheDiagonal - 1e-4, nullptr, "-", 0},
@@ -132,15 +131,13 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
          towards(floorCorner, onTheDiagonal), 10, alongTheDiagonal, nullptr, "s 1 2", alongTheDiagonal},
         {"standing on the floor, looking up at the wall", towards(onTheFloor, {0, 500, 5}), 10, 10000, nullptr,
          "s 1 2", distanceBetween(onTheFloor, {0, 500, 5})},
-        {"standing on the floor, looking into it", towards(onTheFloor, {0, 500, -20}), 10, 10000, nullptr, "-", 0},
-        {"standing on the floor, the ray starting at the eye", towards(onTheFloor, {0, 500, -20}), 0, 10000, nullptr,
-         "-", 0},
+        {"on the floor, into it", towards(onTheFloor, {0, 500, -20}), 10, 10000, nullptr, "-", 0},
+        {"on the floor, into it, from the eye", towards(onTheFloor, {0, 500, -20}), 0, 10000, nullptr, "-", 0},
         {"the small triangle nearer than the near distance", towards(eye, {0, 300, 5}), 300.05, 10000, nullptr,
          "s 1 2", distanceBetween(eye, {0, 500, 500 * 5 / 300.0})},
         {"the small triangle just past it", towards(eye, {0, 300, 5}), 300.03, 10000, nullptr, "s 3 3",
          distanceBetween(eye, {0, 300, 5})},
-        {"a marker about the near distance, left where the ray starts inside", towards(eye, ahead), 10, 10000,
-         &aroundTheEye, "e 2", 11},
+        {"a marker the near distance starts inside", towards(eye, ahead), 10, 10000, &aroundTheEye, "e 2", 11},
         {"a marker nearer than the near distance", towards(eye, ahead), 12, 10000, &aroundTheEye, "s 1 2", 500},
         {"a near distance past the far one", towards(eye, ahead), 600, 500, nullptr, "-", 0},
     };
@@ -154,11 +151,9 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
     }
 }
 
-// Three walls across the view, each its own group, each corner-wound
-// counter-clockwise seen from the eye at the origin: at y 200 its normals
-// face away from the eye, at y 300 they sum to nothing (no front: it shows
-// from both sides), at y 500 they face the eye. With one-sided drawing a ray
-// passes through a wall it meets from behind.
+// Three walls across the view, each its own group, wound counter-clockwise
+// seen from the eye: at y 200 the normals face away from it, at y 300 they
+// sum to nothing (no front), at y 500 they face it.
 TEST(PickScene, WithOneSidedDrawingPassesThroughTrianglesMetFromBehind) {
     Qor::LevelContents contents;
     const std::array<std::array<float, 3>, 3> away = {{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}};
