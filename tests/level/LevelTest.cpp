@@ -14,7 +14,6 @@
 #include "LevelLoading.h"
 #include "LevelWriter.h"
 #include "TestSupport.h"
-#include "TextFormat.h"
 
 namespace {
 
@@ -48,25 +47,19 @@ TEST(LevelReader, HandlesTheEdgesOfHeaderAndDirectory) {
         SCOPED_TRACE(what);
         const Loaded loaded = loadBytes(bytes);
         EXPECT_EQ(loaded.err, err);
-        EXPECT_EQ(loaded.level->buffer.data == nullptr, err.rfind("ERROR", 0) == 0);
+        EXPECT_EQ(loaded.level->loaded(), err.rfind("ERROR", 0) != 0);
         EXPECT_EQ(counts(*loaded.level), expected);
     }
 }
 
-TEST(LevelReader, TellsWhetherItLoadedItsVersionAndWhichLumpsItsLayoutDecodes) {
+TEST(LevelReader, TellsItsVersionAndWhichLumpsItsLayoutDecodes) {
     const Loaded four = loadBytes(sample().bytes());
-    EXPECT_TRUE(four.level->loaded());
     EXPECT_EQ(four.level->version(), 4u);
     for (const std::uint32_t lump : {0u, 4u, 7u, 8u, 9u, 37u}) EXPECT_TRUE(four.level->decodes(lump)) << lump;
     for (const std::uint32_t lump : {1u, 5u, 38u}) EXPECT_FALSE(four.level->decodes(lump)) << lump;
-
     const Loaded fiftyNine = loadBytes(sample(59, 40).bytes());
-    EXPECT_TRUE(fiftyNine.level->loaded());
     EXPECT_EQ(fiftyNine.level->version(), 59u);
     EXPECT_FALSE(fiftyNine.level->decodes(0));
-
-    const Loaded missing = load(testsupport::tempPath("missing.d3dbsp"));
-    EXPECT_FALSE(missing.level->loaded());
 }
 
 TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
@@ -143,7 +136,6 @@ TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
     const Loaded loaded = loadBytes(writer.bytes());
     for (const Qor::Material& m : loaded.level->materials) read.emplace_back(m.name, m.surfaceFlags, m.contentFlags);
     ASSERT_EQ(read, expected);
-    EXPECT_EQ(Qor::printableText(loaded.level->materials[2].name), "???caf??");
 }
 
 TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {
