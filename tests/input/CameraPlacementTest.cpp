@@ -41,10 +41,9 @@ TEST(CameraOption, ReadsAPositionWithOrWithoutAnglesFitAndSpawnPoints) {
     }
 }
 
-// Every corner of the box shows, between the clip distances, and in the
-// usual window shapes the box spans at least half the window's width or
-// height. (The sphere around a long thin level fits a very tall or very
-// wide window by its narrow side, which can leave the level smaller.)
+// Every corner of the box shows, between the clip distances; in the usual
+// window shapes (not very tall or wide ones, which a long thin level fits by
+// its narrow side) the box spans at least half the width or height.
 TEST(FitView, ShowsTheWholeLevelLargeAtAnyShapeSizeAndAspect) {
     const Qor::Box shapes[] = {
         {{-100, -100, -100}, {100, 100, 100}},           // a cube at the origin

@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <tuple>
 
 #include "BSP.h"
@@ -29,16 +28,9 @@ protected:
     Qor::BSP level{"", testsupport::writeLevel("find.d3dbsp", testsupport::findLevelContents()).c_str()};
 };
 
-TEST(FindText, IsASubstringWhateverTheCaseAndEmptyTextIsNowhere) {
-    EXPECT_TRUE(Qor::containsIgnoringCase("target_Speaker", "SPEAK"));
-    EXPECT_TRUE(Qor::containsIgnoringCase("abc", "abc"));
-    EXPECT_FALSE(Qor::containsIgnoringCase("ab", "abc"));
-    EXPECT_FALSE(Qor::containsIgnoringCase("abc", ""));
-    EXPECT_FALSE(Qor::containsIgnoringCase("a_b", "a-b"));
-}
-
 // Entities with an origin come first, by any value but not by key, then the
-// materials; the worldspawn, with no origin, is nowhere to go.
+// materials; the worldspawn, with no origin, is nowhere to go. Text matches
+// as a substring whatever the case; empty text matches nothing.
 TEST_F(Finding, MatchesValuesOfEntitiesWithAnOriginThenMaterialNamesWithoutRegardToCase) {
     EXPECT_EQ(matched(level, "alarm"),
               (std::vector<Match>{{entity, 1, "target_speaker (alarm3)"},
@@ -67,9 +59,7 @@ TEST_F(Finding, NearestTriangleIsTheDrawnOneWhoseCentreIsNearestWithItsFacing) {
     EXPECT_THAT(floor->normal, ::testing::Pointwise(::testing::DoubleNear(1e-9), std::array{0.0, 0.0, 1.0}));
     EXPECT_FALSE(Qor::nearestTriangleOf(level, 2, {0, 0, 0}));
     EXPECT_FALSE(Qor::nearestTriangleOf(level, 7, {0, 0, 0}));
-}
-
-TEST_F(Finding, AMaterialTheFilterHidesHasNoNearestTriangle) {
+    // A material the filter hides has none.
     const Qor::MaterialFilter notTheWalls = [](std::uint32_t m) { return m != 0; };
     EXPECT_FALSE(Qor::nearestTriangleOf(level, 0, {0, 0, 0}, notTheWalls));
     EXPECT_TRUE(Qor::nearestTriangleOf(level, 1, {0, 0, 0}, notTheWalls));

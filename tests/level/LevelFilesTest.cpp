@@ -121,5 +121,4 @@ TEST(LevelGenerator, WritesADemoShowingEveryKindOfContentAndBenchLevelsOfTheTria
     for (const Qor::Vertex& v : bench.level->vertices) ASSERT_TRUE(Qor::storedNormal(v).has_value());
 }
 
-
 }  // namespace

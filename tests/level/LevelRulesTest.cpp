@@ -259,5 +259,4 @@ TEST(SpawnPoints, FaceTheWayTheirAngleSaysInTheViewersTerms) {
     EXPECT_EQ(found, expected);
 }
 
-
 }  // namespace

@@ -2,14 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <limits>
-#include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -19,7 +14,6 @@
 #include "LevelLoading.h"
 #include "LevelWriter.h"
 #include "TestSupport.h"
-#include "TextFormat.h"
 
 namespace {
 
@@ -45,6 +39,7 @@ TEST(LevelReader, HandlesTheEdgesOfHeaderAndDirectory) {
         {"version 59", sample(59, 40).bytes(), "", {33, 0, 0, 0, 0}},
         {"40 entries", withEntry(sample(4, 40), 39, {2, 0xFFFFFFFFu}), "", {39, 1, 0, 2, 2}},
         {"lump at the end", withEntry(sample(), 8, {136, size - 136}), "", {39, 1, 0, 2, 2}},
+        {"empty entry at offset 0", withEntry(sample(), 37, {0, 0}), "", {39, 1, 0, 2, 2}},
         {"past the end", withEntry(sample(), 8, {136, size - 135}), warning + "8'.\n", {8, 1, 0, 0, 0}},
         {"offset wraps", withEntry(sample(), 4, {2, 0xFFFFFFFFu}), warning + "4'.\n", {4, 0, 0, 0, 0}},
     };
@@ -52,34 +47,19 @@ TEST(LevelReader, HandlesTheEdgesOfHeaderAndDirectory) {
         SCOPED_TRACE(what);
         const Loaded loaded = loadBytes(bytes);
         EXPECT_EQ(loaded.err, err);
-        EXPECT_EQ(loaded.level->buffer.data == nullptr, err.rfind("ERROR", 0) == 0);
+        EXPECT_EQ(loaded.level->loaded(), err.rfind("ERROR", 0) != 0);
         EXPECT_EQ(counts(*loaded.level), expected);
     }
 }
 
-TEST(LevelReader, KeepsAnEmptyLumpsEntryAndReadsNothingFromIt) {
-    const Loaded loaded = loadBytes(withEntry(sample(), 37, {0, 0}));
-    EXPECT_EQ(loaded.err, "");
-    ASSERT_GT(loaded.level->lumps.size(), 37u);
-    EXPECT_EQ(loaded.level->lumps[37].offset, 0u);
-    EXPECT_EQ(loaded.level->lumps[37].length, 0u);
-    EXPECT_TRUE(loaded.level->entities.empty());
-}
-
-TEST(LevelReader, TellsWhetherItLoadedItsVersionAndWhichLumpsItsLayoutDecodes) {
+TEST(LevelReader, TellsItsVersionAndWhichLumpsItsLayoutDecodes) {
     const Loaded four = loadBytes(sample().bytes());
-    EXPECT_TRUE(four.level->loaded());
     EXPECT_EQ(four.level->version(), 4u);
     for (const std::uint32_t lump : {0u, 4u, 7u, 8u, 9u, 37u}) EXPECT_TRUE(four.level->decodes(lump)) << lump;
     for (const std::uint32_t lump : {1u, 5u, 38u}) EXPECT_FALSE(four.level->decodes(lump)) << lump;
-
     const Loaded fiftyNine = loadBytes(sample(59, 40).bytes());
-    EXPECT_TRUE(fiftyNine.level->loaded());
     EXPECT_EQ(fiftyNine.level->version(), 59u);
     EXPECT_FALSE(fiftyNine.level->decodes(0));
-
-    const Loaded missing = load(testsupport::tempPath("missing.d3dbsp"));
-    EXPECT_FALSE(missing.level->loaded());
 }
 
 TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
@@ -127,63 +107,12 @@ TEST(LumpDecoding, ReadsFieldsInFileOrderAndDropsAnIncompleteLastRecord) {
     EXPECT_EQ(v.texture, (std::array<float, 2>{0.25f, -3.0f}));
     EXPECT_EQ(v.lightmap, (std::array<float, 2>{1.0f, 0.5f}));
     EXPECT_EQ(level.triangles[0].corners, (std::array<std::uint32_t, 3>{65535, 32768, 0x0201}));
-}
-
-// The vertices and triangles are read where the file holds them: each way
-// of reaching a record gives the same decoded value, NaN bits included, and
-// nothing reaches past the last whole record.
-TEST(LumpDecoding, GivesEachVertexAndTriangleAlikeByIndexIterationAndAt) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    std::vector<Qor::Vertex> vertices(3);
-    vertices[0] = {1, 2, 3, 4, {0.5f, -0.5f, 1}, {5, 6, 7}};
-    vertices[1] = {nan, -std::numeric_limits<float>::infinity(), -0.0f, 0, {nan, 0, 0}, {0, 0, 0}};
-    vertices[2] = {std::numeric_limits<float>::denorm_min(), 1e30f, -1e-30f, 255, {}, {255, 254, 253}};
-    const std::vector<Qor::Triangle> triangles = {Qor::Triangle{{0, 1, 2}}, Qor::Triangle{{65535, 7, 0}}};
-    Qor::LevelWriter writer;
-    // An odd lump first, so that the records lie at odd offsets; a tail one byte short of a record after each.
-    writer.lumpBytes = {{1, {0x5A}},
-                        {8, padded(Qor::encodeVertices(vertices), 3 * 68 + 67)},
-                        {9, padded(Qor::encodeTriangles(triangles), 2 * 6 + 5)}};
-    const Loaded loaded = loadBytes(writer.bytes());
-    const Qor::BSP& level = *loaded.level;
-    ASSERT_EQ(level.vertices.size(), 3u);
-    ASSERT_EQ(level.triangles.size(), 2u);
-    EXPECT_FALSE(level.vertices.empty());
-
-    const auto bits = [](const Qor::Vertex& v) {
-        std::array<std::uint32_t, 6> out{};
-        const float fields[6] = {v.x, v.y, v.z, v.normal[0], v.normal[1], v.normal[2]};
-        std::memcpy(out.data(), fields, sizeof fields);
-        return std::make_tuple(out, v.alpha, v.colour);
-    };
-    std::vector<std::tuple<std::array<std::uint32_t, 6>, std::uint8_t, std::array<std::uint8_t, 3>>> written,
-        indexed, iterated, checked;
-    for (std::size_t k = 0; k < vertices.size(); ++k) {
-        written.push_back(bits(vertices[k]));
-        indexed.push_back(bits(level.vertices[k]));
-        checked.push_back(bits(level.vertices.at(k)));
-    }
-    for (const Qor::Vertex& v : level.vertices) iterated.push_back(bits(v));
-    EXPECT_EQ(indexed, written);
-    EXPECT_EQ(iterated, written);
-    EXPECT_EQ(checked, written);
-    EXPECT_THROW(level.vertices.at(3), std::out_of_range);
-
-    std::vector<std::array<std::uint32_t, 3>> corners;
-    for (const Qor::Triangle& t : level.triangles) corners.push_back(t.corners);
-    EXPECT_EQ(corners, (std::vector<std::array<std::uint32_t, 3>>{{0, 1, 2}, {65535, 7, 0}}));
-    EXPECT_EQ(level.triangles[1].corners, level.triangles.at(1).corners);
-    EXPECT_THROW(level.triangles.at(2), std::out_of_range);
-}
-
-// A level without those lumps has empty sequences, which iterate to nothing.
-TEST(LumpDecoding, LeavesTheVerticesAndTrianglesEmptyWithoutTheirLumps) {
-    const Loaded loaded = loadBytes(Qor::LevelWriter{}.bytes());
-    const Qor::BSP& level = *loaded.level;
-    EXPECT_TRUE(level.vertices.empty());
-    EXPECT_TRUE(level.triangles.empty());
-    EXPECT_EQ(std::distance(level.vertices.begin(), level.vertices.end()), 0);
-    EXPECT_THROW(level.vertices.at(0), std::out_of_range);
+    // Iteration and at() reach the same records, and at() stops at the last whole one.
+    EXPECT_EQ(std::distance(level.vertices.begin(), level.vertices.end()), 1);
+    EXPECT_EQ((*level.vertices.begin()).colour, level.vertices.at(0).colour);
+    EXPECT_EQ((*level.triangles.begin()).corners, level.triangles.at(0).corners);
+    EXPECT_THROW(level.vertices.at(1), std::out_of_range);
+    EXPECT_THROW(level.triangles.at(1), std::out_of_range);
 }
 
 TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
@@ -207,7 +136,6 @@ TEST(LumpDecoding, KeepsMaterialNamesAsTheirBytesUpToTheFirstNul) {
     const Loaded loaded = loadBytes(writer.bytes());
     for (const Qor::Material& m : loaded.level->materials) read.emplace_back(m.name, m.surfaceFlags, m.contentFlags);
     ASSERT_EQ(read, expected);
-    EXPECT_EQ(Qor::printableText(loaded.level->materials[2].name), "???caf??");
 }
 
 TEST(EntityText, KeepsTheBlocksBeforeAFaultAndWarnsWhereItIs) {

@@ -46,10 +46,9 @@ TEST(EntityLabels, GoToTheNearest64MarkersAheadWithinReachAndInsideTheWindow) {
     }
 }
 
-// Twenty markers within three pixels of each other, the nearest first, and
-// one far from them: the nearest keeps its place right of its marker, the
-// next two go just above and below it, the crowd after them is left out,
-// and the lone one is labelled beside its own.
+// Twenty markers within three pixels, nearest first, and a lone one: the
+// nearest is labelled right of its marker, the next two above and below it,
+// the rest of the crowd not at all, the lone one beside its own.
 TEST(EntityLabels, NeverOverlapTheNearestBesideItsMarkerOthersAboveOrBelowOrLeftOut) {
     constexpr int advance = 8;
     constexpr int lineHeight = 17;
@@ -75,7 +74,6 @@ TEST(EntityLabels, NeverOverlapTheNearestBesideItsMarkerOthersAboveOrBelowOrLeft
     EXPECT_EQ(box(placed[2].box), std::make_tuple(402 - 20, 302 + labelGap, 40, lineHeight));
     EXPECT_EQ(placed[3].entity, 20u);
     EXPECT_EQ(box(placed[3].box), std::make_tuple(100 + labelGap, 100 - 8, 40, lineHeight));
-    EXPECT_EQ(placed[3].text, "light");
     // Boxes that only touch do not overlap.
     EXPECT_FALSE(overlap({0, 0, 10, 10}, {10, 0, 10, 10}));
     EXPECT_FALSE(overlap({0, 0, 10, 10}, {0, 10, 10, 10}));

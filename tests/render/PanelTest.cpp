@@ -4,14 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
-#include <map>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "BSP.h"
@@ -28,9 +24,8 @@ using ::testing::ElementsAre;
 using ::testing::IsSupersetOf;
 using ::testing::Not;
 
-// Planes; two groups, the second not whole triangles, the first with a
-// material whose name is not ASCII; a NaN vertex outside the bounds; a
-// triangle with a corner past the vertices.
+// Two groups, the second not whole triangles, the first's material named in
+// UTF-8; a NaN vertex outside the bounds; a corner past the vertices.
 class PanelPages : public ::testing::Test {
 protected:
     PanelPages() {
