@@ -1,7 +1,6 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "CommandLine.h"
 #include "Renderer.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 // The keys for entities and pointing: n, j, k, o and F3, as SDL events to a
 // viewer in a real window.
@@ -20,7 +20,7 @@
 namespace {
 
 using Vector = std::array<double, 3>;
-using Pixel = std::array<std::uint8_t, 3>;
+using Pixel = RgbPixel;
 
 // A worldspawn without origin, then (by entity number from 0) 1 a spawn
 // point, 2 a light without origin, 3 a light, 4 something else.
@@ -44,21 +44,10 @@ protected:
     ~EntityKeys() override { shutdownVideo(); }
 
     void step(SDLKey key) {
-        SDL_Event event{SDL_KEYDOWN};
-        event.key.keysym.sym = key;
-        ASSERT_EQ(SDL_PushEvent(&event), 0);
+        pushKey(key);
         renderer.handleInput();
     }
-
-    // Pixels as 8-bit RGB, rows bottom first.
-    std::vector<Pixel> picture() {
-        clearFrame();
-        renderer.drawFrame();
-        std::vector<Pixel> pixels(201 * 151);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);  // rows of an odd width
-        glReadPixels(0, 0, 201, 151, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
-    }
+    std::vector<Pixel> picture() { return drawnFrame(renderer, 201, 151); }
 
     bool displayHeld = testsupport::holdDisplay();
     Renderer renderer{{201, 151}};

@@ -1,8 +1,8 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +14,7 @@
 #include "PanelText.h"
 #include "Renderer.h"
 #include "SavedViews.h"
+#include "WindowEvents.h"
 
 // The find prompt and the saved views, as SDL events to a viewer in a real
 // window.
@@ -43,17 +44,8 @@ protected:
     // A press (and its release) as the keyboard gives them: the character
     // typed comes with the press.
     void key(SDLKey sym, char typed = 0, SDLMod modifiers = KMOD_NONE, bool release = true) {
-        SDL_Event event{SDL_KEYDOWN};
-        event.key.keysym.sym = sym;
-        event.key.keysym.mod = modifiers;
-        event.key.keysym.unicode = static_cast<Uint16>(typed);
-        ASSERT_EQ(SDL_PushEvent(&event), 0);
-        if (release) {
-            SDL_Event up{SDL_KEYUP};
-            up.key.keysym.sym = sym;
-            up.key.keysym.mod = modifiers;
-            ASSERT_EQ(SDL_PushEvent(&up), 0);
-        }
+        pushKey(sym, true, modifiers, typed);
+        if (release) pushKey(sym, false, modifiers);
         renderer.handleInput();
     }
     void type(const std::string& text) {
@@ -61,19 +53,9 @@ protected:
     }
 
     // White pixels above the bottom strip where the prompt is.
-    int whiteAboveThePrompt() {
-        clearFrame();
-        renderer.drawFrame();
-        std::vector<std::uint8_t> pixels(201 * 151 * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 201, 151, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        int white = 0;
-        for (std::size_t row = 50; row < 151; ++row)
-            for (std::size_t x = 0; x < 201; ++x) {
-                const std::uint8_t* p = &pixels[(row * 201 + x) * 3];
-                white += p[0] == 255 && p[1] == 255 && p[2] == 255;
-            }
-        return white;
+    long whiteAboveThePrompt() {
+        const std::vector<RgbPixel> pixels = drawnFrame(renderer, 201, 151);
+        return std::count(pixels.begin() + 50 * 201, pixels.end(), RgbPixel{255, 255, 255});
     }
 
     const std::string stateHome = testsupport::tempPath("state");
@@ -106,9 +88,7 @@ TEST_F(FindAndViews, ThePromptTakesTheKeysSoTheyNeitherFlyNorQuit) {
     key(SDLK_ESCAPE, 27);
     EXPECT_FALSE(renderer.view.find.open);
     EXPECT_TRUE(renderer.running);
-    SDL_Event up{SDL_KEYUP};
-    up.key.keysym.sym = SDLK_e;
-    ASSERT_EQ(SDL_PushEvent(&up), 0);
+    pushKey(SDLK_e, false);
     renderer.handleInput();
     EXPECT_EQ(renderer.controls.moveVertical, 0);
     key(SDLK_w, 'w', KMOD_NONE, false);

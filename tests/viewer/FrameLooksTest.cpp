@@ -1,20 +1,8 @@
-#include <GL/gl.h>
 #include <SDL.h>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
-#include "BSP.h"
 #include "FrameFixture.h"
 #include "MaterialColours.h"
 #include "Normals.h"
-#include "Renderer.h"
 
 // The looks' colours and one-sided drawing, in whole frames.
 

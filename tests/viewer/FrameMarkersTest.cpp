@@ -1,6 +1,5 @@
 #include <GL/gl.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +14,7 @@
 #include "Renderer.h"
 #include "TestEntities.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 // Entities in the view: markers and labels, and what page 3 points at, in
 // real windows read back before the swap. The camera starts at the origin
@@ -25,7 +25,7 @@ namespace {
 
 using testsupport::entity;
 
-using Pixel = std::array<std::uint8_t, 3>;
+using Pixel = RgbPixel;
 constexpr int side = 201;
 const double tangent = std::tan(22.5 * M_PI / 180.0);
 const Pixel black{0, 0, 0};
@@ -37,16 +37,6 @@ const Pixel orange{255, 128, 0};
 // offset across, or up, for each unit ahead shows.
 double shownAt(double slope) { return (slope / tangent + 1.0) / 2.0 * side; }
 
-// The renderer's frame as 8-bit RGB, rows bottom first.
-std::vector<Pixel> drawAndRead(Renderer& renderer, int width, int height) {
-    clearFrame();
-    renderer.drawFrame();
-    std::vector<Pixel> pixels(static_cast<std::size_t>(width * height));
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);  // rows of an odd width
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    return pixels;
-}
-
 class Markers : public ::testing::Test {
 protected:
     ~Markers() override { shutdownVideo(); }
@@ -56,7 +46,7 @@ protected:
         renderer.setLevel(level.get());
     }
 
-    std::vector<Pixel> draw() { return drawAndRead(renderer, side, side); }
+    std::vector<Pixel> draw() { return drawnFrame(renderer, side, side); }
 
     // Columns and rows (from the bottom) of the pixels of exactly this
     // colour: left, bottom, right, top, or all -1 when there are none.
@@ -200,7 +190,7 @@ TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
     Qor::BSP level("", testsupport::writeLevel("pointed.d3dbsp", contents).c_str());
     renderer.setLevel(&level);
     renderer.view.renderMode = RenderMode::opaque;
-    const auto draw = [&] { return drawAndRead(renderer, width, height); };
+    const auto draw = [&] { return drawnFrame(renderer, width, height); };
     const auto white = [&](const std::vector<Pixel>& p, int x, int y) {
         return p[static_cast<std::size_t>((height - 1 - y) * width + x)] == Pixel{255, 255, 255};
     };
@@ -254,7 +244,7 @@ TEST(PointingMarks, TheOutlineShowsOverThePanel) {
     renderer.view.overlayVisible = true;
     const auto whiteUnderThePanel = [&](std::int32_t page) {
         renderer.view.overlayPage = page;
-        const std::vector<Pixel> p = drawAndRead(renderer, width, height);
+        const std::vector<Pixel> p = drawnFrame(renderer, width, height);
         int lit = 0;
         for (int x = panelMargin + 12; x < panelMargin + 112; ++x) {
             bool white = false;

@@ -1,21 +1,7 @@
-#include <GL/gl.h>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <array>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "AssetFixtures.h"
 #include "AssetLayers.h"
-#include "BSP.h"
-#include "DdsFormat.h"
 #include "FrameFixture.h"
 #include "MaterialColours.h"
-#include "Renderer.h"
 
 // The textured look in whole frames: images of every format read back from
 // the picture, repeats, the checkerboard of a missing image, and no state
@@ -46,30 +32,17 @@ Bytes quadrantTexels() {
 // each block all its first colour (red, green, blue, white in RGB565).
 Bytes quadrantDds() {
     const std::array<std::uint16_t, 4> colours = {0xF800, 0x07E0, 0x001F, 0xFFFF};
-    Bytes bytes(Qor::Dds::dataOffset, 0);
-    std::copy(std::begin(Qor::Dds::magic), std::end(Qor::Dds::magic), bytes.begin());
-    putU32(bytes, Qor::Dds::sizeField, Qor::Dds::headerSize);
-    putU32(bytes, Qor::Dds::flagsField, Qor::Dds::mipCountSet);
-    putU32(bytes, Qor::Dds::heightField, quadrantImageSide);
-    putU32(bytes, Qor::Dds::widthField, quadrantImageSide);
-    putU32(bytes, Qor::Dds::mipCountField, 6);
-    putU32(bytes, Qor::Dds::pixelFormatOffset + Qor::Dds::pfSizeField, Qor::Dds::pixelFormatSize);
-    putU32(bytes, Qor::Dds::pixelFormatOffset + Qor::Dds::pfFlagsField, Qor::Dds::pfFourCC);
-    bytes[Qor::Dds::pixelFormatOffset + Qor::Dds::pfFourCCField + 0] = 'D';
-    bytes[Qor::Dds::pixelFormatOffset + Qor::Dds::pfFourCCField + 1] = 'X';
-    bytes[Qor::Dds::pixelFormatOffset + Qor::Dds::pfFourCCField + 2] = 'T';
-    bytes[Qor::Dds::pixelFormatOffset + Qor::Dds::pfFourCCField + 3] = '1';
+    Bytes blocks;
     for (int side = quadrantImageSide; side >= 1; side /= 2) {
-        const int blocks = std::max(1, side / 4);
-        for (int by = 0; by < blocks; ++by)
-            for (int bx = 0; bx < blocks; ++bx) {
-                const std::size_t quadrant = static_cast<std::size_t>((2 * by >= blocks) * 2 + (2 * bx >= blocks));
-                const std::size_t at = bytes.size();
-                bytes.resize(at + 8, 0);  // colour 1 black, every index 0: the first colour
-                putU16(bytes, at, colours[quadrant]);
+        const int across = std::max(1, side / 4);
+        for (int by = 0; by < across; ++by)
+            for (int bx = 0; bx < across; ++bx) {
+                const std::size_t at = blocks.size();
+                blocks.resize(at + 8, 0);  // colour 1 black, every index 0: the first colour
+                putU16(blocks, at, colours[static_cast<std::size_t>((2 * by >= across) * 2 + (2 * bx >= across))]);
             }
     }
-    return bytes;
+    return ddsOf(quadrantImageSide, quadrantImageSide, "DXT1", 6, blocks);
 }
 
 // A square facing the camera at distance 100, from -40 to 40 in x and z,
@@ -79,11 +52,7 @@ void addTexturedSquare(Qor::LevelContents& level, std::uint32_t texture, float r
     const auto first = static_cast<std::uint32_t>(level.vertices.size());
     for (const auto& [x, z] : {std::pair(-40.0f, 40.0f), std::pair(40.0f, 40.0f), std::pair(40.0f, -40.0f),
                                std::pair(-40.0f, -40.0f)}) {
-        Qor::Vertex& corner = level.vertices.emplace_back();
-        corner.x = x;
-        corner.y = 100.0f;
-        corner.z = z;
-        corner.normal = {0.0f, -1.0f, 0.0f};
+        Qor::Vertex& corner = level.vertices.emplace_back(Qor::Vertex{x, 100.0f, z, 255, {0.0f, -1.0f, 0.0f}});
         corner.texture = {(x + 40.0f) / 80.0f * repeats, (40.0f - z) / 80.0f * repeats};
     }
     level.textureGroups.push_back({texture, first, 4, static_cast<std::uint32_t>(3 * level.triangles.size()), 6});

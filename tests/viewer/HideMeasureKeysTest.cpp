@@ -1,7 +1,6 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
@@ -13,6 +12,7 @@
 #include "MaterialColours.h"
 #include "Renderer.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 // x, Shift+x, u, m and Shift+m as real key events reach a viewer: what lies
 // under the window's centre in mouse look is hidden, isolated or marked, and
@@ -25,15 +25,6 @@ using ::testing::Pointwise;
 using Rgb = std::array<int, 3>;
 
 constexpr int side = 200;
-
-void pushKey(SDLKey key, SDLMod modifiers = KMOD_NONE) {
-    for (const Uint8 type : {Uint8{SDL_KEYDOWN}, Uint8{SDL_KEYUP}}) {
-        SDL_Event event{type};
-        event.key.keysym.sym = key;
-        event.key.keysym.mod = modifiers;
-        ASSERT_EQ(SDL_PushEvent(&event), 0);
-    }
-}
 
 // The shell level in a 200 x 200 window, shaded without outlines or corner
 // points, from the origin along +y:
@@ -53,7 +44,8 @@ protected:
     // One loop turn as the viewer runs it: input, then a frame; the pixel
     // at (x, y) from the top left.
     Rgb pressThenLook(SDLKey key, SDLMod modifiers, int x, int y) {
-        pushKey(key, modifiers);
+        pushKey(key, true, modifiers);
+        pushKey(key, false, modifiers);
         SDL_WarpMouse(side / 2, side / 2);
         renderer.handleInput();
         return pixel(x, y);

@@ -13,6 +13,7 @@
 #include "CameraPlacement.h"
 #include "Renderer.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 // SDL events through a viewer's input pass in a real window, and what they
 // change in its view.
@@ -22,13 +23,6 @@ namespace {
 using ::testing::DoubleNear;
 using ::testing::Pointwise;
 using Vector = std::array<double, 3>;
-
-void pushKey(SDLKey key, bool down, SDLMod modifiers = KMOD_NONE) {
-    SDL_Event event{static_cast<Uint8>(down ? SDL_KEYDOWN : SDL_KEYUP)};
-    event.key.keysym.sym = key;
-    event.key.keysym.mod = modifiers;
-    ASSERT_EQ(SDL_PushEvent(&event), 0);
-}
 
 template <typename... Values>
 std::vector<double> numbers(Values... values) {

@@ -1,6 +1,5 @@
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,13 +1,11 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <tuple>
@@ -74,12 +72,12 @@ void apply(Renderer& renderer, const View& view) {
 // The framebuffer's sizes and the state the GL set-up leaves.
 std::map<GLenum, std::array<GLfloat, 16>> startingState() {
     std::map<GLenum, std::array<GLfloat, 16>> state;
-    const std::initializer_list<GLenum> names = {
-        GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS, GL_DEPTH_BITS, GL_STENCIL_BITS, GL_SAMPLES,
-        GL_VIEWPORT, GL_COLOR_CLEAR_VALUE, GL_DEPTH_CLEAR_VALUE, GL_DEPTH_FUNC, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST,
-        GL_DEPTH_TEST, GL_POINT_SMOOTH, GL_LINE_SMOOTH, GL_SHADE_MODEL, GL_PERSPECTIVE_CORRECTION_HINT, GL_POINT_SIZE,
-        GL_LINE_WIDTH, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_CURRENT_COLOR, GL_PROJECTION_MATRIX};
-    for (const GLenum name : names) glGetFloatv(name, state[name].data());
+    for (const GLenum name :
+         {GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS, GL_DEPTH_BITS, GL_STENCIL_BITS, GL_SAMPLES,
+          GL_VIEWPORT, GL_COLOR_CLEAR_VALUE, GL_DEPTH_CLEAR_VALUE, GL_DEPTH_FUNC, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST,
+          GL_DEPTH_TEST, GL_POINT_SMOOTH, GL_LINE_SMOOTH, GL_SHADE_MODEL, GL_PERSPECTIVE_CORRECTION_HINT,
+          GL_POINT_SIZE, GL_LINE_WIDTH, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_CURRENT_COLOR, GL_PROJECTION_MATRIX})
+        glGetFloatv(name, state[name].data());
     return state;
 }
 
@@ -216,7 +214,6 @@ TEST(Offscreen, SaysWhyWhenItGetsNoContextAndExitsOne) {
     EXPECT_EQ(result.out, "");
 }
 
-
 // A folder of one image, textures/test/wall.png, all in one colour.
 std::string assetsFolder(const std::string& name, const std::array<std::uint8_t, 3>& colour) {
     const std::string folder = tempPath(name);
@@ -232,10 +229,7 @@ Qor::LevelContents wallLevel() {
     Qor::LevelContents level;
     for (const auto& [x, z] : {std::pair(-80.0f, 80.0f), std::pair(80.0f, 80.0f), std::pair(80.0f, -80.0f),
                                std::pair(-80.0f, -80.0f)}) {
-        Qor::Vertex& corner = level.vertices.emplace_back();
-        corner.x = x;
-        corner.y = 100.0f;
-        corner.z = z;
+        Qor::Vertex& corner = level.vertices.emplace_back(Qor::Vertex{x, 100.0f, z});
         corner.texture = {(x + 80.0f) / 160.0f, (80.0f - z) / 160.0f};
     }
     level.textureGroups.push_back({0, 0, 4, 0, 6});

@@ -1,12 +1,10 @@
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "PanelText.h"
 #include "Renderer.h"
 #include "TestSupport.h"
+#include "WindowEvents.h"
 
 // The panel in a real window, read back before the swap, and the program
 // showing it without a font.
@@ -61,15 +60,11 @@ protected:
     // What a frame could leave behind it, the bound texture's own included.
     static std::map<GLenum, std::array<GLfloat, 16>> glState() {
         std::map<GLenum, std::array<GLfloat, 16>> all;
-        const std::initializer_list<GLenum> values = {
-            GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR, GL_CURRENT_TEXTURE_COORDS,
-            GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND, GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST,
-            GL_UNPACK_ALIGNMENT};
-        const std::initializer_list<GLenum> textureValues = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER,
-                                                             GL_TEXTURE_WRAP_S};
-        for (const GLenum name : values)
+        for (const GLenum name : {GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX, GL_MATRIX_MODE, GL_CURRENT_COLOR,
+                                  GL_CURRENT_TEXTURE_COORDS, GL_TEXTURE_2D, GL_TEXTURE_BINDING_2D, GL_BLEND,
+                                  GL_BLEND_SRC, GL_BLEND_DST, GL_DEPTH_TEST, GL_UNPACK_ALIGNMENT})
             glGetFloatv(name, all[name].data());
-        for (const GLenum name : textureValues)
+        for (const GLenum name : {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S})
             glGetTexParameterfv(GL_TEXTURE_2D, name, all[name].data());
         return all;
     }
@@ -110,11 +105,7 @@ TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLe
     }
     EXPECT_TRUE(pages[0] != pages[1] && pages[1] != pages[2] && pages[0] != pages[2]);
     // The view page follows the keys: the next group, one of two.
-    for (const SDLKey key : {SDLK_g, SDLK_RIGHT}) {
-        SDL_Event press{SDL_KEYDOWN};
-        press.key.keysym.sym = key;
-        ASSERT_EQ(SDL_PushEvent(&press), 0);
-    }
+    for (const SDLKey key : {SDLK_g, SDLK_RIGHT}) pushKey(key);
     renderer.handleInput();
     EXPECT_THAT(panelPage(3, renderer.panelState()), Contains("group              1 of 2"));
     EXPECT_NE(draw(true, 3), pages[2]);
