@@ -1,5 +1,6 @@
 #include "AssetFixtures.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,37 +45,33 @@ Bytes patternTexels(int width, int height) {
 
 namespace {
 
-void append(void* context, void* data, int size) {
-    auto* out = static_cast<Bytes*>(context);
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
+// What one of stb's writers writes, through its callback.
+template <typename Write> Bytes written(Write write) {
+    Bytes out;
+    write([](void* context, void* data, int size) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        static_cast<Bytes*>(context)->insert(static_cast<Bytes*>(context)->end(), bytes, bytes + size);
+    }, &out);
+    return out;
 }
 
 }  // namespace
 
 Bytes pngOf(int width, int height, const Bytes& texels) {
-    Bytes out;
-    stbi_write_png_to_func(append, &out, width, height, 4, texels.data(), width * 4);
-    return out;
+    return written([&](auto append, Bytes* out) { stbi_write_png_to_func(append, out, width, height, 4, texels.data(), width * 4); });
 }
 
 Bytes bmpOf(int width, int height, const Bytes& texels) {
-    Bytes out;
-    stbi_write_bmp_to_func(append, &out, width, height, 4, texels.data());
-    return out;
+    return written([&](auto append, Bytes* out) { stbi_write_bmp_to_func(append, out, width, height, 4, texels.data()); });
 }
 
 Bytes tgaOf(int width, int height, const Bytes& texels, bool runLength) {
-    Bytes out;
     stbi_write_tga_with_rle = runLength ? 1 : 0;
-    stbi_write_tga_to_func(append, &out, width, height, 4, texels.data());
-    return out;
+    return written([&](auto append, Bytes* out) { stbi_write_tga_to_func(append, out, width, height, 4, texels.data()); });
 }
 
 Bytes jpegOf(int width, int height, const Bytes& texels) {
-    Bytes out;
-    stbi_write_jpg_to_func(append, &out, width, height, 4, texels.data(), 100);
-    return out;
+    return written([&](auto append, Bytes* out) { stbi_write_jpg_to_func(append, out, width, height, 4, texels.data(), 100); });
 }
 
 Bytes zipOf(const std::vector<std::pair<std::string, Bytes>>& members, bool stored) {
@@ -124,10 +121,7 @@ Bytes ddsOf(std::uint32_t width, std::uint32_t height, const char* fourCC, std::
     Bytes bytes;
     bytes.reserve(128 + payload.size());
     bytes.resize(128, 0);
-    bytes[0] = 'D';
-    bytes[1] = 'D';
-    bytes[2] = 'S';
-    bytes[3] = ' ';
+    std::copy_n("DDS ", 4, bytes.begin());
     putU32(bytes, 4, 124);
     putU32(bytes, 8, 0x1007 | (mipCount ? 0x20000u : 0u));
     putU32(bytes, 12, height);

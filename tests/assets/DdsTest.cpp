@@ -123,32 +123,24 @@ TEST(Dds, CutsALevelCountBeyondTheChainToTheChain) {
     EXPECT_EQ(dds.image.levels.size(), 3u);
 }
 
-TEST(Dds, RefusesAFileEndingWithinALevel) {
-    Bytes file = ddsOf(8, 8, "DXT5", 2, Bytes(16 * 4 + 15, 0));
-    DdsResult dds = readDds(file.data(), file.size());
-    EXPECT_EQ(dds.fault, "is truncated: the file ends within level '1'");
-    EXPECT_TRUE(dds.image.levels.empty());
-
-    file = ddsOf(4096, 4096, "DXT1", 0, Bytes(100, 0));
-    dds = readDds(file.data(), file.size());
-    EXPECT_EQ(dds.fault, "is truncated: the file ends within level '0'");
-}
-
-TEST(Dds, RefusesSizesOverTheLimitsBeforeReadingTexels) {
-    Bytes file = ddsOf(20000, 4, "DXT1", 0, {});
-    EXPECT_EQ(readDds(file.data(), file.size()).fault, "is '20000' by '4' pixels, over '16384' on a side");
-    file = ddsOf(16384, 8192, "DXT1", 0, {});
-    EXPECT_EQ(readDds(file.data(), file.size()).fault,
-              "would take '536870912' bytes decoded, over '268435456'");
-    file = ddsOf(0, 8, "DXT1", 0, {});
-    EXPECT_EQ(readDds(file.data(), file.size()).fault, "has no texels");
-}
-
-TEST(Dds, RefusesOtherFormatsAndBrokenHeaders) {
-    Bytes file = ddsOf(4, 4, "ATI2", 0, Bytes(16, 0));
-    EXPECT_EQ(readDds(file.data(), file.size()).fault,
-              "is in a DDS format other than DXT1, DXT3, DXT5 or 32-bit texels");
-    EXPECT_EQ(readDds(file.data(), 100).fault, "is too short for a DDS header");
-    putU32(file, 4, 1000);
-    EXPECT_EQ(readDds(file.data(), file.size()).fault, "has a DDS header of the wrong size");
+TEST(Dds, RefusesTruncatedOversizedOtherAndBrokenFilesWithNoLevels) {
+    Bytes wrongHeader = ddsOf(4, 4, "DXT1", 0, Bytes(8, 0));
+    const Bytes shortHeader(wrongHeader.begin(), wrongHeader.begin() + 100);
+    putU32(wrongHeader, 4, 1000);
+    const std::pair<Bytes, const char*> cases[] = {
+        {ddsOf(8, 8, "DXT5", 2, Bytes(16 * 4 + 15, 0)), "is truncated: the file ends within level '1'"},
+        {ddsOf(4096, 4096, "DXT1", 0, Bytes(100, 0)), "is truncated: the file ends within level '0'"},
+        // Sizes over the limits, refused before any texel is read.
+        {ddsOf(20000, 4, "DXT1", 0, {}), "is '20000' by '4' pixels, over '16384' on a side"},
+        {ddsOf(16384, 8192, "DXT1", 0, {}), "would take '536870912' bytes decoded, over '268435456'"},
+        {ddsOf(0, 8, "DXT1", 0, {}), "has no texels"},
+        {ddsOf(4, 4, "ATI2", 0, Bytes(16, 0)), "is in a DDS format other than DXT1, DXT3, DXT5 or 32-bit texels"},
+        {shortHeader, "is too short for a DDS header"},
+        {wrongHeader, "has a DDS header of the wrong size"},
+    };
+    for (const auto& [file, fault] : cases) {
+        const DdsResult dds = readDds(file.data(), file.size());
+        EXPECT_EQ(dds.fault, fault);
+        EXPECT_TRUE(dds.image.levels.empty()) << fault;
+    }
 }

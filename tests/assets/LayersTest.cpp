@@ -96,16 +96,15 @@ TEST(AssetLayers, TellsWhatCannotBeMounted) {
     Bytes broken = zipOf({{"a.tga", one}});
     broken.resize(broken.size() - 10);
     const std::string cut = folder.write("cut.pk3", broken);
+    const std::string unread = "WARNING: Could not read the archive '" + cut + "': the archive library says 'Not a zip archive'.";
     AssetLayers layers;
     EXPECT_EQ(layers.mount(folder.path() + "/none"),
               std::vector<std::string>{"WARNING: Could not open assets '" + folder.path() + "/none'."});
     EXPECT_EQ(layers.mount(text),
               std::vector<std::string>{"WARNING: The assets '" + text + "' are neither a folder nor a zip archive."});
-    EXPECT_EQ(layers.mount(cut), std::vector<std::string>{"WARNING: Could not read the archive '" + cut +
-                                                          "': the archive library says 'Not a zip archive'."});
+    EXPECT_EQ(layers.mount(cut), std::vector<std::string>{unread});
     // Within a folder the archive is skipped with the same words, and the folder mounted.
-    EXPECT_EQ(layers.mount(folder.path()), std::vector<std::string>{"WARNING: Could not read the archive '" + cut +
-                                                                    "': the archive library says 'Not a zip archive'."});
+    EXPECT_EQ(layers.mount(folder.path()), std::vector<std::string>{unread});
     EXPECT_EQ(layers.size(), 1u);
 }
 

@@ -33,9 +33,13 @@ std::vector<Level> levels() {
     return out;
 }
 
-bool required() {
-    const char* value = std::getenv("ORVANDEL_REQUIRE_CORPUS");
-    return value != nullptr && *value != '\0' && std::string(value) != "0";
+void Shard::SetUp() {
+    const std::vector<Level> all = levels();
+    const char* require = std::getenv("ORVANDEL_REQUIRE_CORPUS");
+    if (all.empty() && require != nullptr && *require != '\0' && std::string(require) != "0")
+        FAIL() << "No corpus manifest in '" << folder() << "': run scripts/corpus.sh fetch.";
+    if (all.empty()) GTEST_SKIP() << "no corpus in '" << folder() << "'";
+    for (std::size_t i = GetParam(); i < all.size(); i += count_) shardLevels.push_back(all[i]);
 }
 
 }  // namespace corpus

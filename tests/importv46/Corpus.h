@@ -1,10 +1,10 @@
 #pragma once
 
 // The corpus of real levels, converted by scripts/corpus.sh: a folder of
-// .d3dbsp files and manifest.tsv, a header line of field names then one line
-// per level: the file name and the counts the converter wrote (materials,
-// planes, textureGroups, vertices, triangles, entityBytes, surfaces,
-// converted, split, leftOut), separated by tabs.
+// .d3dbsp files and manifest.tsv, a header line of field names then, a line
+// per level, the file name and the counts the converter wrote, tab-separated.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <map>
@@ -19,15 +19,22 @@ struct Level {
     std::map<std::string, std::uint64_t> counts;
 };
 
-// $ORVANDEL_CORPUS_DIR when set, else the build's ORVANDEL_CORPUS_DIR
-// (the link the test command's corpus step makes).
+// $ORVANDEL_CORPUS_DIR when set, else the link the build's corpus step makes.
 std::string folder();
 
 // Every level of the manifest in order; none when the folder has no manifest.
 std::vector<Level> levels();
 
-// Set by the test command (ORVANDEL_REQUIRE_CORPUS): a missing corpus is then
-// a failure, not a reason to skip.
-bool required();
+// A test over every count-th level from the shard's number on. Without a
+// corpus it skips, or fails when ORVANDEL_REQUIRE_CORPUS is set.
+class Shard : public testing::TestWithParam<std::size_t> {
+protected:
+    explicit Shard(std::size_t count) : count_(count) {}
+    void SetUp() override;
+    std::vector<Level> shardLevels;
+
+private:
+    std::size_t count_;
+};
 
 }  // namespace corpus

@@ -1,26 +1,20 @@
-// The corpus pass in one process per shard: every real level drawn offscreen
-// from the start (the origin, where most levels have a floor), from its
-// first spawn point and fitted whole, in every look and with every panel
-// page shown, the markers on; and pointed at over a grid of pixels in each of
-// those views, the panel's pointing row agreeing with --pick's line. What
-// fails is kept in ORVANDEL_CORPUS_FAILURES: the level, the view and the
-// picture; the file "drawing" names the frame being drawn, so that it tells
-// what a crash was drawing.
+// Every real level drawn offscreen from the origin (most have a floor there),
+// its first spawn point and fitted whole, in every look and panel page, and
+// pointed at over a grid, the panel's row agreeing with --pick's line. What
+// fails is kept in ORVANDEL_CORPUS_FAILURES; "drawing-N" names the frame being
+// drawn, so that a crash tells what it was drawing.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
-#include <cstdlib>
-#include <iterator>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "BSP.h"
 #include "CameraRequest.h"
@@ -40,15 +34,8 @@ constexpr int gridColumns = 16;
 constexpr int gridRows = 12;
 const Look looks[] = {Look::classic, Look::shaded, Look::baked, Look::normals};
 
-enum class Start { origin, spawn, fit };
-const char* startName(Start start) {
-    switch (start) {
-    case Start::origin: return "origin";
-    case Start::spawn: return "spawn";
-    case Start::fit: return "fit";
-    }
-    return "";
-}
+enum Start { origin, spawn, fit };
+const char* const startNames[] = {"origin", "spawn", "fit"};
 
 // What the panel's row and --pick's line say alike: what was met and where.
 struct Said {
@@ -56,26 +43,20 @@ struct Said {
     std::array<double, 4> at{};  // x, y, z, distance
 };
 
-// "group G, triangle T, material 'M', at X Y Z, D units" or "nothing".
-Said fromPanelRow(const std::string& row) {
-    static const std::regex pattern("(.*), at (\\S+) (\\S+) (\\S+), (\\S+) units");
-    Said said;
+// The panel's "group G, triangle T, material 'M', at X Y Z, D units" and
+// --pick's "pick: X Y group G triangle T material 'M' at X Y Z distance D", or
+// either's "nothing", matched by pattern.
+Said said(const std::string& text, const char* pattern, std::size_t skip) {
     std::smatch match;
-    if (!std::regex_match(row, match, pattern)) return {row, {}};
-    said.what = std::regex_replace(match[1].str(), std::regex(", "), " ");
-    for (std::size_t k = 0; k < 4; ++k) said.at[k] = std::stod(match[k + 2].str());
-    return said;
+    const std::string rest = text.substr(skip);
+    if (!std::regex_match(rest, match, std::regex(pattern))) return {rest, {}};
+    Said out{std::regex_replace(match[1].str(), std::regex(", "), " "), {}};
+    for (std::size_t k = 0; k < 4; ++k) out.at[k] = std::stod(match[k + 2].str());
+    return out;
 }
-
-// "pick: X Y group G triangle T material 'M' at X Y Z distance D" or "pick: X Y nothing".
+Said fromPanelRow(const std::string& row) { return said(row, "(.*), at (\\S+) (\\S+) (\\S+), (\\S+) units", 0); }
 Said fromPickLine(const std::string& line) {
-    static const std::regex pattern("pick: \\d+ \\d+ (.*) at (\\S+) (\\S+) (\\S+) distance (\\S+)");
-    Said said;
-    std::smatch match;
-    if (!std::regex_match(line, match, pattern)) return {line.substr(line.find(' ', line.find(' ', 6) + 1) + 1), {}};
-    said.what = std::regex_replace(match[1].str(), std::regex(", "), " ");
-    for (std::size_t k = 0; k < 4; ++k) said.at[k] = std::stod(match[k + 2].str());
-    return said;
+    return said(line, "(.*) at (\\S+) (\\S+) (\\S+) distance (\\S+)", line.find(' ', line.find(' ', 6) + 1) + 1);
 }
 
 std::string pointingRow(const std::vector<std::string>& page) {
@@ -85,8 +66,9 @@ std::string pointingRow(const std::vector<std::string>& page) {
     return "(no pointing row)";
 }
 
-class CorpusFrames : public testing::TestWithParam<std::size_t> {
+class CorpusFrames : public corpus::Shard {
 protected:
+    CorpusFrames() : Shard(shardCount) {}
     ~CorpusFrames() override { shutdownVideo(); }
 
     static std::filesystem::path failures() {
@@ -94,13 +76,8 @@ protected:
         return set != nullptr && *set != '\0' ? set : ORVANDEL_CORPUS_FAILURES;
     }
 
-    std::filesystem::path drawingNote() const {
-        return failures() / ("drawing-" + std::to_string(GetParam()));
-    }
-
-    void note(const std::string& what) const {
-        std::ofstream(drawingNote()) << what << '\n';
-    }
+    std::filesystem::path drawingNote() const { return failures() / ("drawing-" + std::to_string(GetParam())); }
+    void note(const std::string& what) const { std::ofstream(drawingNote()) << what << '\n'; }
 
     // Keeps the picture of the frame just drawn, and what it was, and says where.
     std::string keep(const std::string& name, const std::string& what) {
@@ -119,20 +96,15 @@ protected:
         return "kept in '" + picture.string() + "'";
     }
 
-    // Puts the camera where the view starts; false when the level has no
-    // such place.
+    // Puts the camera where the view starts; false when the level has no such place.
     bool place(const Qor::BSP& level, Start start) {
         renderer.resetView();
         renderer.view.cameraPos = {0.0, 0.0, 0.0};
         renderer.view.cameraYaw = renderer.view.cameraPitch = 0.0;
-        renderer.view.showMarkers = true;
-        renderer.view.mouseLook = true;
+        renderer.view.showMarkers = renderer.view.mouseLook = true;
+        if (start == spawn && Qor::spawnPoints(level).empty()) return false;
         CameraRequest request;
-        if (start == Start::spawn) {
-            if (Qor::spawnPoints(level).empty()) return false;
-            request.kind = CameraRequest::Kind::spawn;
-        }
-        if (start == Start::fit) request.kind = CameraRequest::Kind::fit;
+        if (start != origin) request.kind = start == spawn ? CameraRequest::Kind::spawn : CameraRequest::Kind::fit;
         renderer.placeCamera(request);
         return true;
     }
@@ -209,36 +181,30 @@ protected:
 };
 
 TEST_P(CorpusFrames, EveryViewDrawsInEveryLookAndPageAndPointsAsThePanelSays) {
-    const std::vector<corpus::Level> levels = corpus::levels();
-    if (levels.empty() && corpus::required())
-        FAIL() << "No corpus manifest in '" << corpus::folder() << "': run scripts/corpus.sh fetch.";
-    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
     std::filesystem::create_directories(failures());
-    std::size_t shown = 0;
-    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
-        const corpus::Level& entry = levels[i];
+    for (const corpus::Level& entry : shardLevels) {
         SCOPED_TRACE(entry.file);
         note(entry.path + " (loading)");
         const auto level = std::make_unique<Qor::BSP>("", entry.path.c_str());
         renderer.setLevel(level.get());
         const std::string name = entry.file.substr(0, entry.file.rfind('.'));
-        for (const Start start : {Start::origin, Start::spawn, Start::fit}) {
-            const std::string camera = start == Start::origin ? "0,0,0" : startName(start);
+        for (const Start start : {origin, spawn, fit}) {
+            const std::string camera = start == origin ? "0,0,0" : startNames[start];
             const std::string where = entry.path + " --offscreen --size " + std::to_string(width) + ',' +
                                       std::to_string(height) + " --entities --camera " + camera;
             if (!place(*level, start)) {
                 ADD_FAILURE() << entry.file << " has no spawn point";
                 continue;
             }
-            drawEveryLookAndPage(name + "-" + startName(start), where);
-            pointOverTheGrid(*level, name + "-" + startName(start), where);
+            drawEveryLookAndPage(name + "-" + startNames[start], where);
+            pointOverTheGrid(*level, name + "-" + startNames[start], where);
             expectLabelsApart(*level, where);
         }
         renderer.setLevel(nullptr);
-        ++shown;
     }
     std::filesystem::remove(drawingNote());
-    std::printf("corpus shard %zu: %zu levels, %zu frames, %zu picks\n", GetParam(), shown, frames, picks);
+    std::printf("corpus shard %zu: %zu levels, %zu frames, %zu picks\n", GetParam(), shardLevels.size(), frames,
+                picks);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, CorpusFrames, testing::Range<std::size_t>(0, shardCount));

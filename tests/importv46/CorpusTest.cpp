@@ -1,6 +1,7 @@
 // The corpus pass: every converted real level read by --info --json with the
-// counts the converter wrote, exported to glTF that the Khronos validator
-// accepts, and drawn one-sided as its thumbnail. Split into shards so that CTest runs them side by side.
+// counts the converter wrote, exported to glTF the Khronos validator accepts,
+// drawn one-sided, with the sky hidden, pointed at, and with the game's
+// images. Split into shards so that CTest runs them side by side.
 
 #include <gtest/gtest.h>
 
@@ -14,36 +15,33 @@
 
 namespace {
 
-constexpr std::size_t shardCount = 6;
+using testsupport::ProcessResult;
+using testsupport::runProcess;
+using testsupport::tempPath;
+using testsupport::viewerBinary;
 
-std::vector<corpus::Level> levelsOrSkip() {
-    std::vector<corpus::Level> levels = corpus::levels();
-    if (levels.empty() && corpus::required())
-        ADD_FAILURE() << "No corpus manifest in '" << corpus::folder() << "': run scripts/corpus.sh fetch.";
-    return levels;
+struct WholeCorpus : corpus::Shard {
+    WholeCorpus() : Shard(1) {}
+};
+
+TEST_P(WholeCorpus, HoldsEveryLevelOfThePackageEachWithTriangles) {
+    EXPECT_EQ(shardLevels.size(), 50u);
+    for (const corpus::Level& level : shardLevels)
+        for (const auto& [count, least] : {std::pair<const char*, std::uint64_t>{"triangles", 1001}, {"materials", 1},
+                                           {"entityBytes", 1}})
+            EXPECT_GE(level.counts.at(count), least) << level.file << " " << count;
 }
 
-TEST(Corpus, HoldsEveryLevelOfThePackageEachWithTriangles) {
-    const std::vector<corpus::Level> levels = levelsOrSkip();
-    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
-    EXPECT_EQ(levels.size(), 50u);
-    for (const corpus::Level& level : levels) {
-        EXPECT_GT(level.counts.at("triangles"), 1000u) << level.file;
-        EXPECT_GT(level.counts.at("materials"), 0u) << level.file;
-        EXPECT_GT(level.counts.at("entityBytes"), 0u) << level.file;
-    }
-}
+INSTANTIATE_TEST_SUITE_P(Levels, WholeCorpus, testing::Values(0));
 
-class CorpusShard : public testing::TestWithParam<std::size_t> {};
+struct CorpusShard : corpus::Shard {
+    CorpusShard() : Shard(6) {}
+};
 
 TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
-    const std::vector<corpus::Level> levels = levelsOrSkip();
-    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
-    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
-        const corpus::Level& level = levels[i];
+    for (const corpus::Level& level : shardLevels) {
         SCOPED_TRACE(level.file);
-        const testsupport::ProcessResult info =
-            testsupport::runProcess({testsupport::viewerBinary(), "--info", "--json", level.path});
+        const ProcessResult info = runProcess({viewerBinary(), "--info", "--json", level.path});
         ASSERT_EQ(info.exitStatus, 0) << info.err;
         EXPECT_EQ(info.err, "");
         const nlohmann::json json = nlohmann::json::parse(info.out);
@@ -55,21 +53,19 @@ TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
         EXPECT_GT(json["entities"].size(), 0u);
         EXPECT_TRUE(json["messages"].empty()) << json["messages"];
 
-        const std::string glb = testsupport::tempPath(level.file + ".glb");
-        const testsupport::ProcessResult exported =
-            testsupport::runProcess({testsupport::viewerBinary(), "--export", glb, level.path});
+        const std::string glb = tempPath(level.file + ".glb");
+        const ProcessResult exported = runProcess({viewerBinary(), "--export", glb, level.path});
         ASSERT_EQ(exported.exitStatus, 0) << exported.err;
-        const testsupport::ProcessResult report =
-            testsupport::runProcess({"/usr/bin/env", "node", ORVANDEL_GLTF_VALIDATOR, glb});
+        const ProcessResult report = runProcess({"/usr/bin/env", "node", ORVANDEL_GLTF_VALIDATOR, glb});
         EXPECT_EQ(report.exitStatus, 0) << report.out << report.err;
         EXPECT_EQ(report.out.rfind("errors: 0 warnings: 0 ", 0), 0u) << report.out;
         std::remove(glb.c_str());
 
         // The thumbnail's picture: fitted, one-sided, offscreen.
-        const std::string png = testsupport::tempPath(level.file + ".png");
-        const testsupport::ProcessResult culled = testsupport::runProcess(
-            {testsupport::viewerBinary(), "--offscreen", "--frames", "1", "--no-watch", "--camera", "fit", "--look",
-             "shaded", "--cull", "--size", "96", "--screenshot", png, level.path});
+        const std::string png = tempPath(level.file + ".png");
+        const ProcessResult culled =
+            runProcess({viewerBinary(), "--offscreen", "--frames", "1", "--no-watch", "--camera", "fit", "--look",
+                        "shaded", "--cull", "--size", "96", "--screenshot", png, level.path});
         ASSERT_EQ(culled.exitStatus, 0) << culled.err;
         EXPECT_EQ(culled.err, "");
         const testsupport::Image image = testsupport::readPng(png);
@@ -81,18 +77,12 @@ TEST_P(CorpusShard, InfoCountsMatchTheConverterAndTheExportValidates) {
     }
 }
 
-// Hiding the sky and framing what is left, pointing through where it was and
-// measuring between two pixels, on every real level.
 TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
-    const std::vector<corpus::Level> levels = levelsOrSkip();
-    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
-    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
-        const corpus::Level& level = levels[i];
+    for (const corpus::Level& level : shardLevels) {
         SCOPED_TRACE(level.file);
-        const testsupport::ProcessResult run = testsupport::runProcess(
-            {testsupport::viewerBinary(), "--offscreen", "--frames", "1", "--size", "96", "--camera", "fit",
-             "--hide", "*/skies/*", "--hide", "*sky*", "--pick", "48,48", "--mark", "40,56",
-             level.path});
+        const ProcessResult run =
+            runProcess({viewerBinary(), "--offscreen", "--frames", "1", "--size", "96", "--camera", "fit", "--hide",
+                        "*/skies/*", "--hide", "*sky*", "--pick", "48,48", "--mark", "40,56", level.path});
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.out.rfind("pick: 48 48 ", 0), 0u) << run.out;
         EXPECT_EQ(run.out.find("sky"), std::string::npos) << run.out;
@@ -100,11 +90,10 @@ TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
     }
 }
 
-// The game's texture archive, unpacked once from the Debian package the
-// corpus step keeps beside the maps; empty when it was not fetched.
+// The game's texture archive, unpacked once from the Debian package
+// scripts/corpus.sh keeps in its cache; empty when it was not fetched.
 std::string texturesArchive() {
     static const std::string archive = [] {
-        // Where scripts/corpus.sh keeps its downloads.
         const char* xdgCache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
         const std::filesystem::path cache =
@@ -113,10 +102,9 @@ std::string texturesArchive() {
             "orvandel-corpus";
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(cache, error)) {
-            const std::string name = entry.path().filename().string();
-            if (name.rfind("openarena-081-textures_", 0) != 0) continue;
-            const std::string into = testsupport::tempPath("textures-package");
-            if (testsupport::runProcess({"/usr/bin/dpkg-deb", "-x", entry.path().string(), into}).exitStatus != 0) return std::string();
+            if (entry.path().filename().string().rfind("openarena-081-textures_", 0) != 0) continue;
+            const std::string into = tempPath("textures-package");
+            if (runProcess({"/usr/bin/dpkg-deb", "-x", entry.path().string(), into}).exitStatus != 0) return std::string();
             for (const auto& file : std::filesystem::recursive_directory_iterator(into))
                 if (file.path().extension() == ".pk3") return file.path().string();
         }
@@ -125,18 +113,12 @@ std::string texturesArchive() {
     return archive;
 }
 
-// With the game's images, every level finds some of them by name, and its
-// textured picture is the same on both drawing paths.
 TEST_P(CorpusShard, WithTheGamesTexturesEachLevelFindsImagesAndDrawsTexturedAlikeOnBothPaths) {
-    const std::vector<corpus::Level> levels = levelsOrSkip();
-    if (levels.empty()) GTEST_SKIP() << "no corpus in '" << corpus::folder() << "'";
     const std::string archive = texturesArchive();
     if (archive.empty()) GTEST_SKIP() << "no texture package fetched";
-    for (std::size_t i = GetParam(); i < levels.size(); i += shardCount) {
-        const corpus::Level& level = levels[i];
+    for (const corpus::Level& level : shardLevels) {
         SCOPED_TRACE(level.file);
-        const testsupport::ProcessResult info =
-            testsupport::runProcess({testsupport::viewerBinary(), "--info", level.path, "--assets", archive});
+        const ProcessResult info = runProcess({viewerBinary(), "--info", level.path, "--assets", archive});
         ASSERT_EQ(info.exitStatus, 0) << info.err;
         std::smatch found;
         ASSERT_TRUE(std::regex_search(info.out, found, std::regex("\ntextures: ([0-9]+) of ([0-9]+) found\n")))
@@ -146,11 +128,11 @@ TEST_P(CorpusShard, WithTheGamesTexturesEachLevelFindsImagesAndDrawsTexturedAlik
 
         std::vector<unsigned char> pictures[2];
         for (const char* path : {"immediate", "buffered"}) {
-            const std::string shot = testsupport::tempPath(level.file + "-textured.png");
-            const testsupport::ProcessResult run = testsupport::runProcess(
-                {"/usr/bin/env", "-u", "DISPLAY", testsupport::viewerBinary(), "--offscreen", level.path, "--frames",
-                 "1", "--look", "textured", "--camera", "spawn", "--size", "160,120", "--draw", path, "--assets",
-                 archive, "--screenshot", shot});
+            const std::string shot = tempPath(level.file + "-textured.png");
+            const ProcessResult run = runProcess({"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), "--offscreen",
+                                                  level.path, "--frames", "1", "--look", "textured", "--camera",
+                                                  "spawn", "--size", "160,120", "--draw", path, "--assets", archive,
+                                                  "--screenshot", shot});
             ASSERT_EQ(run.exitStatus, 0) << run.err;
             pictures[path[0] == 'b'] = testsupport::readPng(shot).rgba;
             std::remove(shot.c_str());
@@ -160,6 +142,6 @@ TEST_P(CorpusShard, WithTheGamesTexturesEachLevelFindsImagesAndDrawsTexturedAlik
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, CorpusShard, testing::Range<std::size_t>(0, shardCount));
+INSTANTIATE_TEST_SUITE_P(Levels, CorpusShard, testing::Range<std::size_t>(0, 6));
 
 }  // namespace

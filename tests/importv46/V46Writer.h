@@ -67,30 +67,21 @@ struct Level {
         for (const Vertex& v : vertices) {
             Qor::Bytes& b = out[v46::lumpVertices];
             for (float f : v.position) Qor::appendF32(b, f);
-            for (float f : v.texture) Qor::appendF32(b, f);
-            for (float f : v.lightmap) Qor::appendF32(b, f);
+            for (float f : {v.texture[0], v.texture[1], v.lightmap[0], v.lightmap[1]}) Qor::appendF32(b, f);
             for (float f : v.normal) Qor::appendF32(b, f);
-            for (std::uint8_t c : v.colour) Qor::appendU8(b, c);
+            b.insert(b.end(), v.colour.begin(), v.colour.end());
         }
         for (std::int32_t i : indexes) Qor::appendU32(out[v46::lumpIndexes], static_cast<std::uint32_t>(i));
+        namespace f = v46::surface;
         for (const Surface& s : surfaces) {
-            Qor::Bytes& b = out[v46::lumpSurfaces];
-            const std::size_t start = b.size();
-            b.resize(start + v46::surface::size, 0);
-            const auto put = [&](std::size_t offset, std::int32_t value) {
-                Qor::Bytes four;
-                Qor::appendU32(four, static_cast<std::uint32_t>(value));
-                std::copy(four.begin(), four.end(), b.begin() + static_cast<std::ptrdiff_t>(start + offset));
-            };
-            put(v46::surface::shader, s.shader);
-            put(v46::surface::fog, -1);
-            put(v46::surface::type, s.type);
-            put(v46::surface::firstVertex, s.firstVertex);
-            put(v46::surface::vertexCount, s.vertexCount);
-            put(v46::surface::firstIndex, s.firstIndex);
-            put(v46::surface::indexCount, s.indexCount);
-            put(v46::surface::patchWidth, s.patchWidth);
-            put(v46::surface::patchHeight, s.patchHeight);
+            Qor::Bytes record(f::size, 0);
+            for (const auto& [offset, value] :
+                 {std::pair{f::shader, s.shader}, {f::fog, -1}, {f::type, s.type}, {f::firstVertex, s.firstVertex},
+                  {f::vertexCount, s.vertexCount}, {f::firstIndex, s.firstIndex}, {f::indexCount, s.indexCount},
+                  {f::patchWidth, s.patchWidth}, {f::patchHeight, s.patchHeight}})
+                for (std::size_t k = 0; k < 4; ++k)
+                    record[offset + k] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * k));
+            out[v46::lumpSurfaces].insert(out[v46::lumpSurfaces].end(), record.begin(), record.end());
         }
         return out;
     }
