@@ -90,6 +90,19 @@ TEST_P(CorpusShard, HidingTheSkyFramesWhatIsLeftAndPointsAndMeasuresPastIt) {
     }
 }
 
+// Find on real geometry: the first material whose name holds "textures/",
+// looked at from 256 units along its nearest triangle's normal.
+TEST_P(CorpusShard, FindGoesToAMaterialOfEveryLevel) {
+    for (const corpus::Level& level : shardLevels) {
+        SCOPED_TRACE(level.file);
+        const ProcessResult run = runProcess({viewerBinary(), "--offscreen", "--frames", "1", "--size", "64", "--find",
+                                              "textures/", "--pick", "32,32", level.path});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(run.err.find("Nothing in the level matches"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out.rfind("pick: 32 32 ", 0), 0u) << run.out;
+    }
+}
+
 // The game's texture archive, unpacked once from the Debian package
 // scripts/corpus.sh keeps in its cache; empty when it was not fetched.
 std::string texturesArchive() {
