@@ -104,6 +104,20 @@ std::uint32_t readBigU32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
+// stb_image allocates what a PNG chunk says it holds before reading it, so
+// a chunk claiming more bytes than the file has would cost gigabytes. Each
+// chunk is its length, type, data and check value, up to IEND.
+bool pngChunksFit(const std::uint8_t* bytes, std::size_t size) {
+    constexpr std::size_t framing = 12;  // length, type, check value
+    for (std::size_t at = sizeof Png::signature; at + framing <= size;) {
+        const std::uint64_t length = readBigU32(bytes + at);
+        if (length > size - at - framing) return false;
+        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return true;
+        at += framing + static_cast<std::size_t>(length);
+    }
+    return false;
+}
+
 // stb_image will not even read the size of a PNG it deems too large to
 // decode, so the size is taken from the PNG's header here.
 bool pngSize(const std::uint8_t* bytes, std::size_t size, std::uint32_t& width, std::uint32_t& height) {
@@ -160,7 +174,9 @@ DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
         return result;
     }
 
-    stbi_uc* texels = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
+    const bool png = size >= sizeof Png::signature && std::memcmp(bytes, Png::signature, sizeof Png::signature) == 0;
+    stbi_uc* texels = png && !pngChunksFit(bytes, size) ? nullptr
+                                                         : stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
     if (!texels) {
         // stb_image's own reason is left out: it is not always set by the
         // decoder that failed, and would then name another format's fault.
