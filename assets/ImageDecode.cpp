@@ -44,7 +44,8 @@ bool isPngOrJpeg(const std::uint8_t* bytes, std::size_t size) {
 }
 
 // stb_image (as of 2.27) writes past its tables when a JPEG's Huffman table
-// holds more than 256 symbols, and reads the tables before anything else, the
+// holds more than 256 symbols, reads before them when the code lengths ask for
+// more codes than a prefix code has, and reads the tables before anything else, the
 // size included. Its decoder skips stray bytes looking for markers, so rather
 // than follow it, every table segment marker in the file is checked, wherever
 // it is: valid entropy-coded data never holds one. Bytes past the end count as
@@ -56,8 +57,14 @@ bool jpegTablesFit(const std::uint8_t* bytes, std::size_t size) {
         const std::size_t end = pos + 2 + ((at(pos + 2) << 8) | at(pos + 3));
         for (std::size_t table = pos + 4; table < end;) {
             std::size_t symbols = 0;
-            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) symbols += at(table + 1 + i);
-            if (symbols > Jpeg::maxSymbols) return false;
+            // A prefix code has room for 2^16 codes of 16 bits; one that asks
+            // for more sends stb's decoder to a symbol before its table.
+            std::uint64_t room = 0;
+            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) {
+                symbols += at(table + 1 + i);
+                room += std::uint64_t{at(table + 1 + i)} << (Jpeg::codeLengths - 1 - i);
+            }
+            if (symbols > Jpeg::maxSymbols || room > (std::uint64_t{1} << Jpeg::codeLengths)) return false;
             table += 1 + Jpeg::codeLengths + symbols;
         }
     }
