@@ -1,9 +1,9 @@
 #include "ImageDecode.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 
 #include <stb_image.h>
 
@@ -17,17 +17,6 @@ namespace Qor {
 namespace {
 
 constexpr const char* truncated = "is truncated: the file ends before its texels do";
-
-// stb_image decodes more formats than textures come in; their decoders are
-// less travelled (the PNM one overflows on long numbers), so files starting as
-// they do are not handed to it. No TGA starts so: its second byte is 0 or 1.
-bool isOtherFormat(const std::uint8_t* bytes, std::size_t size) {
-    static constexpr std::string_view starts[] = {"GIF8", "8BPS", "P5", "P6", "#?", "S\x80\xf6\x34"};
-    const std::string_view head(reinterpret_cast<const char*>(bytes), size < 4 ? size : 4);
-    for (std::string_view start : starts)
-        if (head.substr(0, start.size()) == start) return true;
-    return false;
-}
 
 bool isBmp(const std::uint8_t* bytes, std::size_t size) { return size >= 2 && bytes[0] == 'B' && bytes[1] == 'M'; }
 
@@ -43,30 +32,99 @@ bool isPngOrJpeg(const std::uint8_t* bytes, std::size_t size) {
     return isJpeg(bytes, size) || (size >= 2 && bytes[0] == Png::signature[0] && bytes[1] == Png::signature[1]);
 }
 
+// PNG and JPEG are big-endian.
+std::size_t readBigU16(const std::uint8_t* p) { return (std::size_t{p[0]} << 8) | p[1]; }
+
+std::uint32_t readBigU32(const std::uint8_t* p) {
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+
+// Reads the tables of one Huffman table segment (the bytes after its
+// length up to its end), handing each table's class and id byte, its code
+// lengths and symbol count to `table`. Bytes past the file count as zeros, as
+// the decoder reads them. Stops early when `table` answers false.
+template <typename TableFn>
+bool forEachHuffmanTable(const std::uint8_t* bytes, std::size_t size, std::size_t begin, std::size_t end,
+                         TableFn table) {
+    auto at = [&](std::size_t i) -> std::size_t { return i < size ? bytes[i] : 0u; };
+    std::size_t lengths[Jpeg::codeLengths];
+    for (std::size_t pos = begin; pos < end;) {
+        std::size_t symbols = 0;
+        for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) symbols += lengths[i] = at(pos + 1 + i);
+        if (!table(at(pos), lengths, symbols)) return false;
+        pos += 1 + Jpeg::codeLengths + symbols;
+    }
+    return true;
+}
+
 // stb_image (as of 2.27) writes past its tables when a JPEG's Huffman table
 // holds more than 256 symbols, reads before them when the code lengths ask for
 // more codes than a prefix code has, and reads the tables before anything else, the
 // size included. Its decoder skips stray bytes looking for markers, so rather
 // than follow it, every table segment marker in the file is checked, wherever
-// it is: valid entropy-coded data never holds one. Bytes past the end count as
-// zeros, as the decoder reads them.
+// it is: valid entropy-coded data never holds one.
 bool jpegTablesFit(const std::uint8_t* bytes, std::size_t size) {
-    auto at = [&](std::size_t i) -> std::size_t { return i < size ? bytes[i] : 0u; };
     for (std::size_t pos = 0; pos + 1 < size; ++pos) {
         if (bytes[pos] != Jpeg::markerStart || bytes[pos + 1] != Jpeg::huffmanTables) continue;
-        const std::size_t end = pos + 2 + ((at(pos + 2) << 8) | at(pos + 3));
-        for (std::size_t table = pos + 4; table < end;) {
-            std::size_t symbols = 0;
+        const std::size_t lengthAt = pos + 2;
+        const std::size_t length = lengthAt + 1 < size ? readBigU16(bytes + lengthAt) : 0;
+        const bool fit = forEachHuffmanTable(bytes, size, lengthAt + 2, lengthAt + length,
+                                             [](std::size_t, const std::size_t* lengths, std::size_t symbols) {
             // A prefix code has room for 2^16 codes of 16 bits; one that asks
             // for more sends stb's decoder to a symbol before its table.
             std::uint64_t room = 0;
-            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i) {
-                symbols += at(table + 1 + i);
-                room += std::uint64_t{at(table + 1 + i)} << (Jpeg::codeLengths - 1 - i);
+            for (std::size_t i = 0; i < Jpeg::codeLengths; ++i)
+                room += std::uint64_t{lengths[i]} << (Jpeg::codeLengths - 1 - i);
+            return symbols <= Jpeg::maxSymbols && room <= (std::uint64_t{1} << Jpeg::codeLengths);
+        });
+        if (!fit) return false;
+    }
+    return true;
+}
+
+// Whether every scan names Huffman tables that segments before it defined,
+// walking the segments as a decoder does. stb_image decodes with a table no
+// segment gave as it finds it (all zeros, in the way it is built here): the
+// picture would be made up.
+bool jpegScansHaveTheirTables(const std::uint8_t* bytes, std::size_t size) {
+    bool defined[2][Jpeg::tableIds] = {};
+    bool progressive = false;
+    std::size_t pos = 0;
+    while (pos < size && bytes[pos] == Jpeg::markerStart) ++pos;
+    for (++pos; pos < size;) {
+        // Between segments and in entropy-coded data, what is not a marker is skipped.
+        if (bytes[pos++] != Jpeg::markerStart) continue;
+        while (pos < size && bytes[pos] == Jpeg::markerStart) ++pos;
+        if (pos >= size) break;
+        const std::uint8_t marker = bytes[pos++];
+        if (marker == Jpeg::endOfImage) break;
+        if (marker == Jpeg::stuffedByte || (marker >= Jpeg::firstRestart && marker <= Jpeg::lastRestart)) continue;
+        if (pos + 2 > size) break;
+        const std::size_t end = pos + std::max<std::size_t>(readBigU16(bytes + pos), 2);
+        if (marker == Jpeg::progressiveFrame) progressive = true;
+        if (marker == Jpeg::huffmanTables)
+            forEachHuffmanTable(bytes, size, pos + 2, end, [&](std::size_t classAndId, const std::size_t*, std::size_t) {
+                const std::size_t tableClass = classAndId >> 4;
+                const std::size_t id = classAndId & 15u;
+                if (tableClass < 2 && id < Jpeg::tableIds) defined[tableClass][id] = true;
+                return true;
+            });
+        if (marker == Jpeg::startOfScan && pos + Jpeg::scanComponentsField < size) {
+            const std::size_t components = bytes[pos + Jpeg::scanComponentsField];
+            const std::size_t bandAt = pos + Jpeg::scanComponentsField + 1 + components * Jpeg::scanComponentSize;
+            if (bandAt >= size) break;
+            // A progressive scan codes either the DC band or AC coefficients.
+            const bool usesDc = !progressive || bytes[bandAt] == 0;
+            const bool usesAc = !progressive || bytes[bandAt] != 0;
+            for (std::size_t c = 0; c < components; ++c) {
+                const std::uint8_t tables = bytes[pos + Jpeg::scanComponentsField + 2 + c * Jpeg::scanComponentSize];
+                const std::size_t dc = tables >> 4;
+                const std::size_t ac = tables & 15u;
+                if (usesDc && (dc >= Jpeg::tableIds || !defined[0][dc])) return false;
+                if (usesAc && (ac >= Jpeg::tableIds || !defined[1][ac])) return false;
             }
-            if (symbols > Jpeg::maxSymbols || room > (std::uint64_t{1} << Jpeg::codeLengths)) return false;
-            table += 1 + Jpeg::codeLengths + symbols;
         }
+        pos = end;
     }
     return true;
 }
@@ -105,10 +163,6 @@ bool bmpHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
                                           : static_cast<std::uint64_t>(height);
     const std::uint64_t rowBytes = (width * readU16(bytes + Bmp::bitsPerTexelField) + 31) / 32 * 4;
     return readU32(bytes + Bmp::texelsOffsetField) + rowBytes * rows <= size;
-}
-
-std::uint32_t readBigU32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
 // stb_image allocates what a PNG chunk says it holds before reading it, so
@@ -156,12 +210,12 @@ DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
     int width = 0;
     int height = 0;
     int channels = 0;
-    if (isOtherFormat(bytes, size)) {
-        result.fault = "is not an image of a known format, or is corrupt";
-        return result;
-    }
     if (isJpeg(bytes, size) && !jpegTablesFit(bytes, size)) {
         result.fault = "is corrupt: a Huffman table holds more than '256' symbols";
+        return result;
+    }
+    if (isJpeg(bytes, size) && !jpegScansHaveTheirTables(bytes, size)) {
+        result.fault = "is corrupt: a scan uses a Huffman table that the file does not define";
         return result;
     }
     if (!pngSize(bytes, size, statedWidth, statedHeight)) {

@@ -25,11 +25,26 @@ namespace Qor::Jpeg {
 // length counting itself.
 constexpr std::uint8_t markerStart = 0xff;
 constexpr std::uint8_t startOfImage = 0xd8;
+constexpr std::uint8_t endOfImage = 0xd9;
 constexpr std::uint8_t huffmanTables = 0xc4;
-// A Huffman table: a class and id byte, the count of codes of each of the 16
-// lengths, then that many symbols, at most 256 in all.
+constexpr std::uint8_t progressiveFrame = 0xc2;
+constexpr std::uint8_t startOfScan = 0xda;
+// Markers without a length: a stuffed 0xff in entropy-coded data (0x00) and
+// the restart markers between its intervals.
+constexpr std::uint8_t stuffedByte = 0x00;
+constexpr std::uint8_t firstRestart = 0xd0;
+constexpr std::uint8_t lastRestart = 0xd7;
+// A Huffman table: a class (high nibble, 0 DC, 1 AC) and id (low nibble)
+// byte, the count of codes of each of the 16 lengths, then that many
+// symbols, at most 256 in all. Ids run 0 to 3.
 constexpr std::size_t codeLengths = 16;
 constexpr std::size_t maxSymbols = 256;
+constexpr std::size_t tableIds = 4;
+// A scan's header after its length: the count of components, then for each
+// its id and its DC (high nibble) and AC (low nibble) table ids, then the
+// first coefficient of the scan's band: 0 in a progressive file's DC scans.
+constexpr std::size_t scanComponentsField = 2;
+constexpr std::size_t scanComponentSize = 2;
 
 }  // namespace Qor::Jpeg
 

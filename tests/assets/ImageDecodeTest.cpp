@@ -1,6 +1,8 @@
 #include <cstdlib>
+#include <cstring>
 
 #include <gtest/gtest.h>
+#include <stb_image.h>
 
 #include "AssetFixtures.h"
 #include "ImageDecode.h"
@@ -39,6 +41,21 @@ Bytes flatBlocks() {
             t[3] = 255;
         }
     return texels;
+}
+
+// Points every component of a written JPEG's scan at Huffman tables 3,
+// which the writer never defines; without its data, the scan's header is
+// followed by the end of the image.
+Bytes withUndefinedTables(Bytes jpeg, bool withData = true) {
+    for (std::size_t i = 0; i + 4 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xff && jpeg[i + 1] == 0xda) {
+            for (std::size_t c = 0; c < jpeg[i + 4]; ++c) jpeg[i + 6 + 2 * c] = 0x33;
+            const std::size_t headerEnd = i + 2 + (std::size_t{jpeg[i + 2]} << 8) + jpeg[i + 3];
+            if (!withData) jpeg.erase(jpeg.begin() + static_cast<std::ptrdiff_t>(headerEnd), jpeg.end() - 2);
+            return jpeg;
+        }
+    ADD_FAILURE() << "the writer wrote no scan";
+    return jpeg;
 }
 
 }  // namespace
@@ -121,8 +138,39 @@ TEST(DecodeImage, RefusesAJpegHuffmanTableOfMoreThan256Symbols) {
     expectTexels(decode(sound), flatBlocks(), 8);
 }
 
+TEST(DecodeImage, RefusesAJpegScanThatUsesATableTheFileDoesNotDefine) {
+    EXPECT_EQ(decode(withUndefinedTables(jpegOf(side, side, flatBlocks()))).fault,
+              "is corrupt: a scan uses a Huffman table that the file does not define");
+}
+
+// What gets past the checks meets a decoder whose memory starts zeroed: stb
+// builds a table no segment gave from that memory, which decodes every code
+// as symbol 0 without reading a bit. So the picture is flat, whatever the
+// heap held before, and no index comes from stale bytes.
+TEST(DecodeImage, StbMakesATableNoSegmentGaveFromZeroedMemory) {
+    const Bytes jpeg = withUndefinedTables(jpegOf(side, side, flatBlocks()), false);
+    for (std::size_t i = 0; i < 16; ++i) {
+        // Freed blocks of bytes that are not zero, where the decoder's state may go.
+        auto* junk = static_cast<std::uint8_t*>(std::malloc(16384 + i * 1024));
+        ASSERT_NE(junk, nullptr);
+        std::memset(junk, 0xa5, 16384 + i * 1024);
+        asm volatile("" : : "r"(junk) : "memory");
+        std::free(junk);
+    }
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* texels = stbi_load_from_memory(jpeg.data(), static_cast<int>(jpeg.size()), &width, &height, &channels, 4);
+    ASSERT_NE(texels, nullptr) << stbi_failure_reason();
+    ASSERT_EQ(width, side);
+    ASSERT_EQ(height, side);
+    const Bytes got(texels, texels + side * side * 4);
+    stbi_image_free(texels);
+    for (std::size_t i = 4; i < got.size(); ++i) ASSERT_EQ(got[i], got[i % 4]) << i;
+}
+
 TEST(DecodeImage, RefusesWhatIsNoImageAndFormatsOtherThanTheFour) {
-    // Besides text and nothing, a grey PNM and a GIF header: stb_image could decode both.
+    // Besides text and nothing, a grey PNM and a GIF header: formats stb reads, not built in.
     for (const std::string& bytes : {std::string("hello"), std::string(), std::string("P5\n1 1\n255\n\x80"),
                                      std::string("GIF89a\x01\x00\x01\x00", 10)})
         EXPECT_EQ(decode(Bytes(bytes.begin(), bytes.end())).fault, "is not an image of a known format, or is corrupt")
