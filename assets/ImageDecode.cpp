@@ -130,9 +130,11 @@ bool jpegScansHaveTheirTables(const std::uint8_t* bytes, std::size_t size) {
 }
 
 // stb_image reads a TGA or BMP past its end as zeros; these tell whether the
-// file holds every byte its header promises. A file that is neither passes.
+// file holds every byte its header promises. A file that is neither passes;
+// one that stb took for one but that ends within the header does not: a
+// 17-byte file would otherwise decode to hundreds of megabytes.
 bool tgaHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
-    if (size < Tga::headerSize) return true;
+    if (size < Tga::headerSize) return false;
     const std::uint8_t type = bytes[Tga::imageTypeField];
     const bool stored = type >= Tga::firstStoredType && type <= Tga::lastStoredType;
     const bool runLength = type >= Tga::firstRunLengthType && type <= Tga::lastRunLengthType;
@@ -154,7 +156,7 @@ bool tgaHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
 }
 
 bool bmpHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
-    if (size < Bmp::infoHeaderEnd) return true;
+    if (size < Bmp::infoHeaderEnd) return false;
     const std::uint32_t compression = readU32(bytes + Bmp::compressionField);
     if (compression != Bmp::plain && compression != Bmp::bitFields) return true;
     const std::uint64_t width = readU32(bytes + Bmp::widthField);

@@ -119,6 +119,11 @@ TEST(DecodeImage, RefusesTruncatedFilesOfEachFormat) {
     Bytes tga = tgaOf(side, side, texels, false);
     putU16(tga, 14, side + 1);
     EXPECT_EQ(decode(tga).fault, "is truncated: the file ends before its texels do");
+    // Files that end within their header, which stb fills out with zeros.
+    tga.resize(17);
+    EXPECT_EQ(decode(tga).fault, "is truncated: the file ends before its texels do");
+    bmp.resize(30);
+    EXPECT_EQ(decode(bmp).fault, "is truncated: the file ends before its texels do");
 }
 
 TEST(DecodeImage, RefusesAJpegHuffmanTableOfMoreThan256Symbols) {
