@@ -155,16 +155,59 @@ bool tgaHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
     return at <= size;
 }
 
+// stb_image takes any compression it does not know to be run-length coded
+// or embedded, including values past 2^31, as plain rows.
+bool bmpHasPlainRows(const std::uint8_t* bytes) {
+    const std::uint32_t compression = readU32(bytes + Bmp::compressionField);
+    return compression != Bmp::runLength8 && compression != Bmp::runLength4 &&
+           (compression < Bmp::firstEmbedded || compression > static_cast<std::uint32_t>(INT_MAX));
+}
+
+std::uint64_t bmpRows(const std::uint8_t* bytes) {
+    const auto height = static_cast<std::int32_t>(readU32(bytes + Bmp::heightField));
+    return height < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{height})
+                      : static_cast<std::uint64_t>(height);
+}
+
+std::uint64_t bmpRowBytes(const std::uint8_t* bytes) {
+    return (std::uint64_t{readU32(bytes + Bmp::widthField)} * readU16(bytes + Bmp::bitsPerTexelField) + 31) / 32 * 4;
+}
+
 bool bmpHoldsItsTexels(const std::uint8_t* bytes, std::size_t size) {
     if (size < Bmp::infoHeaderEnd) return false;
-    const std::uint32_t compression = readU32(bytes + Bmp::compressionField);
-    if (compression != Bmp::plain && compression != Bmp::bitFields) return true;
+    if (!bmpHasPlainRows(bytes)) return true;
+    return readU32(bytes + Bmp::texelsOffsetField) + bmpRowBytes(bytes) * bmpRows(bytes) <= size;
+}
+
+// stb_image reads a palette of as many colours as fit between the headers
+// and the rows, into a table it leaves unset beyond them; a texel naming a
+// colour past them, or a palette it counts negative, would paint whatever its
+// stack held. This counts the palette as stb does and reads every index.
+bool bmpPaletteCoversItsTexels(const std::uint8_t* bytes, std::size_t size) {
+    const std::uint16_t bits = readU16(bytes + Bmp::bitsPerTexelField);
+    if (!bmpHasPlainRows(bytes) || (bits != 1 && bits != 4 && bits != Bmp::maxIndexedBits)) return true;
+    const std::int64_t offset = readU32(bytes + Bmp::texelsOffsetField);
+    const std::uint32_t infoHeader = readU32(bytes + Bmp::infoHeaderSizeField);
+    // For the oldest header, stb counts 24 bytes of it rather than 12.
+    const std::int64_t colours = infoHeader == Bmp::oldestHeaderSize
+                                     ? (offset - std::int64_t{Bmp::fileHeaderSize} - 2 * Bmp::oldestHeaderSize) / 3
+                                     : (offset - std::int64_t{Bmp::fileHeaderSize} - infoHeader) / 4;
+    if (colours < 1) return false;
     const std::uint64_t width = readU32(bytes + Bmp::widthField);
-    const auto height = static_cast<std::int32_t>(readU32(bytes + Bmp::heightField));
-    const std::uint64_t rows = height < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(std::int64_t{height})
-                                          : static_cast<std::uint64_t>(height);
-    const std::uint64_t rowBytes = (width * readU16(bytes + Bmp::bitsPerTexelField) + 31) / 32 * 4;
-    return readU32(bytes + Bmp::texelsOffsetField) + rowBytes * rows <= size;
+    const std::uint64_t rowBytes = bmpRowBytes(bytes);
+    const std::uint64_t rows = bmpRows(bytes);
+    const std::uint32_t mask = (1u << bits) - 1;
+    // Bytes past the end read as index 0, which the palette holds.
+    for (std::uint64_t row = 0; row < rows; ++row) {
+        const std::uint64_t start = static_cast<std::uint64_t>(offset) + row * rowBytes;
+        for (std::uint64_t x = 0; x < width; ++x) {
+            const std::uint64_t bit = x * bits;
+            if (start + bit / 8 >= size) return true;
+            const std::uint32_t index = (bytes[start + bit / 8] >> (8 - bits - bit % 8)) & mask;
+            if (index >= static_cast<std::uint64_t>(colours)) return false;
+        }
+    }
+    return true;
 }
 
 // stb_image allocates what a PNG chunk says it holds before reading it, so
@@ -234,6 +277,10 @@ DecodeResult decodeImage(const std::uint8_t* bytes, std::size_t size) {
                                            : !isPngOrJpeg(bytes, size) && !tgaHoldsItsTexels(bytes, size);
     if (endsEarly) {
         result.fault = truncated;
+        return result;
+    }
+    if (isBmp(bytes, size) && !bmpPaletteCoversItsTexels(bytes, size)) {
+        result.fault = "is corrupt: a texel names a colour that its palette does not hold";
         return result;
     }
 

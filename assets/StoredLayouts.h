@@ -75,12 +75,18 @@ namespace Qor::Bmp {
 
 constexpr std::size_t fileHeaderSize = 14;
 constexpr std::size_t texelsOffsetField = 10;  // u32, where the rows start
+constexpr std::size_t infoHeaderSizeField = 14;  // u32, 12 for the oldest header (3-byte colours), else 4-byte colours
 constexpr std::size_t widthField = 18;         // i32
 constexpr std::size_t heightField = 22;        // i32, negative for rows from the top
 constexpr std::size_t bitsPerTexelField = 28;  // u16
-constexpr std::size_t compressionField = 30;   // u32, 0 plain or 3 bit fields; others unsupported
+constexpr std::size_t compressionField = 30;   // u32: 1 and 2 run-length coded, 4 on embedded files; other values plain rows
 constexpr std::size_t infoHeaderEnd = 34;
-constexpr std::uint32_t plain = 0;
-constexpr std::uint32_t bitFields = 3;
+constexpr std::uint32_t runLength8 = 1;
+constexpr std::uint32_t runLength4 = 2;
+constexpr std::uint32_t firstEmbedded = 4;
+constexpr std::uint32_t oldestHeaderSize = 12;
+// Up to 8 bits a texel, a texel is an index into the palette between the
+// headers and the rows.
+constexpr std::uint16_t maxIndexedBits = 8;
 
 }  // namespace Qor::Bmp

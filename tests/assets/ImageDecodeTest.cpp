@@ -58,6 +58,24 @@ Bytes withUndefinedTables(Bytes jpeg, bool withData = true) {
     return jpeg;
 }
 
+// A BMP of 2 rows of 4 texels, 4 bits each, from the bottom, after a 40-byte
+// header and a palette of `colours` (blue, green, red, unused).
+Bytes indexedBmp(const Bytes& colours, const Bytes& rows) {
+    Bytes bmp(54);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    putU32(bmp, 10, static_cast<std::uint32_t>(54 + colours.size()));
+    putU32(bmp, 14, 40);
+    putU32(bmp, 18, 4);
+    putU32(bmp, 22, 2);
+    putU16(bmp, 26, 1);
+    putU16(bmp, 28, 4);
+    bmp.insert(bmp.end(), colours.begin(), colours.end());
+    bmp.insert(bmp.end(), rows.begin(), rows.end());
+    putU32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
+    return bmp;
+}
+
 }  // namespace
 
 TEST(DecodeImage, ReadsPngBmpAndTgaTexelForTexelWithRowsFromTheTop) {
@@ -124,6 +142,26 @@ TEST(DecodeImage, RefusesTruncatedFilesOfEachFormat) {
     EXPECT_EQ(decode(tga).fault, "is truncated: the file ends before its texels do");
     bmp.resize(30);
     EXPECT_EQ(decode(bmp).fault, "is truncated: the file ends before its texels do");
+}
+
+TEST(DecodeImage, ReadsAPaletteBmpAndRefusesTexelsNamingColoursItsPaletteLacks) {
+    const Bytes colours{255, 0, 0, 0, 0, 255, 0, 0};  // blue, then green
+    // Rows padded to 4 bytes; the bottom row comes first.
+    const DecodeResult decoded = decode(indexedBmp(colours, {0x01, 0x10, 0, 0, 0x11, 0x00, 0, 0}));
+    ASSERT_EQ(decoded.fault, "");
+    const Bytes blue{0, 0, 255, 255};
+    const Bytes green{0, 255, 0, 255};
+    Bytes expected;
+    for (const Bytes* texel : {&green, &green, &blue, &blue, &blue, &green, &green, &blue})
+        expected.insert(expected.end(), texel->begin(), texel->end());
+    EXPECT_EQ(decoded.image.levels[0].bytes, expected);
+
+    const std::string fault = "is corrupt: a texel names a colour that its palette does not hold";
+    EXPECT_EQ(decode(indexedBmp(colours, {0x01, 0x12, 0, 0, 0x11, 0x00, 0, 0})).fault, fault);
+    // The rows start within the headers: stb would count the palette negative.
+    Bytes before = indexedBmp(colours, {0, 0, 0, 0, 0, 0, 0, 0});
+    putU32(before, 10, 10);
+    EXPECT_EQ(decode(before).fault, fault);
 }
 
 TEST(DecodeImage, RefusesAJpegHuffmanTableOfMoreThan256Symbols) {
