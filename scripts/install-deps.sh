@@ -15,7 +15,7 @@ packages=(
   help2man desktop-file-utils xdg-utils libfile-mimeinfo-perl shared-mime-info
   dpkg-dev file lintian mmdebstrap
   libtinygltf-dev time bc
-  libzip-dev libstb-dev
+  libzip-dev libstb-dev valgrind
 )
 # The glTF validator the tests run is a Node.js package; a machine without
 # Node.js takes Debian's.
