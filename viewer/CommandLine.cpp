@@ -215,7 +215,8 @@ struct Options {
                        "PATH, a folder or zip archive; repeatable, a later one\n"
                        "wins (default: the settings file's assets lines, else\n"
                        "the nearest folder above the level with textures)")
-            ->type_name("PATH");
+            ->type_name("PATH")
+            ->allow_extra_args(false);
         app.add_option("--texture-budget", line.textureBudgetMegabytes,
                        "the most the images may take in OpenGL, in MB (default\n"
                        "512); larger ones are halved until they fit")

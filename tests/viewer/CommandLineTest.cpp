@@ -117,9 +117,9 @@ TEST(ExportCommand, RefusesMisuseAsAUsageError) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
-// --hide gathers every pattern, each taking one argument, so the level that
-// follows is still the level.
-TEST(CommandLine, HideRepeatsAndMarkComesWithPick) {
+// --hide and --assets gather every value, each taking one argument, so the
+// level that follows is still the level.
+TEST(CommandLine, HideAndAssetsRepeatAndMarkComesWithPick) {
     const CommandLine line =
         parse({"--hide", "textures/skies/*", "--pick", "3,4", "--hide=*Caulk?", "level", "--mark", "5,6"});
     ASSERT_EQ(line.action, CommandLine::Action::view) << line.error;
@@ -129,6 +129,10 @@ TEST(CommandLine, HideRepeatsAndMarkComesWithPick) {
     const CommandLine exporting = parse({"--export", "out.obj", "--hide", "*sky*", "level"});
     EXPECT_EQ(exporting.action, CommandLine::Action::exportLevel) << exporting.error;
     EXPECT_EQ(exporting.hidePatterns, std::vector<std::string>{"*sky*"});
+    const CommandLine textured = parse({"--assets", "base", "--look", "textured", "--assets=mod.pk3", "level"});
+    ASSERT_EQ(textured.action, CommandLine::Action::view) << textured.error;
+    EXPECT_EQ(textured.levelPath, "level");
+    EXPECT_EQ(textured.assets, (std::vector<std::string>{"base", "mod.pk3"}));
 }
 
 }  // namespace
