@@ -21,6 +21,12 @@ mkdir -p "$seeds/level" "$seeds/settings" "$seeds/assets" "$dir/findings"
 mkdir -p "$dir/corpus/level" "$dir/corpus/settings" "$dir/corpus/assets"
 "$dir/fuzz/orvandel-fuzz-seeds" "$seeds/level" "$seeds/settings"
 "$dir/fuzz/orvandel-fuzz-asset-seeds" "$seeds/assets"
+# Kinds stb's writers do not make: palettes and a progressive JPEG.
+for format in PNG8:palette.png "-type Palette BMP3:palette.bmp" "-type Palette -compress RLE TGA:palette.tga" \
+  "-interlace JPEG JPEG:progressive.jpg"; do
+  # shellcheck disable=SC2086 # the options and the file name are separate words
+  convert -size 16x16 gradient:red-blue -colors 16 ${format%:*}:"$seeds/assets/${format##*:}"
+done
 "$dir/orvandel-mklevel" demo "$seeds/level/demo.d3dbsp"
 for triangles in 4 40; do
   "$dir/orvandel-mklevel" bench --triangles "$triangles" "$seeds/level/bench$triangles.d3dbsp"

@@ -1,5 +1,7 @@
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
@@ -74,6 +76,17 @@ Bytes indexedBmp(const Bytes& colours, const Bytes& rows) {
     bmp.insert(bmp.end(), rows.begin(), rows.end());
     putU32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
     return bmp;
+}
+
+// A 16-colour gradient written by ImageMagick in `format` (its options
+// first), decoded.
+DecodeResult decodeConverted(const std::string& format) {
+    const TempFolder folder;
+    const std::string path = folder.path() + "/image";
+    const std::string command = "convert -size 16x16 gradient:red-blue -colors 16 " + format + path;
+    if (std::system(command.c_str()) != 0) ADD_FAILURE() << command;
+    std::ifstream in(path, std::ios::binary);
+    return decode(Bytes(std::istreambuf_iterator<char>(in), {}));
 }
 
 }  // namespace
@@ -162,6 +175,21 @@ TEST(DecodeImage, ReadsAPaletteBmpAndRefusesTexelsNamingColoursItsPaletteLacks) 
     Bytes before = indexedBmp(colours, {0, 0, 0, 0, 0, 0, 0, 0});
     putU32(before, 10, 10);
     EXPECT_EQ(decode(before).fault, fault);
+}
+
+// Kinds of file stb's writers do not make: what is checked before stb must
+// let another writer's real files through.
+TEST(DecodeImage, ReadsAnotherWritersPaletteImagesAndProgressiveJpeg) {
+    const DecodeResult truth = decodeConverted("PNG32:");
+    ASSERT_EQ(truth.fault, "");
+    // ImageMagick writes a TGA's rows from the top whatever origin its header
+    // states, unless it is told the origin.
+    for (const char* format : {"PNG8:", "-type Palette BMP3:", "-type Palette -compress RLE -orient TopLeft TGA:"}) {
+        const DecodeResult palette = decodeConverted(format);
+        ASSERT_EQ(palette.fault, "") << format;
+        EXPECT_EQ(palette.image.levels[0].bytes, truth.image.levels[0].bytes) << format;
+    }
+    expectTexels(decodeConverted("-interlace JPEG JPEG:"), truth.image.levels[0].bytes, 8);
 }
 
 TEST(DecodeImage, RefusesAJpegHuffmanTableOfMoreThan256Symbols) {
