@@ -116,17 +116,13 @@ std::string imageBytes(const tinygltf::Model& model, const tinygltf::Image& imag
                        data.begin() + static_cast<std::ptrdiff_t>(view.byteOffset + view.byteLength));
 }
 
-ProcessResult exportWith(const std::string& level, const std::string& out, const std::string& assets) {
-    return runProcess({viewerBinary(), "--export", out, level, "--assets", assets});
-}
-
 TEST(ExportTextures, GlbEmbedsAndGltfPlacesBesideEachImageWithTheLevelsCoordinatesUnchanged) {
     const Assets assets;
     const std::string levelPath = writeLevel("textured.d3dbsp", texturedLevel());
     std::filesystem::create_directories(tempPath("textured-gltf"));
     for (const std::string name : {"textured.glb", "textured-gltf/my level.gltf"}) {
         SCOPED_TRACE(name);
-        const ProcessResult run = exportWith(levelPath, tempPath(name), assets.folder.path());
+        const ProcessResult run = exportLevel(levelPath, tempPath(name), {"--assets", assets.folder.path()});
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err + run.out, "");
         expectValidGltf(tempPath(name));
@@ -164,7 +160,7 @@ TEST(ExportTextures, ObjGetsCoordinatesCountedFromTheBottomAndTheMtlNamesTheImag
     const Assets assets;
     const std::string levelPath = writeLevel("textured-obj.d3dbsp", texturedLevel());
     std::filesystem::create_directories(tempPath("textured-obj"));
-    const ProcessResult run = exportWith(levelPath, tempPath("textured-obj/level.obj"), assets.folder.path());
+    const ProcessResult run = exportLevel(levelPath, tempPath("textured-obj/level.obj"), {"--assets", assets.folder.path()});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -198,7 +194,7 @@ TEST(ExportTextures, ObjGetsCoordinatesCountedFromTheBottomAndTheMtlNamesTheImag
 
 TEST(ExportTextures, WithoutAssetsNothingChangesAndARefusedImageLeavesItsMaterialPlainWithAWarning) {
     const std::string levelPath = writeLevel("plain-textured.d3dbsp", texturedLevel());
-    ASSERT_EQ(runProcess({viewerBinary(), "--export", tempPath("plain.glb"), levelPath}).exitStatus, 0);
+    ASSERT_EQ(exportLevel(levelPath, tempPath("plain.glb")).exitStatus, 0);
     const tinygltf::Model plain = loadGltf(tempPath("plain.glb"));
     EXPECT_TRUE(plain.images.empty());
     for (const tinygltf::Primitive& primitive : plain.meshes.at(0).primitives)
@@ -207,7 +203,7 @@ TEST(ExportTextures, WithoutAssetsNothingChangesAndARefusedImageLeavesItsMateria
 
     TempFolder folder;
     folder.write("textures/base/floor.png", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3});
-    const ProcessResult run = exportWith(levelPath, tempPath("refused.glb"), folder.path());
+    const ProcessResult run = exportLevel(levelPath, tempPath("refused.glb"), {"--assets", folder.path()});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_THAT(run.err, testing::StartsWith("WARNING: Skipped the image '" + folder.path() +
                                              "/textures/base/floor.png': it "));
