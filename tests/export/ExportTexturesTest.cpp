@@ -27,14 +27,9 @@ Qor::LevelContents texturedLevel() {
     const std::array<float, 2> st[] = {{0, 0}, {1, 0}, {0, 1}, {0.25f, 0.75f}, {2.5f, -1}, {0.125f, 0.5f}};
     const char* names[] = {"textures/base/wall", "textures/base/floor", "textures/base/sky", "nothing/here"};
     for (std::uint32_t m = 0; m < 4; ++m) {
-        for (std::uint32_t k = 0; k < 3; ++k) {
-            Qor::Vertex v;
-            v.x = k == 1 ? 64 : 0;
-            v.y = k == 2 ? 64 : 0;
-            v.normal = {0, 0, 1};
-            v.texture = st[m == 1 ? 3 + k : k];
-            level.vertices.push_back(v);
-        }
+        for (std::uint32_t k = 0; k < 3; ++k)
+            level.vertices.push_back(
+                {k == 1 ? 64.0f : 0.0f, k == 2 ? 64.0f : 0.0f, 0, 255, {0, 0, 1}, {255, 255, 255}, st[m == 1 ? 3 + k : k]});
         level.triangles.push_back({{0, 1, 2}});
         level.textureGroups.push_back({m, 3 * m, 3, 3 * m, 3});
         level.materials.push_back({names[m], 0, 0});

@@ -95,11 +95,7 @@ TEST(ImportV46, PatchBecomesItsControlGridTwoTrianglesPerCell) {
 TEST(ImportV46, VertexRecordsPlaceNormalColourTextureAndLightmapCoordinates) {
     testv46::Level level;
     level.shaders = {{"s", 0, 0}};
-    testv46::Vertex v = at(1.5f, -2.0f, 3.25f);
-    v.normal = {0.0f, 0.6f, 0.8f};
-    v.colour = {10, 20, 30, 40};
-    v.texture = {0.25f, -7.5f};
-    v.lightmap = {0.125f, 0.875f};
+    const testv46::Vertex v{{1.5f, -2.0f, 3.25f}, {0.25f, -7.5f}, {0.125f, 0.875f}, {0.0f, 0.6f, 0.8f}, {10, 20, 30, 40}};
     level.vertices = {v, v, v};
     level.indexes = {0, 1, 2};
     level.surfaces = {{0, v46::surface::typeTriangleSoup, 0, 3, 0, 3, 0, 0}};

@@ -152,21 +152,17 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
 // sum to nothing (no front), at y 500 they face it.
 TEST(PickScene, WithOneSidedDrawingPassesThroughTrianglesMetFromBehind) {
     Qor::LevelContents contents;
-    const std::array<std::array<float, 3>, 3> away = {{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}};
-    const std::array<std::array<float, 3>, 3> cancelling = {{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}};
-    const std::array<std::array<float, 3>, 3> towardTheEye = {{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}};
-    for (const auto& [y, normals] : {std::make_pair(200.0f, away), std::make_pair(300.0f, cancelling),
-                                     std::make_pair(500.0f, towardTheEye)}) {
-        const auto first = static_cast<std::uint32_t>(contents.vertices.size());
+    using Normals = std::array<std::array<float, 3>, 3>;
+    for (const auto& [y, normals] :
+         {std::pair{200.0f, Normals{{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}}},
+          {300.0f, Normals{{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}}},
+          {500.0f, Normals{{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}}}}) {
         const auto group = static_cast<std::uint32_t>(contents.textureGroups.size());
         const float corners[3][2] = {{-100, -100}, {100, -100}, {0, 100}};
-        for (std::size_t k = 0; k < 3; ++k) {
-            Qor::Vertex corner{corners[k][0], y, corners[k][1]};
-            corner.normal = normals[k];
-            contents.vertices.push_back(corner);
-        }
+        for (std::size_t k = 0; k < 3; ++k)
+            contents.vertices.push_back(Qor::Vertex{corners[k][0], y, corners[k][1], 255, normals[k]});
         contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
-        contents.textureGroups.push_back({group, first, 3, 3 * group, 3});
+        contents.textureGroups.push_back({group, 3 * group, 3, 3 * group, 3});
     }
     const Qor::BSP level("", testsupport::writeLevel("one-sided.d3dbsp", contents).c_str());
     PickScene scene;
