@@ -6,7 +6,6 @@
 
 #include "BSP.h"
 #include "EntityRules.h"
-#include "ExportCorners.h"
 #include "ExportGeometry.h"
 #include "ExportReading.h"
 
@@ -26,12 +25,6 @@ bool stagingLeftOver() {
     for (const auto& entry : std::filesystem::directory_iterator(tempPath("")))
         if (entry.path().filename().string().rfind(".orvandel-export-", 0) == 0) return true;
     return false;
-}
-
-ProcessResult exportLevel(const std::string& level, const std::string& out, std::vector<std::string> more = {}) {
-    std::vector<std::string> argv = {viewerBinary(), "--export", out, level};
-    argv.insert(argv.end(), more.begin(), more.end());
-    return runProcess(argv);
 }
 
 // Three materials (one named in bytes that are not UTF-8), a texture with no

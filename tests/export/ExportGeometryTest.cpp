@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "BSP.h"
-#include "ExportCorners.h"
 #include "ExportGeometry.h"
+#include "ExportReading.h"
 #include "TestSupport.h"
 
 // The geometry --export writes: what the level draws, grouped by material,

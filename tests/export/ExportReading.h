@@ -1,7 +1,9 @@
 #pragma once
 
-// Reading an export back, as the export tests check it: glTF with tinygltf's
-// loader, OBJ as a reader of the format sees it.
+// What the export tests hold an export against (the corners the filled pass
+// draws, and the small builders of their levels), and how they run one and
+// read it back: glTF with tinygltf's loader, OBJ as a reader of the format
+// sees it.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,16 +11,63 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "BSP.h"
+#include "GeometryWalk.h"
+#include "MaterialColours.h"
+#include "Normals.h"
 #include "TestSupport.h"
 
 namespace exporttest {
+
+inline Qor::Vertex vertex(float x, float y, float z, Qor::Direction normal = {}, Qor::Rgb colour = {255, 255, 255},
+                   std::uint8_t alpha = 255) {
+    return Qor::Vertex{x, y, z, alpha, normal, colour};
+}
+
+inline Qor::TextureGroup group(std::uint32_t texture, std::size_t firstVertex, std::size_t firstIndex, std::size_t indexCount) {
+    return Qor::TextureGroup{texture, static_cast<std::uint32_t>(firstVertex), 0, static_cast<std::uint32_t>(firstIndex),
+                             static_cast<std::uint32_t>(indexCount)};
+}
+
+inline std::array<float, 3> position(const Qor::Vertex& v) { return {v.x, v.y, v.z}; }
+
+// A corner as the shaded look draws it: position, normal, and colour with alpha.
+using Corner = std::tuple<std::array<float, 3>, Qor::Direction, std::array<std::uint8_t, 4>>;
+// Each texture drawn, in texture order, with its corners three to a triangle.
+using Corners = std::vector<std::pair<std::uint32_t, std::vector<Corner>>>;
+
+// The corners the filled pass draws.
+inline Corners drawnCorners(const Qor::BSP& level) {
+    std::map<std::uint32_t, std::vector<Corner>> byTexture;
+    Qor::forEachDrawnGroup(level, false, 0, [&](const Qor::TextureGroup& group) {
+        Qor::forEachTriangle(level, group, [&](const Qor::Vertex& a, const Qor::Vertex& b, const Qor::Vertex& c) {
+            const auto normals = Qor::cornerNormals(a, b, c);
+            std::size_t k = 0;
+            for (const Qor::Vertex* v : {&a, &b, &c})
+                byTexture[group.texture].emplace_back(position(*v), normals[k++],
+                                                      std::array<std::uint8_t, 4>{v->colour[0], v->colour[1], v->colour[2], v->alpha});
+        });
+    });
+    return {byTexture.begin(), byTexture.end()};
+}
+
+// --export as a user runs it, with any further options.
+inline testsupport::ProcessResult exportLevel(const std::string& level, const std::string& out,
+                                              std::vector<std::string> more = {}) {
+    std::vector<std::string> argv = {testsupport::viewerBinary(), "--export", out, level};
+    argv.insert(argv.end(), more.begin(), more.end());
+    return testsupport::runProcess(argv);
+}
 
 inline std::string readAll(const std::string& path) {
     std::ifstream file(path, std::ios::binary);

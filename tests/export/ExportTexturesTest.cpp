@@ -27,14 +27,9 @@ Qor::LevelContents texturedLevel() {
     const std::array<float, 2> st[] = {{0, 0}, {1, 0}, {0, 1}, {0.25f, 0.75f}, {2.5f, -1}, {0.125f, 0.5f}};
     const char* names[] = {"textures/base/wall", "textures/base/floor", "textures/base/sky", "nothing/here"};
     for (std::uint32_t m = 0; m < 4; ++m) {
-        for (std::uint32_t k = 0; k < 3; ++k) {
-            Qor::Vertex v;
-            v.x = k == 1 ? 64 : 0;
-            v.y = k == 2 ? 64 : 0;
-            v.normal = {0, 0, 1};
-            v.texture = st[m == 1 ? 3 + k : k];
-            level.vertices.push_back(v);
-        }
+        for (std::uint32_t k = 0; k < 3; ++k)
+            level.vertices.push_back(
+                {k == 1 ? 64.0f : 0.0f, k == 2 ? 64.0f : 0.0f, 0, 255, {0, 0, 1}, {255, 255, 255}, st[m == 1 ? 3 + k : k]});
         level.triangles.push_back({{0, 1, 2}});
         level.textureGroups.push_back({m, 3 * m, 3, 3 * m, 3});
         level.materials.push_back({names[m], 0, 0});
@@ -116,17 +111,13 @@ std::string imageBytes(const tinygltf::Model& model, const tinygltf::Image& imag
                        data.begin() + static_cast<std::ptrdiff_t>(view.byteOffset + view.byteLength));
 }
 
-ProcessResult exportWith(const std::string& level, const std::string& out, const std::string& assets) {
-    return runProcess({viewerBinary(), "--export", out, level, "--assets", assets});
-}
-
 TEST(ExportTextures, GlbEmbedsAndGltfPlacesBesideEachImageWithTheLevelsCoordinatesUnchanged) {
     const Assets assets;
     const std::string levelPath = writeLevel("textured.d3dbsp", texturedLevel());
     std::filesystem::create_directories(tempPath("textured-gltf"));
     for (const std::string name : {"textured.glb", "textured-gltf/my level.gltf"}) {
         SCOPED_TRACE(name);
-        const ProcessResult run = exportWith(levelPath, tempPath(name), assets.folder.path());
+        const ProcessResult run = exportLevel(levelPath, tempPath(name), {"--assets", assets.folder.path()});
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(run.err + run.out, "");
         expectValidGltf(tempPath(name));
@@ -164,7 +155,7 @@ TEST(ExportTextures, ObjGetsCoordinatesCountedFromTheBottomAndTheMtlNamesTheImag
     const Assets assets;
     const std::string levelPath = writeLevel("textured-obj.d3dbsp", texturedLevel());
     std::filesystem::create_directories(tempPath("textured-obj"));
-    const ProcessResult run = exportWith(levelPath, tempPath("textured-obj/level.obj"), assets.folder.path());
+    const ProcessResult run = exportLevel(levelPath, tempPath("textured-obj/level.obj"), {"--assets", assets.folder.path()});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_EQ(run.err, "");
 
@@ -198,7 +189,7 @@ TEST(ExportTextures, ObjGetsCoordinatesCountedFromTheBottomAndTheMtlNamesTheImag
 
 TEST(ExportTextures, WithoutAssetsNothingChangesAndARefusedImageLeavesItsMaterialPlainWithAWarning) {
     const std::string levelPath = writeLevel("plain-textured.d3dbsp", texturedLevel());
-    ASSERT_EQ(runProcess({viewerBinary(), "--export", tempPath("plain.glb"), levelPath}).exitStatus, 0);
+    ASSERT_EQ(exportLevel(levelPath, tempPath("plain.glb")).exitStatus, 0);
     const tinygltf::Model plain = loadGltf(tempPath("plain.glb"));
     EXPECT_TRUE(plain.images.empty());
     for (const tinygltf::Primitive& primitive : plain.meshes.at(0).primitives)
@@ -207,7 +198,7 @@ TEST(ExportTextures, WithoutAssetsNothingChangesAndARefusedImageLeavesItsMateria
 
     TempFolder folder;
     folder.write("textures/base/floor.png", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3});
-    const ProcessResult run = exportWith(levelPath, tempPath("refused.glb"), folder.path());
+    const ProcessResult run = exportLevel(levelPath, tempPath("refused.glb"), {"--assets", folder.path()});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_THAT(run.err, testing::StartsWith("WARNING: Skipped the image '" + folder.path() +
                                              "/textures/base/floor.png': it "));

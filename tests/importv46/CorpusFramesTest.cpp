@@ -81,14 +81,11 @@ protected:
 
     // Keeps the picture of the frame just drawn, and what it was, and says where.
     std::string keep(const std::string& name, const std::string& what) {
-        std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * height * 4));
-        std::vector<std::uint8_t> topFirst(pixels.size());
+        std::vector<std::uint8_t> topFirst(static_cast<std::size_t>(width * height * 4));
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        const std::size_t rowBytes = static_cast<std::size_t>(width * 4);
-        for (std::size_t row = 0; row < static_cast<std::size_t>(height); ++row)
-            std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>((height - 1 - row) * rowBytes), rowBytes,
-                        topFirst.begin() + static_cast<std::ptrdiff_t>(row * rowBytes));
+        for (int row = 0; row < height; ++row)
+            glReadPixels(0, height - 1 - row, width, 1, GL_RGBA, GL_UNSIGNED_BYTE,
+                         topFirst.data() + static_cast<std::size_t>(row * width * 4));
         for (std::size_t alpha = 3; alpha < topFirst.size(); alpha += 4) topFirst[alpha] = 255;
         const std::filesystem::path picture = failures() / (name + ".png");
         writePng(picture.string(), width, height, topFirst);
@@ -146,8 +143,7 @@ protected:
                 renderer.updatePointing();
                 const std::string panelRow = pointingRow(panelPage(3, renderer.panelState()));
                 const std::string line = pickLine(x, y, renderer.pointAt(x, y), level);
-                const Said shown = fromPanelRow(panelRow);
-                const Said picked = fromPickLine(line);
+                const Said shown = fromPanelRow(panelRow), picked = fromPickLine(line);
                 ++picks;
                 bool agree = shown.what == picked.what;
                 for (std::size_t k = 0; k < 4; ++k) agree = agree && std::abs(shown.at[k] - picked.at[k]) <= 0.051;

@@ -72,16 +72,14 @@ struct Level {
             b.insert(b.end(), v.colour.begin(), v.colour.end());
         }
         for (std::int32_t i : indexes) Qor::appendU32(out[v46::lumpIndexes], static_cast<std::uint32_t>(i));
-        namespace f = v46::surface;
+        // Written field by field, so that the format's offsets are checked, not
+        // taken on trust: no fog, then 17 fields of lightmap placement left zero.
         for (const Surface& s : surfaces) {
-            Qor::Bytes record(f::size, 0);
-            for (const auto& [offset, value] :
-                 {std::pair{f::shader, s.shader}, {f::fog, -1}, {f::type, s.type}, {f::firstVertex, s.firstVertex},
-                  {f::vertexCount, s.vertexCount}, {f::firstIndex, s.firstIndex}, {f::indexCount, s.indexCount},
-                  {f::patchWidth, s.patchWidth}, {f::patchHeight, s.patchHeight}})
-                for (std::size_t k = 0; k < 4; ++k)
-                    record[offset + k] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * k));
-            out[v46::lumpSurfaces].insert(out[v46::lumpSurfaces].end(), record.begin(), record.end());
+            Qor::Bytes& b = out[v46::lumpSurfaces];
+            for (std::int32_t value : {s.shader, -1, s.type, s.firstVertex, s.vertexCount, s.firstIndex, s.indexCount})
+                Qor::appendU32(b, static_cast<std::uint32_t>(value));
+            b.insert(b.end(), 17 * 4, 0);
+            for (std::int32_t value : {s.patchWidth, s.patchHeight}) Qor::appendU32(b, static_cast<std::uint32_t>(value));
         }
         return out;
     }

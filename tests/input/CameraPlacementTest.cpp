@@ -64,8 +64,7 @@ TEST(FitView, ShowsTheWholeLevelLargeAtAnyShapeSizeAndAspect) {
             EXPECT_NEAR(view.farPlane / view.nearPlane, 1000.0, 1e-6);
             const ViewBasis basis = viewBasis(view.position, view.yaw, view.pitch, width, height);
             // Across and up from the window's centre, its edges at -1 and 1.
-            std::array<double, 2> low = {1, 1};
-            std::array<double, 2> high = {-1, -1};
+            std::array<double, 2> low = {1, 1}, high = {-1, -1};
             for (int corner = 0; corner < 8; ++corner) {
                 const auto at = projectPoint(basis, {corner & 1 ? box.high[0] : box.low[0],
                                                      corner & 2 ? box.high[1] : box.low[1],

@@ -124,11 +124,7 @@ TEST(FrontSide, GivesTheCornerOrdersThatRunCounterClockwiseFromIt) {
                 Pointwise(FloatNear(1e-6f), down));
 }
 
-double distance(const Qor::Rgb& a, const Qor::Rgb& b) {
-    double sum = 0.0;
-    for (int k = 0; k < 3; ++k) sum += (a[k] - b[k]) * (a[k] - b[k]);
-    return std::sqrt(sum);
-}
+double distance(const Qor::Rgb& a, const Qor::Rgb& b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
 
 // The colours stay muted and never dark, so that lighting can shade them;
 // different names rarely come close.

@@ -31,6 +31,29 @@ std::string hitName(const Hit& hit) {
     return "-";
 }
 
+// A ray cast, the hit it makes and the point it meets.
+struct Case {
+    const char* what;
+    PickQuery query;
+    std::string hit;
+    Vector3 point;
+};
+
+// The distance along the ray, to the precision of the clip distances it is
+// held against.
+void expectHits(PickScene& scene, const Qor::BSP& level, const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Hit hit = scene.cast(level, c.query);
+        EXPECT_EQ(hitName(hit), c.hit);
+        if (hit.kind == Hit::Kind::nothing) continue;
+        EXPECT_THAT(hit.point, testing::Pointwise(testing::DoubleNear(1e-4), c.point));
+        EXPECT_NEAR(hit.distance, distanceBetween(c.query.ray.origin, c.point), 1e-6);
+    }
+}
+
+using Markers = std::vector<Qor::Marker>;
+
 // The cases below over the pointing level saved at path.
 void expectNearestHits(const std::string& path) {
     const Qor::BSP level("", path.c_str());
@@ -38,45 +61,29 @@ void expectNearestHits(const std::string& path) {
     EXPECT_FALSE(scene.built());
     const Vector3 eye{0, 0, 0};
     const Vector3 ahead{0, 1000, 0};
-    using Markers = std::vector<Qor::Marker>;
     const auto marker = [](std::size_t entity, Vector3 at) { return Qor::Marker{entity, at, Qor::EntityKind::other}; };
     const Markers inFront = {marker(0, {0, 600, 0}), marker(3, {0, 400, 0})};
     const Markers onTheWall = {marker(1, {0, 508, 0})};
     const Markers aroundTheEye = {marker(2, {0, 3, 0})};
-    struct Case {
-        const char* what;
-        Ray ray;
-        double far;
-        std::optional<std::uint32_t> single;
-        const Markers* markers;
-        std::string hit;
-        Vector3 point;
+    const auto query = [](Ray ray, double far, std::optional<std::uint32_t> single, const Markers* markers) {
+        return PickQuery{ray, 0.0, far, single.has_value(), single.value_or(0), markers, false};
     };
-    const Case cases[] = {
-        {"the wall, drawn by two groups", towards(eye, ahead), 10000, {}, nullptr, "s 1 2", {0, 500, 0}},
-        {"a triangle drawn twice in a group, before the wall", towards(eye, {0, 300, 5}), 10000, {}, nullptr, "s 3 3",
-         {0, 300, 5}},
-        {"past the triangle that is no number", towards(eye, {0, 200, -6}), 10000, {}, nullptr, "s 0 0",
+    expectHits(scene, level, {
+        {"the wall, drawn by two groups", query(towards(eye, ahead), 10000, {}, nullptr), "s 1 2", {0, 500, 0}},
+        {"a triangle drawn twice in a group, before the wall", query(towards(eye, {0, 300, 5}), 10000, {}, nullptr),
+         "s 3 3", {0, 300, 5}},
+        {"past the triangle that is no number", query(towards(eye, {0, 200, -6}), 10000, {}, nullptr), "s 0 0",
          {0, 333.3333333, -10}},
-        {"behind the eye", towards(eye, {0, -100, 0}), 10000, {}, nullptr, "-", {}},
-        {"only the second group of the wall", towards(eye, ahead), 10000, 2u, nullptr, "s 2 2", {0, 500, 0}},
-        {"only a group that is not whole triangles", towards(eye, {0, 100, 0}), 10000, 5u, nullptr, "-", {}},
-        {"a group past the last", towards(eye, ahead), 10000, 7u, nullptr, "-", {}},
-        {"the nearest marker before the wall", towards(eye, ahead), 10000, {}, &inFront, "e 3", {0, 392, 0}},
-        {"a marker on the wall's face", towards(eye, ahead), 10000, {}, &onTheWall, "e 1", {0, 500, 0}},
-        {"a marker around the eye", towards(eye, ahead), 10000, {}, &aroundTheEye, "e 2", {0, 11, 0}},
-        {"markers beyond the far distance", towards(eye, ahead), 300, {}, &inFront, "-", {}},
-        {"a marker missed", towards(eye, {20, 400, 0}), 10000, {}, &inFront, "s 1 2", {25, 500, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const PickQuery query{c.ray, 0.0, c.far, c.single.has_value(), c.single.value_or(0), c.markers, false};
-        const Hit hit = scene.cast(level, query);
-        EXPECT_EQ(hitName(hit), c.hit);
-        if (hit.kind == Hit::Kind::nothing) continue;
-        EXPECT_THAT(hit.point, testing::Pointwise(testing::DoubleNear(1e-4), c.point));
-        EXPECT_NEAR(hit.distance, distanceBetween(c.ray.origin, c.point), 1e-4);
-    }
+        {"behind the eye", query(towards(eye, {0, -100, 0}), 10000, {}, nullptr), "-", {}},
+        {"only the second group of the wall", query(towards(eye, ahead), 10000, 2u, nullptr), "s 2 2", {0, 500, 0}},
+        {"only a group that is not whole triangles", query(towards(eye, {0, 100, 0}), 10000, 5u, nullptr), "-", {}},
+        {"a group past the last", query(towards(eye, ahead), 10000, 7u, nullptr), "-", {}},
+        {"the nearest marker before the wall", query(towards(eye, ahead), 10000, {}, &inFront), "e 3", {0, 392, 0}},
+        {"a marker on the wall's face", query(towards(eye, ahead), 10000, {}, &onTheWall), "e 1", {0, 500, 0}},
+        {"a marker around the eye", query(towards(eye, ahead), 10000, {}, &aroundTheEye), "e 2", {0, 11, 0}},
+        {"markers beyond the far distance", query(towards(eye, ahead), 300, {}, &inFront), "-", {}},
+        {"a marker missed", query(towards(eye, {20, 400, 0}), 10000, {}, &inFront), "s 1 2", {25, 500, 0}},
+    });
     // Triangles 5 (a corner no number) and 7 (a corner outside) are left
     // out, and so is group 5's; triangle 2 is there for each of its groups.
     EXPECT_TRUE(scene.built());
@@ -109,46 +116,35 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
     const Vector3 onTheDiagonal{0, 500, -10};  // where the floor's two triangles meet, under the wall
     const Vector3 floorCorner{-100, 0, -10};
     const Vector3 onTheFloor{0, 0, -10};
-    const double toTheDiagonal = distanceBetween(eye, onTheDiagonal);
-    const double alongTheDiagonal = distanceBetween(floorCorner, onTheDiagonal);
-    const std::vector<Qor::Marker> aroundTheEye = {{2, {0, 3, 0}, Qor::EntityKind::other}};
-    struct Case {
-        const char* what;
-        Ray ray;
-        double near, far;
-        const std::vector<Qor::Marker>* markers;
-        std::string hit;
-        double distance;
+    const Vector3 wall{0, 500, 0};
+    const Markers aroundTheEye = {{2, {0, 3, 0}, Qor::EntityKind::other}};
+    const auto query = [](Ray ray, double near, double far, const Markers* markers = nullptr) {
+        return PickQuery{ray, near, far, false, 0, markers, false};
     };
-    const Case cases[] = {
-        {"the wall at exactly the far distance", towards(eye, ahead), 10, 500, nullptr, "s 1 2", 500},
+    expectHits(scene, level, {
+        {"the wall at exactly the far distance", query(towards(eye, ahead), 10, 500), "s 1 2", wall},
         // 499.99999 rounds to 500 in single precision: Embree meets the wall.
-        {"the wall just past the far distance", towards(eye, ahead), 10, 499.99999, nullptr, "-", 0},
-        {"through the floor's shared edge at the far distance: the lower triangle", towards(eye, onTheDiagonal), 10,
-         toTheDiagonal, nullptr, "s 0 0", toTheDiagonal},
-        {"just short of the shared edge", towards(eye, onTheDiagonal), 10, toTheDiagonal - 1e-4, nullptr, "-", 0},
+        {"the wall just past the far distance", query(towards(eye, ahead), 10, 499.99999), "-", {}},
+        {"through the floor's shared edge at the far distance: the lower triangle",
+         query(towards(eye, onTheDiagonal), 10, distanceBetween(eye, onTheDiagonal)), "s 0 0", onTheDiagonal},
+        {"just short of the shared edge",
+         query(towards(eye, onTheDiagonal), 10, distanceBetween(eye, onTheDiagonal) - 1e-4), "-", {}},
         {"along the shared edge, in the floor's plane, to the wall's foot at the far distance",
-         towards(floorCorner, onTheDiagonal), 10, alongTheDiagonal, nullptr, "s 1 2", alongTheDiagonal},
-        {"standing on the floor, looking up at the wall", towards(onTheFloor, {0, 500, 5}), 10, 10000, nullptr,
-         "s 1 2", distanceBetween(onTheFloor, {0, 500, 5})},
-        {"on the floor, into it", towards(onTheFloor, {0, 500, -20}), 10, 10000, nullptr, "-", 0},
-        {"on the floor, into it, from the eye", towards(onTheFloor, {0, 500, -20}), 0, 10000, nullptr, "-", 0},
-        {"the small triangle nearer than the near distance", towards(eye, {0, 300, 5}), 300.05, 10000, nullptr,
-         "s 1 2", distanceBetween(eye, {0, 500, 500 * 5 / 300.0})},
-        {"the small triangle just past it", towards(eye, {0, 300, 5}), 300.03, 10000, nullptr, "s 3 3",
-         distanceBetween(eye, {0, 300, 5})},
-        {"a marker the near distance starts inside", towards(eye, ahead), 10, 10000, &aroundTheEye, "e 2", 11},
-        {"a marker nearer than the near distance", towards(eye, ahead), 12, 10000, &aroundTheEye, "s 1 2", 500},
-        {"a near distance past the far one", towards(eye, ahead), 600, 500, nullptr, "-", 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Hit hit = scene.cast(level, PickQuery{c.ray, c.near, c.far, false, 0, c.markers, false});
-        EXPECT_EQ(hitName(hit), c.hit);
-        if (hit.kind != Hit::Kind::nothing) {
-            EXPECT_NEAR(hit.distance, c.distance, 1e-6);
-        }
-    }
+         query(towards(floorCorner, onTheDiagonal), 10, distanceBetween(floorCorner, onTheDiagonal)), "s 1 2",
+         onTheDiagonal},
+        {"standing on the floor, looking up at the wall", query(towards(onTheFloor, {0, 500, 5}), 10, 10000), "s 1 2",
+         {0, 500, 5}},
+        {"on the floor, into it", query(towards(onTheFloor, {0, 500, -20}), 10, 10000), "-", {}},
+        {"on the floor, into it, from the eye", query(towards(onTheFloor, {0, 500, -20}), 0, 10000), "-", {}},
+        {"the small triangle nearer than the near distance", query(towards(eye, {0, 300, 5}), 300.05, 10000),
+         "s 1 2", {0, 500, 500 * 5 / 300.0}},
+        {"the small triangle just past it", query(towards(eye, {0, 300, 5}), 300.03, 10000), "s 3 3", {0, 300, 5}},
+        {"a marker the near distance starts inside", query(towards(eye, ahead), 10, 10000, &aroundTheEye), "e 2",
+         {0, 11, 0}},
+        {"a marker nearer than the near distance", query(towards(eye, ahead), 12, 10000, &aroundTheEye), "s 1 2",
+         wall},
+        {"a near distance past the far one", query(towards(eye, ahead), 600, 500), "-", {}},
+    });
 }
 
 // Three walls across the view, each its own group, wound counter-clockwise
@@ -156,47 +152,36 @@ TEST(PickScene, MeetsOnlyWhatLiesBetweenTheClipDistancesAndElseNothing) {
 // sum to nothing (no front), at y 500 they face it.
 TEST(PickScene, WithOneSidedDrawingPassesThroughTrianglesMetFromBehind) {
     Qor::LevelContents contents;
-    const std::array<std::array<float, 3>, 3> away = {{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}};
-    const std::array<std::array<float, 3>, 3> cancelling = {{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}};
-    const std::array<std::array<float, 3>, 3> towardTheEye = {{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}};
-    for (const auto& [y, normals] : {std::make_pair(200.0f, away), std::make_pair(300.0f, cancelling),
-                                     std::make_pair(500.0f, towardTheEye)}) {
-        const auto first = static_cast<std::uint32_t>(contents.vertices.size());
+    using Normals = std::array<std::array<float, 3>, 3>;
+    for (const auto& [y, normals] :
+         {std::pair{200.0f, Normals{{{0, 1, 0}, {0, 1, 0}, {0, 1, 0}}}},
+          {300.0f, Normals{{{1, 0, 0}, {-0.5f, 0, 0.8660254f}, {-0.5f, 0, -0.8660254f}}}},
+          {500.0f, Normals{{{0, -1, 0}, {0, -1, 0}, {0, -1, 0}}}}}) {
         const auto group = static_cast<std::uint32_t>(contents.textureGroups.size());
         const float corners[3][2] = {{-100, -100}, {100, -100}, {0, 100}};
-        for (std::size_t k = 0; k < 3; ++k) {
-            Qor::Vertex corner{corners[k][0], y, corners[k][1]};
-            corner.normal = normals[k];
-            contents.vertices.push_back(corner);
-        }
+        for (std::size_t k = 0; k < 3; ++k)
+            contents.vertices.push_back(Qor::Vertex{corners[k][0], y, corners[k][1], 255, normals[k]});
         contents.triangles.push_back(Qor::Triangle{{0, 1, 2}});
-        contents.textureGroups.push_back({group, first, 3, 3 * group, 3});
+        contents.textureGroups.push_back({group, 3 * group, 3, 3 * group, 3});
     }
     const Qor::BSP level("", testsupport::writeLevel("one-sided.d3dbsp", contents).c_str());
     PickScene scene;
     const Vector3 eye{0, 0, 0};
     const Vector3 beyond{0, 1000, 0};
-    struct Case {
-        const char* what;
-        Ray ray;
-        std::optional<std::uint32_t> single;
-        bool cull;
-        std::string hit;
+    const auto query = [](Ray ray, std::optional<std::uint32_t> single, bool cull) {
+        return PickQuery{ray, 0.0, 10000, single.has_value(), single.value_or(0), nullptr, cull};
     };
-    const Case cases[] = {
-        {"both sides: the nearest", towards(eye, {0, 1, 0}), {}, false, "s 0 0"},
-        {"one-sided: through the first, to the one without a front", towards(eye, {0, 1, 0}), {}, true, "s 1 1"},
-        {"one-sided, only the first: nothing", towards(eye, {0, 1, 0}), 0u, true, "-"},
-        {"one-sided, only the last: met from the front", towards(eye, {0, 1, 0}), 2u, true, "s 2 2"},
-        {"from beyond, both sides", towards(beyond, eye), {}, false, "s 2 2"},
-        {"from beyond, one-sided: through the last", towards(beyond, eye), {}, true, "s 1 1"},
-        {"from beyond, one-sided, only the first: met from the front", towards(beyond, eye), 0u, true, "s 0 0"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const PickQuery query{c.ray, 0.0, 10000, c.single.has_value(), c.single.value_or(0), nullptr, c.cull};
-        EXPECT_EQ(hitName(scene.cast(level, query)), c.hit);
-    }
+    expectHits(scene, level, {
+        {"both sides: the nearest", query(towards(eye, beyond), {}, false), "s 0 0", {0, 200, 0}},
+        {"one-sided: through the first, to the one without a front", query(towards(eye, beyond), {}, true), "s 1 1",
+         {0, 300, 0}},
+        {"one-sided, only the first: nothing", query(towards(eye, beyond), 0u, true), "-", {}},
+        {"one-sided, only the last: met from the front", query(towards(eye, beyond), 2u, true), "s 2 2", {0, 500, 0}},
+        {"from beyond, both sides", query(towards(beyond, eye), {}, false), "s 2 2", {0, 500, 0}},
+        {"from beyond, one-sided: through the last", query(towards(beyond, eye), {}, true), "s 1 1", {0, 300, 0}},
+        {"from beyond, one-sided, only the first: met from the front", query(towards(beyond, eye), 0u, true), "s 0 0",
+         {0, 200, 0}},
+    });
 }
 
 // Both the --pick line and the panel tell a hit by these words; a

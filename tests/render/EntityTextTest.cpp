@@ -64,16 +64,14 @@ TEST(EntityLabels, NeverOverlapTheNearestBesideItsMarkerOthersAboveOrBelowOrLeft
     for (std::size_t a = 0; a < placed.size(); ++a)
         for (std::size_t b = a + 1; b < placed.size(); ++b)
             EXPECT_FALSE(overlap(placed[a].box, placed[b].box)) << placed[a].entity << " and " << placed[b].entity;
-    const auto box = [](const LabelBox& b) { return std::make_tuple(b.x, b.y, b.width, b.height); };
-    ASSERT_EQ(placed.size(), 4u);
-    EXPECT_EQ(placed[0].entity, 0u);
-    EXPECT_EQ(box(placed[0].box), std::make_tuple(400 + labelGap, 300 - 8, 40, lineHeight));
-    EXPECT_EQ(placed[1].entity, 1u);  // 22 characters wide, centred over (401, 301)
-    EXPECT_EQ(box(placed[1].box), std::make_tuple(401 - 88, 301 - labelGap - lineHeight, 176, lineHeight));
-    EXPECT_EQ(placed[2].entity, 2u);
-    EXPECT_EQ(box(placed[2].box), std::make_tuple(402 - 20, 302 + labelGap, 40, lineHeight));
-    EXPECT_EQ(placed[3].entity, 20u);
-    EXPECT_EQ(box(placed[3].box), std::make_tuple(100 + labelGap, 100 - 8, 40, lineHeight));
+    // Entity, then its box's left, top, width and height.
+    std::vector<std::tuple<std::size_t, int, int, int, int>> boxes;
+    for (const Label& l : placed) boxes.emplace_back(l.entity, l.box.x, l.box.y, l.box.width, l.box.height);
+    EXPECT_EQ(boxes, (decltype(boxes){{0, 400 + labelGap, 300 - 8, 40, lineHeight},
+                                      // 22 characters wide, centred over (401, 301)
+                                      {1, 401 - 88, 301 - labelGap - lineHeight, 176, lineHeight},
+                                      {2, 402 - 20, 302 + labelGap, 40, lineHeight},
+                                      {20, 100 + labelGap, 100 - 8, 40, lineHeight}}));
     // Boxes that only touch do not overlap.
     EXPECT_FALSE(overlap({0, 0, 10, 10}, {10, 0, 10, 10}));
     EXPECT_FALSE(overlap({0, 0, 10, 10}, {0, 10, 10, 10}));
