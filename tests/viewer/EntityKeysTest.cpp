@@ -1,17 +1,4 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <array>
-#include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "BSP.h"
 #include "CommandLine.h"
-#include "Renderer.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // The keys for entities and pointing: n, j, k, o and F3, as SDL events to a
@@ -34,24 +21,17 @@ Qor::LevelContents entityLevel() {
     return contents;
 }
 
-class EntityKeys : public ::testing::Test {
+class EntityKeys : public ViewerWindow {
 protected:
-    EntityKeys() {
-        renderer.setLevel(&level);
-        renderer.view.mouseLook = false;
-        SDL_ShowCursor(SDL_ENABLE);
+    EntityKeys() : ViewerWindow({201, 151}) {
+        show(entityLevel());
+        leavePointerFree();
     }
-    ~EntityKeys() override { shutdownVideo(); }
 
     void step(SDLKey key) {
         pushKey(key);
         renderer.handleInput();
     }
-    std::vector<Pixel> picture() { return drawnFrame(renderer, 201, 151); }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{201, 151}};
-    Qor::BSP level{"", testsupport::writeLevel("entities.d3dbsp", entityLevel()).c_str()};
 };
 
 // F3 shows, switches to and hides page 4 as i, F1 and F2 do theirs; n
@@ -115,20 +95,17 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
     // A level without entities that have an origin: nothing happens.
     Qor::LevelContents none;
     none.entities = {{{{"classname", "worldspawn"}}}};
-    Qor::BSP bare("", testsupport::writeLevel("bare.d3dbsp", none).c_str());
-    renderer.setLevel(&bare);
+    show(none);
     const Vector before = renderer.view.cameraPos;
     step(SDLK_j);
     EXPECT_EQ(renderer.view.cameraPos, before);
     EXPECT_EQ(renderer.view.selectedEntity, 4) << "a selection past the level's entities shows as none";
-    renderer.setLevel(&level);
 }
 
 // o prints the argument that puts the camera back where it is: the same
 // picture of the demo level, byte for byte, wherever mouse look had turned it.
 TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
-    Qor::BSP demo("", testsupport::generatedLevel({"demo"}).c_str());
-    renderer.setLevel(&demo);
+    show(testsupport::generatedLevel({"demo"}));
     renderer.view.showMarkers = true;
     const std::tuple<Vector, double, double> cameras[] = {
         {{0, 0, 0}, 0, 0}, {{13.25, -7.125, 3}, 0.1234567891234, -0.3333333333333}, {{-1.0 / 3, 17, 2e-5}, -11.7, 1.2}};
@@ -153,7 +130,6 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
             << printed;
         EXPECT_EQ(picture(), before) << printed;
     }
-    renderer.setLevel(&level);
 }
 
 }  // namespace

@@ -1,18 +1,11 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "BSP.h"
 #include "CameraPlacement.h"
 #include "FindLevel.h"
 #include "PanelText.h"
-#include "Renderer.h"
 #include "SavedViews.h"
 #include "WindowEvents.h"
 
@@ -30,16 +23,14 @@ std::string fileBytes(const fs::path& path) {
     return bytes.str();
 }
 
-class FindAndViews : public ::testing::Test {
+class FindAndViews : public ViewerWindow {
 protected:
-    FindAndViews() {
+    FindAndViews() : ViewerWindow({201, 151}) {
         fs::remove_all(stateHome);
-        renderer.setLevel(&level);
+        show(levelPath);
         renderer.savedViews = &views;
-        renderer.view.mouseLook = false;
-        SDL_ShowCursor(SDL_ENABLE);
+        leavePointerFree();
     }
-    ~FindAndViews() override { shutdownVideo(); }
 
     // A press (and its release) as the keyboard gives them: the character
     // typed comes with the press.
@@ -54,17 +45,14 @@ protected:
 
     // White pixels above the bottom strip where the prompt is.
     long whiteAboveThePrompt() {
-        const std::vector<RgbPixel> pixels = drawnFrame(renderer, 201, 151);
+        const std::vector<RgbPixel> pixels = picture();
         return std::count(pixels.begin() + 50 * 201, pixels.end(), RgbPixel{255, 255, 255});
     }
 
     const std::string stateHome = testsupport::tempPath("state");
     const bool stateHomeSet = setenv("XDG_STATE_HOME", stateHome.c_str(), 1) == 0;
     const fs::path viewsFile = fs::path(stateHome) / "orvandel" / "views.json";
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{201, 151}};
     const std::string levelPath = testsupport::writeLevel("find.d3dbsp", testsupport::findLevelContents());
-    Qor::BSP level{"", levelPath.c_str()};
     SavedViews views{savedViewsPath(), levelPath};
 };
 
