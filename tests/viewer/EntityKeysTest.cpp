@@ -7,7 +7,6 @@
 namespace {
 
 using Vector = std::array<double, 3>;
-using Pixel = RgbPixel;
 
 // A worldspawn without origin, then (by entity number from 0) 1 a spawn
 // point, 2 a light without origin, 3 a light, 4 something else.
@@ -26,11 +25,6 @@ protected:
     EntityKeys() : ViewerWindow({201, 151}) {
         show(entityLevel());
         leavePointerFree();
-    }
-
-    void step(SDLKey key) {
-        pushKey(key);
-        renderer.handleInput();
     }
 };
 
@@ -82,13 +76,7 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
     // The last one's cube, orange, is drawn evenly about the centre column.
     renderer.frame.panel.atlasMade = true;  // without the labels' text
     renderer.view.renderMode = RenderMode::opaque;
-    const std::vector<Pixel> pixels = picture();
-    int left = 201, right = -1;
-    for (std::size_t k = 0; k < pixels.size(); ++k)
-        if (pixels[k] == Pixel{255, 128, 0}) {
-            left = std::min(left, static_cast<int>(k % 201));
-            right = std::max(right, static_cast<int>(k % 201));
-        }
+    const auto [left, bottom, right, top] = extent(picture(), {255, 128, 0});
     ASSERT_GT(right, left);
     EXPECT_LE(std::abs(left + right - 200), 1) << left << " to " << right;
 
@@ -113,7 +101,7 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
         renderer.view.cameraPos = position;
         renderer.view.cameraYaw = yaw;
         renderer.view.cameraPitch = pitch;
-        const std::vector<Pixel> before = picture();
+        const std::vector<RgbPixel> before = picture();
         testing::internal::CaptureStdout();
         step(SDLK_o);
         const std::string printed = testing::internal::GetCapturedStdout();

@@ -28,17 +28,6 @@ double shownAt(double slope) { return (slope / tangent + 1.0) / 2.0 * side; }
 class Markers : public ViewerWindow {
 protected:
     Markers() : ViewerWindow({side, side}) {}
-
-    // Columns and rows (from the bottom) of the pixels of exactly this
-    // colour: left, bottom, right, top, or all -1 when there are none.
-    static std::array<int, 4> extent(const std::vector<Pixel>& pixels, const Pixel& colour) {
-        std::array<int, 4> box{side, side, -1, -1};
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                if (pixels[static_cast<std::size_t>(y * side + x)] == colour)
-                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
-        return box[2] < 0 ? std::array<int, 4>{-1, -1, -1, -1} : box;
-    }
 };
 
 // Cubes 16 units a side at 200 ahead: the near face spans 192 ahead, the far

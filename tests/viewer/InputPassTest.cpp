@@ -125,15 +125,13 @@ TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64AndS
 // A level without vertices has no bounds: Home leaves the camera alone.
 TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
     const auto camera = std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane);
-    pushKey(SDLK_HOME, true);
-    renderer.handleInput();
+    step(SDLK_HOME);
     EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane), camera);
 
     Qor::LevelContents cube;
     cube.vertices = {{-500, 1000, -500}, {500, 3000, 500}};
     show(cube);
-    pushKey(SDLK_HOME, true);
-    renderer.handleInput();
+    step(SDLK_HOME);
     const CameraView fitted = fitView({{-500, 1000, -500}, {500, 3000, 500}}, 800.0 / 600.0, 10, 10000);
     EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch, renderer.view.farPlane),
               std::make_tuple(fitted.position, fitted.yaw, fitted.pitch, fitted.farPlane));
@@ -142,8 +140,7 @@ TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
 // Tab goes round the spawn points forward from the first, Shift+Tab backward
 // from the last; the entity that is no spawn point is passed over.
 TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCameraAtTheOneAskedFor) {
-    pushKey(SDLK_TAB, true);
-    renderer.handleInput();
+    step(SDLK_TAB);
     EXPECT_EQ(renderer.view.cameraPos, (Vector{0, 0, 0})) << "a level without spawn points";
 
     Qor::LevelContents contents;

@@ -8,6 +8,7 @@
 #include <SDL.h>
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -77,10 +78,27 @@ protected:
         SDL_ShowCursor(SDL_ENABLE);
     }
 
+    // A key pressed, and the input pass that takes it.
+    void step(SDLKey key, SDLMod modifiers = KMOD_NONE) {
+        pushKey(key, true, modifiers);
+        renderer.handleInput();
+    }
+
     std::vector<RgbPixel> picture() { return drawnFrame(renderer, size.first, size.second); }
     // Where pixel (x, y), counted from the window's top left, lies in a picture.
     std::size_t pixelIndex(int x, int y) const {
         return static_cast<std::size_t>((size.second - 1 - y) * size.first + x);
+    }
+
+    // Columns and rows (from the bottom) of the pixels of exactly this
+    // colour: left, bottom, right, top, or all -1 when there are none.
+    std::array<int, 4> extent(const std::vector<RgbPixel>& picture, const RgbPixel& colour) const {
+        std::array<int, 4> box{size.first, size.second, -1, -1};
+        for (int y = 0; y < size.second; ++y)
+            for (int x = 0; x < size.first; ++x)
+                if (picture[static_cast<std::size_t>(y * size.first + x)] == colour)
+                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+        return box[2] < 0 ? std::array<int, 4>{-1, -1, -1, -1} : box;
     }
 
     bool displayHeld = testsupport::holdDisplay();
