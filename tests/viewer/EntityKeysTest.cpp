@@ -98,9 +98,7 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
     const std::tuple<Vector, double, double> cameras[] = {
         {{0, 0, 0}, 0, 0}, {{13.25, -7.125, 3}, 0.1234567891234, -0.3333333333333}, {{-1.0 / 3, 17, 2e-5}, -11.7, 1.2}};
     for (const auto& [position, yaw, pitch] : cameras) {
-        renderer.view.cameraPos = position;
-        renderer.view.cameraYaw = yaw;
-        renderer.view.cameraPitch = pitch;
+        cameraPose() = std::tie(position, yaw, pitch);
         const std::vector<RgbPixel> before = picture();
         testing::internal::CaptureStdout();
         step(SDLK_o);
@@ -110,12 +108,9 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
         const char* argv[] = {"orvandel", "--camera", argument.c_str(), "level"};
         const CommandLine line = parseCommandLine(4, argv);
         ASSERT_EQ(line.action, CommandLine::Action::view) << printed;
-        renderer.view.cameraPos = {1, 1, 1};
-        renderer.view.cameraYaw = renderer.view.cameraPitch = 0.5;
+        cameraPose() = std::make_tuple(Vector{1, 1, 1}, 0.5, 0.5);
         renderer.placeCamera(line.camera);
-        EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch),
-                  std::make_tuple(position, yaw, pitch))
-            << printed;
+        EXPECT_EQ(cameraPose(), std::tie(position, yaw, pitch)) << printed;
         EXPECT_EQ(picture(), before) << printed;
     }
 }

@@ -125,26 +125,23 @@ TEST_F(FindAndViews, EnterStepsThroughTheMatchesAndTheCameraGoesToEach) {
 TEST_F(FindAndViews, ViewsAreSavedRecalledAndKeptAcrossRuns) {
     key(SDLK_1, '1');
     EXPECT_FALSE(fs::exists(viewsFile));
-    renderer.view.cameraPos = {1.0 / 3, -2e7, 0.1};
-    renderer.view.cameraYaw = 0.7;
-    renderer.view.cameraPitch = -0.3;
+    const auto saved = std::make_tuple(std::array<double, 3>{1.0 / 3, -2e7, 0.1}, 0.7, -0.3);
+    cameraPose() = saved;
     renderer.view.look = Look::baked;
     key(SDLK_3, 0, KMOD_LCTRL);
     ASSERT_TRUE(fs::exists(viewsFile));
-    renderer.view.cameraPos = {0, 0, 0};
-    renderer.view.cameraYaw = renderer.view.cameraPitch = 0;
+    cameraPose() = std::make_tuple(std::array<double, 3>{0, 0, 0}, 0.0, 0.0);
     renderer.view.look = Look::classic;
     key(SDLK_2, '2');
     EXPECT_EQ(renderer.view.cameraPos, (std::array<double, 3>{0, 0, 0}));
     key(SDLK_3, '3');
-    EXPECT_EQ(renderer.view.cameraPos, (std::array<double, 3>{1.0 / 3, -2e7, 0.1}));
-    EXPECT_EQ(std::make_tuple(renderer.view.cameraYaw, renderer.view.cameraPitch, renderer.view.look),
-              std::make_tuple(0.7, -0.3, Look::baked));
+    EXPECT_EQ(cameraPose(), saved);
+    EXPECT_EQ(renderer.view.look, Look::baked);
 
     SavedViews nextRun(savedViewsPath(), levelPath);
-    const auto saved = nextRun.get(3);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->position, (std::array<double, 3>{1.0 / 3, -2e7, 0.1}));
+    const auto inFile = nextRun.get(3);
+    ASSERT_TRUE(inFile);
+    EXPECT_EQ(inFile->position, std::get<0>(saved));
     EXPECT_FALSE(nextRun.get(1));
     SavedViews otherLevel(savedViewsPath(), levelPath + "x");
     EXPECT_FALSE(otherLevel.get(3));

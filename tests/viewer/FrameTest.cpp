@@ -264,9 +264,7 @@ TEST_F(Render, CullingKeepsEveryPixelWithWideLinesAndLargePoints) {
     };
     const double outside[] = {-2, 1.5, 3, 4.5, 6, 9, 20};  // pixels past the edge
     for (const auto& [position, yaw, pitch] : cameras) {
-        renderer.view.cameraPos = position;
-        renderer.view.cameraYaw = yaw;
-        renderer.view.cameraPitch = pitch;
+        cameraPose() = std::tie(position, yaw, pitch);
         Qor::LevelContents contents;
         std::uint32_t texture = 0;
         for (const double along : {30.0, 100.0, 170.0})

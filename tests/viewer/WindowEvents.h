@@ -78,6 +78,9 @@ protected:
         SDL_ShowCursor(SDL_ENABLE);
     }
 
+    // The camera's place, yaw and pitch, to set or compare in one go.
+    auto cameraPose() { return std::tie(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch); }
+
     // A key pressed, and the input pass that takes it.
     void step(SDLKey key, SDLMod modifiers = KMOD_NONE) {
         pushKey(key, true, modifiers);
