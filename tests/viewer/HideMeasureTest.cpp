@@ -63,22 +63,18 @@ TEST(HiddenMaterials, LetThePickRayThroughToWhatLiesBehindFromTheOptionOrTheSett
     const std::string crateAt = "at " + twoDecimals(crate[0]) + " 280.00 " + twoDecimals(crate[2]);
     const std::string wallAt = "at " + twoDecimals(wall[0]) + " 1000.00 " + twoDecimals(wall[2]);
     const std::string settings = testsupport::writeTemp("hide.settings", "width=200\nheight=200\nhide = *PROPS*\n");
-    struct Case {
-        std::vector<std::string> options;
-        std::string line;  // a regular expression
+    const std::pair<std::vector<std::string>, std::string> cases[] = {  // options, the pick's line as a pattern
+        {{}, "pick: 100 100 group 0 triangle [45] material 'textures/props/crate' " + crateAt + " distance 280.00"},
+        {{"--hide", "*/PROPS/*"},
+         "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' " + wallAt + " distance 1000.0[0-9]"},
+        {{"--hide", "textures/props/crat?", "--hide", "textures/shell/*"}, "pick: 100 100 nothing"},
+        {{"--settings", settings}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' .*"},
     };
-    for (const Case& c : std::vector<Case>{
-             {{}, "pick: 100 100 group 0 triangle [45] material 'textures/props/crate' " + crateAt + " distance 280.00"},
-             {{"--hide", "*/PROPS/*"}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' " +
-                                           wallAt + " distance 1000.0[0-9]"},
-             {{"--hide", "textures/props/crat?", "--hide", "textures/shell/*"}, "pick: 100 100 nothing"},
-             {{"--settings", settings}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' .*"},
-         }) {
-        std::vector<std::string> options = c.options;
+    for (auto [options, line] : cases) {
         options.insert(options.end(), {"--camera", "0,0,0", "--pick", "100,100", level});
         const testsupport::ProcessResult result = run(options);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
-        EXPECT_THAT(firstLine(result.out), MatchesRegex(c.line));
+        EXPECT_THAT(firstLine(result.out), MatchesRegex(line));
         EXPECT_EQ(result.err, "");
     }
     const testsupport::ProcessResult none = run({"--hide", "sky/*", "--pick", "1,1", level});
