@@ -1,17 +1,4 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <array>
-#include <cmath>
-#include <string>
-#include <tuple>
-#include <vector>
-
-#include "BSP.h"
 #include "CommandLine.h"
-#include "Renderer.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // The keys for entities and pointing: n, j, k, o and F3, as SDL events to a
@@ -20,7 +7,6 @@
 namespace {
 
 using Vector = std::array<double, 3>;
-using Pixel = RgbPixel;
 
 // A worldspawn without origin, then (by entity number from 0) 1 a spawn
 // point, 2 a light without origin, 3 a light, 4 something else.
@@ -34,24 +20,12 @@ Qor::LevelContents entityLevel() {
     return contents;
 }
 
-class EntityKeys : public ::testing::Test {
+class EntityKeys : public ViewerWindow {
 protected:
-    EntityKeys() {
-        renderer.setLevel(&level);
-        renderer.view.mouseLook = false;
-        SDL_ShowCursor(SDL_ENABLE);
+    EntityKeys() : ViewerWindow({201, 151}) {
+        show(entityLevel());
+        leavePointerFree();
     }
-    ~EntityKeys() override { shutdownVideo(); }
-
-    void step(SDLKey key) {
-        pushKey(key);
-        renderer.handleInput();
-    }
-    std::vector<Pixel> picture() { return drawnFrame(renderer, 201, 151); }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{201, 151}};
-    Qor::BSP level{"", testsupport::writeLevel("entities.d3dbsp", entityLevel()).c_str()};
 };
 
 // F3 shows, switches to and hides page 4 as i, F1 and F2 do theirs; n
@@ -102,41 +76,30 @@ TEST_F(EntityKeys, JAndKGoRoundTheEntitiesWithAnOriginAndPutEachAtTheWindowsCent
     // The last one's cube, orange, is drawn evenly about the centre column.
     renderer.frame.panel.atlasMade = true;  // without the labels' text
     renderer.view.renderMode = RenderMode::opaque;
-    const std::vector<Pixel> pixels = picture();
-    int left = 201, right = -1;
-    for (std::size_t k = 0; k < pixels.size(); ++k)
-        if (pixels[k] == Pixel{255, 128, 0}) {
-            left = std::min(left, static_cast<int>(k % 201));
-            right = std::max(right, static_cast<int>(k % 201));
-        }
+    const auto [left, bottom, right, top] = extent(picture(), {255, 128, 0});
     ASSERT_GT(right, left);
     EXPECT_LE(std::abs(left + right - 200), 1) << left << " to " << right;
 
     // A level without entities that have an origin: nothing happens.
     Qor::LevelContents none;
     none.entities = {{{{"classname", "worldspawn"}}}};
-    Qor::BSP bare("", testsupport::writeLevel("bare.d3dbsp", none).c_str());
-    renderer.setLevel(&bare);
+    show(none);
     const Vector before = renderer.view.cameraPos;
     step(SDLK_j);
     EXPECT_EQ(renderer.view.cameraPos, before);
     EXPECT_EQ(renderer.view.selectedEntity, 4) << "a selection past the level's entities shows as none";
-    renderer.setLevel(&level);
 }
 
 // o prints the argument that puts the camera back where it is: the same
 // picture of the demo level, byte for byte, wherever mouse look had turned it.
 TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
-    Qor::BSP demo("", testsupport::generatedLevel({"demo"}).c_str());
-    renderer.setLevel(&demo);
+    show(testsupport::generatedLevel({"demo"}));
     renderer.view.showMarkers = true;
     const std::tuple<Vector, double, double> cameras[] = {
         {{0, 0, 0}, 0, 0}, {{13.25, -7.125, 3}, 0.1234567891234, -0.3333333333333}, {{-1.0 / 3, 17, 2e-5}, -11.7, 1.2}};
     for (const auto& [position, yaw, pitch] : cameras) {
-        renderer.view.cameraPos = position;
-        renderer.view.cameraYaw = yaw;
-        renderer.view.cameraPitch = pitch;
-        const std::vector<Pixel> before = picture();
+        cameraPose() = std::tie(position, yaw, pitch);
+        const std::vector<RgbPixel> before = picture();
         testing::internal::CaptureStdout();
         step(SDLK_o);
         const std::string printed = testing::internal::GetCapturedStdout();
@@ -145,15 +108,11 @@ TEST_F(EntityKeys, OPrintsTheCameraAsTheArgumentThatGivesTheSamePicture) {
         const char* argv[] = {"orvandel", "--camera", argument.c_str(), "level"};
         const CommandLine line = parseCommandLine(4, argv);
         ASSERT_EQ(line.action, CommandLine::Action::view) << printed;
-        renderer.view.cameraPos = {1, 1, 1};
-        renderer.view.cameraYaw = renderer.view.cameraPitch = 0.5;
+        cameraPose() = std::make_tuple(Vector{1, 1, 1}, 0.5, 0.5);
         renderer.placeCamera(line.camera);
-        EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch),
-                  std::make_tuple(position, yaw, pitch))
-            << printed;
+        EXPECT_EQ(cameraPose(), std::tie(position, yaw, pitch)) << printed;
         EXPECT_EQ(picture(), before) << printed;
     }
-    renderer.setLevel(&level);
 }
 
 }  // namespace

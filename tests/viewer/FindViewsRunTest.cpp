@@ -45,25 +45,26 @@ TEST_F(FindViewsRun, FindStartsTheCameraAtTheFirstMatch) {
     EXPECT_FALSE(fs::exists(stateHome));
 }
 
-TEST_F(FindViewsRun, FindingNothingWarnsAndTheCameraStartsAsWithout) {
-    const auto found = run({"--find", "zebra"});
-    const auto without = run({});    EXPECT_EQ(found.exitStatus, 0);
-    EXPECT_EQ(found.err, "WARNING: Nothing in the level matches 'zebra'; the camera starts where it would without --find.\n");
-    EXPECT_EQ(firstLine(found.out), firstLine(without.out));
-}
-
-// A view saved in one run is where --camera view:N starts the next; a slot
-// never saved warns and starts at the origin.
-TEST_F(FindViewsRun, CameraViewStartsAtTheSavedView) {
+// A view saved in one run is where --camera view:N starts the next. Finding
+// nothing, or a slot never saved, warns and starts the camera as without.
+TEST_F(FindViewsRun, CameraViewStartsAtTheSavedViewAndWhatIsNotThereWarns) {
     SavedViews(savedViewsPath(), level).save(2, {{0, -156, -10.0 / 3}, 0.0, 0.0, Look::shaded});
     const auto saved = run({"--camera", "view:2"});
     EXPECT_EQ(saved.err, "");
     EXPECT_THAT(saved.out, ::testing::HasSubstr("material 'common/Alarm_Panel'"));
     EXPECT_THAT(saved.out, ::testing::HasSubstr("distance 256.00"));
-    const auto missing = run({"--camera", "view:5"});
-    EXPECT_EQ(missing.err,
-              "WARNING: View '5' was asked for, but none is saved for this level; the camera starts at the origin.\n");
-    EXPECT_EQ(firstLine(missing.out), firstLine(run({}).out));
+    const std::string without = firstLine(run({}).out);
+    const std::pair<std::vector<std::string>, std::string> missing[] = {
+        {{"--find", "zebra"},
+         "WARNING: Nothing in the level matches 'zebra'; the camera starts where it would without --find.\n"},
+        {{"--camera", "view:5"},
+         "WARNING: View '5' was asked for, but none is saved for this level; the camera starts at the origin.\n"}};
+    for (const auto& [options, warning] : missing) {
+        const auto result = run(options);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.err, warning);
+        EXPECT_EQ(firstLine(result.out), without);
+    }
 }
 
 }  // namespace

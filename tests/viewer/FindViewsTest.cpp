@@ -1,18 +1,11 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "BSP.h"
 #include "CameraPlacement.h"
 #include "FindLevel.h"
 #include "PanelText.h"
-#include "Renderer.h"
 #include "SavedViews.h"
 #include "WindowEvents.h"
 
@@ -30,16 +23,14 @@ std::string fileBytes(const fs::path& path) {
     return bytes.str();
 }
 
-class FindAndViews : public ::testing::Test {
+class FindAndViews : public ViewerWindow {
 protected:
-    FindAndViews() {
+    FindAndViews() : ViewerWindow({201, 151}) {
         fs::remove_all(stateHome);
-        renderer.setLevel(&level);
+        show(levelPath);
         renderer.savedViews = &views;
-        renderer.view.mouseLook = false;
-        SDL_ShowCursor(SDL_ENABLE);
+        leavePointerFree();
     }
-    ~FindAndViews() override { shutdownVideo(); }
 
     // A press (and its release) as the keyboard gives them: the character
     // typed comes with the press.
@@ -54,17 +45,14 @@ protected:
 
     // White pixels above the bottom strip where the prompt is.
     long whiteAboveThePrompt() {
-        const std::vector<RgbPixel> pixels = drawnFrame(renderer, 201, 151);
+        const std::vector<RgbPixel> pixels = picture();
         return std::count(pixels.begin() + 50 * 201, pixels.end(), RgbPixel{255, 255, 255});
     }
 
     const std::string stateHome = testsupport::tempPath("state");
     const bool stateHomeSet = setenv("XDG_STATE_HOME", stateHome.c_str(), 1) == 0;
     const fs::path viewsFile = fs::path(stateHome) / "orvandel" / "views.json";
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{201, 151}};
     const std::string levelPath = testsupport::writeLevel("find.d3dbsp", testsupport::findLevelContents());
-    Qor::BSP level{"", levelPath.c_str()};
     SavedViews views{savedViewsPath(), levelPath};
 };
 
@@ -137,26 +125,23 @@ TEST_F(FindAndViews, EnterStepsThroughTheMatchesAndTheCameraGoesToEach) {
 TEST_F(FindAndViews, ViewsAreSavedRecalledAndKeptAcrossRuns) {
     key(SDLK_1, '1');
     EXPECT_FALSE(fs::exists(viewsFile));
-    renderer.view.cameraPos = {1.0 / 3, -2e7, 0.1};
-    renderer.view.cameraYaw = 0.7;
-    renderer.view.cameraPitch = -0.3;
+    const auto saved = std::make_tuple(std::array<double, 3>{1.0 / 3, -2e7, 0.1}, 0.7, -0.3);
+    cameraPose() = saved;
     renderer.view.look = Look::baked;
     key(SDLK_3, 0, KMOD_LCTRL);
     ASSERT_TRUE(fs::exists(viewsFile));
-    renderer.view.cameraPos = {0, 0, 0};
-    renderer.view.cameraYaw = renderer.view.cameraPitch = 0;
+    cameraPose() = std::make_tuple(std::array<double, 3>{0, 0, 0}, 0.0, 0.0);
     renderer.view.look = Look::classic;
     key(SDLK_2, '2');
     EXPECT_EQ(renderer.view.cameraPos, (std::array<double, 3>{0, 0, 0}));
     key(SDLK_3, '3');
-    EXPECT_EQ(renderer.view.cameraPos, (std::array<double, 3>{1.0 / 3, -2e7, 0.1}));
-    EXPECT_EQ(std::make_tuple(renderer.view.cameraYaw, renderer.view.cameraPitch, renderer.view.look),
-              std::make_tuple(0.7, -0.3, Look::baked));
+    EXPECT_EQ(cameraPose(), saved);
+    EXPECT_EQ(renderer.view.look, Look::baked);
 
     SavedViews nextRun(savedViewsPath(), levelPath);
-    const auto saved = nextRun.get(3);
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->position, (std::array<double, 3>{1.0 / 3, -2e7, 0.1}));
+    const auto inFile = nextRun.get(3);
+    ASSERT_TRUE(inFile);
+    EXPECT_EQ(inFile->position, std::get<0>(saved));
     EXPECT_FALSE(nextRun.get(1));
     SavedViews otherLevel(savedViewsPath(), levelPath + "x");
     EXPECT_FALSE(otherLevel.get(3));

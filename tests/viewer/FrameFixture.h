@@ -5,22 +5,12 @@
 // camera starts at the origin looking along +y, z up; a 45-degree view in a
 // square window. One fixture for the frame tests of every file.
 
-#include <GL/gl.h>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <memory>
-#include <string>
-#include <tuple>
 #include <utility>
-#include <vector>
 
-#include "BSP.h"
-#include "Renderer.h"
-#include "TestSupport.h"
+#include "MaterialColours.h"
+#include "Normals.h"
+#include "WindowEvents.h"
 
 namespace frametest {
 
@@ -32,12 +22,6 @@ using Rgb = std::array<int, 3>;
 constexpr int windowSize = 200;
 const Rgb black{0, 0, 0};
 const Rgb red{255, 0, 0};
-
-MATCHER_P2(IsColour, wanted, tolerance, "") {
-    for (std::size_t k = 0; k < 3; ++k)
-        if (std::abs(arg[k] - wanted[k]) > tolerance) return false;
-    return true;
-}
 
 template <class Bytes>
 inline Rgb rgbOf(const Bytes& bytes) {
@@ -80,16 +64,21 @@ inline void addTriangle(Qor::LevelContents& level, std::uint32_t texture, float 
                                         : Qor::Triangle{{first, first + 1, first + 2}});
 }
 
-class Render : public ::testing::Test {
+// One square of two triangles, its corners wound as they come, in one group
+// of its own, every corner storing `normal` and `colour`.
+inline void addSquare(Qor::LevelContents& level, std::uint32_t texture,
+                      const std::array<std::array<float, 3>, 4>& corners, const Qor::Direction& normal = {},
+                      const Qor::Rgb& colour = {255, 255, 255}) {
+    const auto first = static_cast<std::uint32_t>(level.vertices.size());
+    for (const auto& [x, y, z] : corners) level.vertices.push_back({x, y, z, 255, normal, colour});
+    level.textureGroups.push_back({texture, first, 4, static_cast<std::uint32_t>(3 * level.triangles.size()), 6});
+    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
+    level.triangles.push_back(Qor::Triangle{{0, 2, 3}});
+}
+
+class Render : public ViewerWindow {
 protected:
-    ~Render() override { shutdownVideo(); }
-
-    void show(const Qor::LevelContents& contents) { show(testsupport::writeLevel("shown.d3dbsp", contents)); }
-
-    void show(const std::string& path) {
-        level = std::make_unique<Qor::BSP>("", path.c_str());
-        renderer.setLevel(level.get());
-    }
+    Render() : ViewerWindow({windowSize, windowSize}) {}
 
     // One frame on the renderer's drawing path, rows from the bottom.
     std::vector<Pixel> frame() {
@@ -154,10 +143,6 @@ protected:
         renderer.view.cameraYaw = -bearing;
         renderer.view.cameraPitch = 0.0;
     }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{windowSize, windowSize}};
-    std::unique_ptr<Qor::BSP> level;
 };
 
 }  // namespace frametest

@@ -1,8 +1,4 @@
-#include <SDL.h>
-
 #include "FrameFixture.h"
-#include "MaterialColours.h"
-#include "Normals.h"
 
 // The looks' colours and one-sided drawing, in whole frames.
 
@@ -40,17 +36,6 @@ TEST_F(Render, OneSidedDrawingLeavesOutWhatIsSeenFromBehindByItsNormalNotItsWind
         renderer.view.cull = false;
         EXPECT_EQ(renderer.pointAt(windowSize / 2, windowSize / 2).kind, Hit::Kind::surface);
     }
-}
-
-// One square of two triangles, its corners wound as they come, in one group
-// of its own, every corner storing `normal` and `colour`.
-void addSquare(Qor::LevelContents& level, std::uint32_t texture, const std::array<std::array<float, 3>, 4>& corners,
-               const Qor::Direction& normal, const Qor::Rgb& colour) {
-    const auto first = static_cast<std::uint32_t>(level.vertices.size());
-    for (const auto& [x, y, z] : corners) level.vertices.push_back({x, y, z, 255, normal, colour});
-    level.textureGroups.push_back({texture, first, 4, static_cast<std::uint32_t>(3 * level.triangles.size()), 6});
-    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
-    level.triangles.push_back(Qor::Triangle{{0, 2, 3}});
 }
 
 // A closed grey box whose normals face inward, as a level's outer walls and

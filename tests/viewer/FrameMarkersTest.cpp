@@ -1,19 +1,7 @@
-#include <GL/gl.h>
-#include <gmock/gmock.h>
-
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "BSP.h"
 #include "PanelText.h"
-#include "Renderer.h"
 #include "TestEntities.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // Entities in the view: markers and labels, and what page 3 points at, in
@@ -37,31 +25,9 @@ const Pixel orange{255, 128, 0};
 // offset across, or up, for each unit ahead shows.
 double shownAt(double slope) { return (slope / tangent + 1.0) / 2.0 * side; }
 
-class Markers : public ::testing::Test {
+class Markers : public ViewerWindow {
 protected:
-    ~Markers() override { shutdownVideo(); }
-
-    void show(const Qor::LevelContents& contents) {
-        level = std::make_unique<Qor::BSP>("", testsupport::writeLevel("markers.d3dbsp", contents).c_str());
-        renderer.setLevel(level.get());
-    }
-
-    std::vector<Pixel> draw() { return drawnFrame(renderer, side, side); }
-
-    // Columns and rows (from the bottom) of the pixels of exactly this
-    // colour: left, bottom, right, top, or all -1 when there are none.
-    static std::array<int, 4> extent(const std::vector<Pixel>& pixels, const Pixel& colour) {
-        std::array<int, 4> box{side, side, -1, -1};
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                if (pixels[static_cast<std::size_t>(y * side + x)] == colour)
-                    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
-        return box[2] < 0 ? std::array<int, 4>{-1, -1, -1, -1} : box;
-    }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{side, side}};
-    std::unique_ptr<Qor::BSP> level;
+    Markers() : ViewerWindow({side, side}) {}
 };
 
 // Cubes 16 units a side at 200 ahead: the near face spans 192 ahead, the far
@@ -78,11 +44,11 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindAndTheSelectedOneThickOnTheEntityP
     show(contents);
     renderer.view.renderMode = RenderMode::opaque;
     renderer.view.selectedEntity = 2;
-    EXPECT_EQ(draw(), std::vector<Pixel>(side * side, black)) << "markers are off at first";
+    EXPECT_EQ(picture(), std::vector<Pixel>(side * side, black)) << "markers are off at first";
     renderer.view.showMarkers = true;
     // Without the labels' text, every lit pixel is a marker's.
     renderer.frame.panel.atlasMade = true;
-    const std::vector<Pixel> pixels = draw();
+    const std::vector<Pixel> pixels = picture();
     for (const Pixel& p : pixels) ASSERT_TRUE(p == black || p == green || p == yellow || p == orange);
     const std::tuple<Pixel, std::array<double, 4>> cases[] = {
         {green, {shownAt(-68.0 / 192), shownAt(-8.0 / 192), shownAt(-28.0 / 200), shownAt(8.0 / 192)}},
@@ -108,7 +74,7 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindAndTheSelectedOneThickOnTheEntityP
         renderer.view.showMarkers = markersOn;
         renderer.view.overlayVisible = page;
         renderer.view.overlayPage = 4;
-        const std::vector<Pixel> shown = draw();
+        const std::vector<Pixel> shown = picture();
         int thickness = 0;
         for (std::size_t y = 0; y < side / 2; ++y) thickness += shown[y * side + column] == orange;
         EXPECT_NEAR(thickness, lit, page ? 2 : 0) << markersOn << page;
@@ -116,19 +82,16 @@ TEST_F(Markers, AreCubesInTheColourOfTheirKindAndTheSelectedOneThickOnTheEntityP
     }
     renderer.view.showMarkers = false;
     renderer.view.selectedEntity = 9;  // a selection a reload took away
-    EXPECT_EQ(draw(), std::vector<Pixel>(side * side, black));
+    EXPECT_EQ(picture(), std::vector<Pixel>(side * side, black));
 }
 
 // Behind a wall, markers show in the additive and blending modes and are
 // hidden in the opaque mode and looks, which leave depths to test against;
 // a marker in front of the wall shows in all of them.
 TEST_F(Markers, AreHiddenBehindAWallOnlyWhereTheFrameHasDepths) {
-    Qor::LevelContents contents;
-    contents.entities = {entity("light", "0 200 0"), entity("func_door", "0 50 0")};
     // A triangle across the whole view, 100 ahead.
-    contents.vertices = {{-400, 100, -400, 255}, {400, 100, -400, 255}, {0, 100, 400, 255}};
-    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-    contents.textureGroups = {{0, 0, 3, 0, 3}};
+    Qor::LevelContents contents = oneTriangle({{-400, 100, -400}, {400, 100, -400}, {0, 100, 400}});
+    contents.entities = {entity("light", "0 200 0"), entity("func_door", "0 50 0")};
     show(contents);
     renderer.view.showMarkers = true;
     for (const auto& [mode, look, shows] : {std::make_tuple(0u, Look::classic, false),
@@ -138,7 +101,7 @@ TEST_F(Markers, AreHiddenBehindAWallOnlyWhereTheFrameHasDepths) {
                                             std::make_tuple(1u, Look::normals, false)}) {
         renderer.view.renderMode = static_cast<RenderMode>(mode);
         renderer.view.look = look;
-        const std::vector<Pixel> pixels = draw();
+        const std::vector<Pixel> pixels = picture();
         SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << lookName(look));
         EXPECT_EQ(std::count(pixels.begin(), pixels.end(), yellow) > 100, shows);
         EXPECT_GT(std::count(pixels.begin(), pixels.end(), orange), 100) << "in front of the wall";
@@ -167,97 +130,78 @@ TEST_F(Markers, AreLabelledBesideTheCubeInTheirColour) {
             }
         return inked;
     };
-    EXPECT_GT(labelPixels(draw()), 40u);
+    EXPECT_GT(labelPixels(picture()), 40u);
     ASSERT_TRUE(renderer.frame.panel.atlasMade);
     renderer.view.showMarkers = false;
-    EXPECT_EQ(labelPixels(draw()), 0u);
+    EXPECT_EQ(labelPixels(picture()), 0u);
 }
+
+// A window taller than the panel, whose centre is the middle of pixel 300,
+// 450, showing one opaque triangle.
+class PointingMarks : public ViewerWindow {
+protected:
+    static constexpr int width = 601;
+    static constexpr int height = 901;
+
+    PointingMarks() : ViewerWindow({width, height}) { renderer.view.renderMode = RenderMode::opaque; }
+
+    bool whiteAt(const std::vector<Pixel>& p, int x, int y) const { return p[pixelIndex(x, y)] == white; }
+};
 
 // Page 3 points at the pixel at the window's centre while mouse look is on,
 // else at the pointer's: a crosshair marks it, and the triangle under it is
-// outlined in white over its own fill. A window taller than the panel, whose
-// centre is the middle of pixel 300, 450; the triangle's bottom edge, 20
-// below the view at 100 ahead, shows at row (1 + 0.2 / tan 22.5°) / 2 × 901.
-TEST(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
-    ASSERT_TRUE(testsupport::holdDisplay());
-    constexpr int width = 601;
-    constexpr int height = 901;
-    Renderer renderer({width, height});
-    Qor::LevelContents contents;
-    contents.vertices = {{-20, 100, -20, 255}, {30, 100, -20, 255}, {30, 100, 45, 255}};
-    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-    contents.textureGroups = {{0, 0, 3, 0, 3}};
-    Qor::BSP level("", testsupport::writeLevel("pointed.d3dbsp", contents).c_str());
-    renderer.setLevel(&level);
-    renderer.view.renderMode = RenderMode::opaque;
-    const auto draw = [&] { return drawnFrame(renderer, width, height); };
-    const auto white = [&](const std::vector<Pixel>& p, int x, int y) {
-        return p[static_cast<std::size_t>((height - 1 - y) * width + x)] == Pixel{255, 255, 255};
-    };
-    const auto outlined = [&](const std::vector<Pixel>& p) {
+// outlined in white over its own fill. The triangle's bottom edge, 20 below
+// the view at 100 ahead, shows at row (1 + 0.2 / tan 22.5°) / 2 × 901.
+TEST_F(PointingMarks, ACrosshairAndTheTrianglePointedAtOutlinedInWhite) {
+    show(oneTriangle({{-20, 100, -20}, {30, 100, -20}, {30, 100, 45}}));
+    const auto outlined = [this](const std::vector<Pixel>& p) {
         const int row = static_cast<int>((1 + 0.2 / tangent) / 2 * height);
         int lit = 0;
         for (int y = row - 2; y <= row + 2; ++y)
-            for (int x = 150; x < width; ++x) lit += white(p, x, y);
+            for (int x = 150; x < width; ++x) lit += whiteAt(p, x, y);
         return lit;
     };
     const int cx = width / 2;
     const int cy = height / 2;
-    const std::vector<Pixel> before = draw();
+    const std::vector<Pixel> before = picture();
     renderer.view.overlayVisible = true;
     renderer.view.overlayPage = 3;
-    const std::vector<Pixel> pointed = draw();
+    const std::vector<Pixel> pointed = picture();
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::surface);
     EXPECT_EQ(outlined(before), 0);
     EXPECT_GT(outlined(pointed), 300);
     for (const auto& [x, y, mark] : {std::make_tuple(cx + 5, cy, true), std::make_tuple(cx, cy - 5, true),
                                      std::make_tuple(cx, cy, false), std::make_tuple(cx + 9, cy, false)}) {
-        EXPECT_FALSE(white(before, x, y));
-        EXPECT_EQ(white(pointed, x, y), mark) << x - cx << ", " << y - cy;
+        EXPECT_FALSE(whiteAt(before, x, y));
+        EXPECT_EQ(whiteAt(pointed, x, y), mark) << x - cx << ", " << y - cy;
     }
     // The pointer's pixel while mouse look is off: one left of the triangle.
     renderer.view.mouseLook = false;
     renderer.view.pointer = {cx - 150, cy + 100};
-    EXPECT_TRUE(white(draw(), cx - 145, cy + 100));
+    EXPECT_TRUE(whiteAt(picture(), cx - 145, cy + 100));
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::nothing);
-    shutdownVideo();
 }
 
 // The outline is drawn over the panel, as the crosshair is. A triangle whose
 // top edge runs level across the window at row 40, through the panel in the
 // top-left corner, and whose fill covers the window's centre: the edge shows
 // white where page 3 covers it, and not under page 1, which points at nothing.
-TEST(PointingMarks, TheOutlineShowsOverThePanel) {
-    ASSERT_TRUE(testsupport::holdDisplay());
-    constexpr int width = 601;
-    constexpr int height = 901;
+TEST_F(PointingMarks, TheOutlineShowsOverThePanel) {
     constexpr int edgeRow = 40;
-    Renderer renderer({width, height});
     const auto top = static_cast<float>((1.0 - 2.0 * (edgeRow + 0.5) / height) * 100 * tangent);
-    Qor::LevelContents contents;
-    contents.vertices = {{-60, 100, top, 255}, {20, 100, top, 255}, {20, 100, -20, 255}};
-    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-    contents.textureGroups = {{0, 0, 3, 0, 3}};
-    Qor::BSP level("", testsupport::writeLevel("under-panel.d3dbsp", contents).c_str());
-    renderer.setLevel(&level);
-    renderer.view.renderMode = RenderMode::opaque;
+    show(oneTriangle({{-60, 100, top}, {20, 100, top}, {20, 100, -20}}));
     renderer.view.overlayVisible = true;
     const auto whiteUnderThePanel = [&](std::int32_t page) {
         renderer.view.overlayPage = page;
-        const std::vector<Pixel> p = drawnFrame(renderer, width, height);
+        const std::vector<Pixel> p = picture();
         int lit = 0;
-        for (int x = panelMargin + 12; x < panelMargin + 112; ++x) {
-            bool white = false;
-            for (int y = edgeRow - 1; y <= edgeRow + 1; ++y)
-                white = white || p[static_cast<std::size_t>((height - 1 - y) * width + x)] == Pixel{255, 255, 255};
-            lit += white;
-        }
+        for (int x = panelMargin + 12; x < panelMargin + 112; ++x)
+            lit += whiteAt(p, x, edgeRow - 1) || whiteAt(p, x, edgeRow) || whiteAt(p, x, edgeRow + 1);
         return lit;
     };
     EXPECT_EQ(whiteUnderThePanel(3), 100);
     EXPECT_EQ(renderer.pointing.kind, Hit::Kind::surface);
     EXPECT_LT(whiteUnderThePanel(1), 20);
-    shutdownVideo();
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "AssetFixtures.h"
 #include "AssetLayers.h"
 #include "FrameFixture.h"
-#include "MaterialColours.h"
 
 // The textured look in whole frames: images of every format read back from
 // the picture, repeats, the checkerboard of a missing image, and no state
@@ -17,13 +16,11 @@ const std::array<Rgb, 4> quadrantColours = {Rgb{255, 0, 0}, Rgb{0, 255, 0}, Rgb{
 constexpr int quadrantImageSide = 32;
 
 Bytes quadrantTexels() {
-    Bytes texels(quadrantImageSide * quadrantImageSide * 4, 255);
+    Bytes texels;
     for (int y = 0; y < quadrantImageSide; ++y)
         for (int x = 0; x < quadrantImageSide; ++x) {
-            const Rgb& colour = quadrantColours[static_cast<std::size_t>((y >= 16) * 2 + (x >= 16))];
-            for (std::size_t k = 0; k < 3; ++k)
-                texels[static_cast<std::size_t>((y * quadrantImageSide + x) * 4) + k] =
-                    static_cast<std::uint8_t>(colour[k]);
+            const Rgb& c = quadrantColours[static_cast<std::size_t>((y >= 16) * 2 + (x >= 16))];
+            texels.insert(texels.end(), {std::uint8_t(c[0]), std::uint8_t(c[1]), std::uint8_t(c[2]), 255});
         }
     return texels;
 }
@@ -45,21 +42,6 @@ Bytes quadrantDds() {
     return ddsOf(quadrantImageSide, quadrantImageSide, "DXT1", 6, blocks);
 }
 
-// A square facing the camera at distance 100, from -40 to 40 in x and z,
-// its texture coordinates running from (0, 0) at its top left to
-// (repeats, repeats) at its bottom right; one group of two triangles.
-void addTexturedSquare(Qor::LevelContents& level, std::uint32_t texture, float repeats) {
-    const auto first = static_cast<std::uint32_t>(level.vertices.size());
-    for (const auto& [x, z] : {std::pair(-40.0f, 40.0f), std::pair(40.0f, 40.0f), std::pair(40.0f, -40.0f),
-                               std::pair(-40.0f, -40.0f)}) {
-        Qor::Vertex& corner = level.vertices.emplace_back(Qor::Vertex{x, 100.0f, z, 255, {0.0f, -1.0f, 0.0f}});
-        corner.texture = {(x + 40.0f) / 80.0f * repeats, (40.0f - z) / 80.0f * repeats};
-    }
-    level.textureGroups.push_back({texture, first, 4, static_cast<std::uint32_t>(3 * level.triangles.size()), 6});
-    level.triangles.push_back(Qor::Triangle{{0, 1, 2}});
-    level.triangles.push_back(Qor::Triangle{{0, 2, 3}});
-}
-
 class TexturedLook : public Render {
 protected:
     TexturedLook() {
@@ -68,13 +50,17 @@ protected:
     }
 
     // The level of one square of material `name`, its images looked for in
-    // the folder.
+    // the folder: facing the camera at distance 100, from -40 to 40 in x and
+    // z, its texture coordinates running from (0, 0) at its top left to
+    // (repeats, repeats) at its bottom right.
     void showSquare(const std::string& name, float repeats = 1.0f) {
         auto layers = std::make_shared<Qor::AssetLayers>();
         EXPECT_THAT(layers->mount(folder.path()), ::testing::IsEmpty());
         renderer.assets = layers;
         Qor::LevelContents contents;
-        addTexturedSquare(contents, 0, repeats);
+        addSquare(contents, 0, {{{-40, 100, 40}, {40, 100, 40}, {40, 100, -40}, {-40, 100, -40}}}, {0, -1, 0});
+        for (Qor::Vertex& corner : contents.vertices)
+            corner.texture = {(corner.x + 40.0f) / 80.0f * repeats, (40.0f - corner.z) / 80.0f * repeats};
         contents.materials.push_back({name, 0, 1});
         show(contents);
     }
@@ -102,10 +88,8 @@ TEST_F(TexturedLook, EveryImageFormatShowsItsTexelsWhereItsCoordinatesPutThemThe
         EXPECT_EQ(foundImages(renderer.frame.textures.images()), 1u);
         // Lit head-on, a surface shows its texels as they are.
         const int tolerance = extension == "jpg" ? 6 : 1;
-        EXPECT_THAT(pixels[pixelOf(-20, 20)], IsColour(quadrantColours[0], tolerance));
-        EXPECT_THAT(pixels[pixelOf(20, 20)], IsColour(quadrantColours[1], tolerance));
-        EXPECT_THAT(pixels[pixelOf(-20, -20)], IsColour(quadrantColours[2], tolerance));
-        EXPECT_THAT(pixels[pixelOf(20, -20)], IsColour(quadrantColours[3], tolerance));
+        for (std::size_t q = 0; q < 4; ++q)  // left to right, top to bottom
+            EXPECT_THAT(pixels[pixelOf(q % 2 ? 20 : -20, q < 2 ? 20 : -20)], IsColour(quadrantColours[q], tolerance));
     }
 }
 

@@ -1,17 +1,4 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <array>
-#include <cmath>
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include "BSP.h"
 #include "MaterialColours.h"
-#include "Renderer.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // x, Shift+x, u, m and Shift+m as real key events reach a viewer: what lies
@@ -22,7 +9,6 @@ namespace {
 
 using ::testing::DoubleNear;
 using ::testing::Pointwise;
-using Rgb = std::array<int, 3>;
 
 constexpr int side = 200;
 
@@ -30,20 +16,19 @@ constexpr int side = 200;
 // points, from the origin along +y:
 // the crate's face fills the centre, the shell's far wall is all around it,
 // each lit squarely and so in its material's full colour.
-class HideMeasureKeys : public ::testing::Test {
+class HideMeasureKeys : public ViewerWindow {
 protected:
-    HideMeasureKeys() {
-        renderer.setLevel(&level);
+    HideMeasureKeys() : ViewerWindow({side, side}) {
+        show(testsupport::shellLevel());
         renderer.view.look = Look::shaded;
         renderer.view.showWireframe = false;
         renderer.view.showCornerPoints = false;
         SDL_WarpMouse(side / 2, side / 2);
     }
-    ~HideMeasureKeys() override { shutdownVideo(); }
 
     // One loop turn as the viewer runs it: input, then a frame; the pixel
     // at (x, y) from the top left.
-    Rgb pressThenLook(SDLKey key, SDLMod modifiers, int x, int y) {
+    RgbPixel pressThenLook(SDLKey key, SDLMod modifiers, int x, int y) {
         pushKey(key, true, modifiers);
         pushKey(key, false, modifiers);
         SDL_WarpMouse(side / 2, side / 2);
@@ -51,35 +36,21 @@ protected:
         return pixel(x, y);
     }
 
-    Rgb pixel(int x, int y) {
-        clearFrame();
-        renderer.drawFrame();
-        GLubyte rgba[4] = {};
-        glReadPixels(x, side - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return {rgba[0], rgba[1], rgba[2]};
-    }
+    RgbPixel pixel(int x, int y) { return picture()[pixelIndex(x, y)]; }
 
-    Rgb colourOf(std::uint32_t texture) const {
-        const Qor::Rgb rgb = Qor::textureColour(level, texture);
-        return {rgb[0], rgb[1], rgb[2]};
-    }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{ScreenSize{side, side}};
-    Qor::BSP level{"", testsupport::writeLevel("keys-shell.d3dbsp", testsupport::shellLevel()).c_str()};
+    Qor::Rgb colourOf(std::uint32_t texture) const { return Qor::textureColour(*level, texture); }
 };
 
-MATCHER_P(Near, wanted, "") {
-    for (std::size_t k = 0; k < 3; ++k)
-        if (std::abs(arg[k] - wanted[k]) > 2) return false;
-    return true;
+template <class Colour>
+auto Near(const Colour& wanted) {
+    return IsColour(wanted, 2);
 }
 
 TEST_F(HideMeasureKeys, XHidesThePointedMaterialShiftXIsolatesItAndUShowsAllAgain) {
     ASSERT_TRUE(renderer.view.mouseLook);
-    const Rgb crate = colourOf(0);
-    const Rgb wall = colourOf(1);
-    const Rgb black{0, 0, 0};
+    const Qor::Rgb crate = colourOf(0);
+    const Qor::Rgb wall = colourOf(1);
+    const RgbPixel black{0, 0, 0};
     ASSERT_THAT(pixel(100, 100), Near(crate));
     ASSERT_THAT(pixel(10, 100), Near(wall));
 
@@ -104,7 +75,6 @@ TEST_F(HideMeasureKeys, XHidesThePointedMaterialShiftXIsolatesItAndUShowsAllAgai
 }
 
 TEST_F(HideMeasureKeys, MMarksThePointedPointWithAWhiteCrossOverEverythingAndShiftMRemovesIt) {
-    const Rgb white{255, 255, 255};
     EXPECT_FALSE(renderer.view.mark);
     pressThenLook(SDLK_m, KMOD_NONE, 100, 100);
     ASSERT_TRUE(renderer.view.mark);
@@ -135,40 +105,30 @@ TEST_F(HideMeasureKeys, MMarksThePointedPointWithAWhiteCrossOverEverythingAndShi
 // With page 3 shown, a white line joins the mark to the point pointed at:
 // in a window tall enough for the line to pass below the panel, both on the
 // shell's far wall on one row, so the line runs along that row.
-TEST(MeasureLine, PageThreeJoinsTheMarkToThePointPointedAtWithAWhiteLine) {
-    constexpr int width = 300;
-    constexpr int height = 1000;
-    const bool displayHeld = testsupport::holdDisplay();
-    ASSERT_TRUE(displayHeld);
-    Renderer renderer({width, height});
-    Qor::BSP level("", testsupport::writeLevel("line-shell.d3dbsp", testsupport::shellLevel()).c_str());
-    renderer.setLevel(&level);
+class MeasureLine : public ViewerWindow {
+protected:
+    MeasureLine() : ViewerWindow({300, 1000}) {}
+};
+
+TEST_F(MeasureLine, PageThreeJoinsTheMarkToThePointPointedAtWithAWhiteLine) {
+    show(testsupport::shellLevel());
     renderer.view.renderMode = RenderMode::opaque;
     renderer.view.mouseLook = false;
     renderer.view.pointer = {270, 900};
     const double t = std::tan(22.5 * M_PI / 180.0);
-    const double aspect = static_cast<double>(width) / height;
-    renderer.view.mark = std::array<double, 3>{(30.5 / (width / 2.0) - 1.0) * t * aspect * 1000.0, 1000.0,
-                                               (1.0 - 900.5 / (height / 2.0)) * t * 1000.0};
-    const auto whiteAt = [&](int x, int y) {
-        GLubyte rgba[4] = {};
-        glReadPixels(x, height - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return rgba[0] == 255 && rgba[1] == 255 && rgba[2] == 255;
-    };
-    const auto frame = [&] {
-        clearFrame();
-        renderer.drawFrame();
-    };
-    frame();
+    // Pixel 30, 900's centre on the far wall, 1000 ahead.
+    renderer.view.mark = std::array<double, 3>{(30.5 / 150 - 1.0) * t * 0.3 * 1000.0, 1000.0,
+                                               (1.0 - 900.5 / 500) * t * 1000.0};
+    std::vector<RgbPixel> shown = picture();
+    const auto whiteAt = [&](int x, int y) { return shown[pixelIndex(x, y)] == white; };
     EXPECT_TRUE(whiteAt(30 + 4, 900)) << "the cross";
     EXPECT_FALSE(whiteAt(100, 900) || whiteAt(200, 900)) << "no line without page 3";
     renderer.view.overlayVisible = true;
     renderer.view.overlayPage = 3;
-    frame();
+    shown = picture();
     ASSERT_EQ(renderer.pointing.kind, Hit::Kind::surface);
     for (const int x : {50, 100, 200, 250}) EXPECT_TRUE(whiteAt(x, 900)) << x;
     EXPECT_FALSE(whiteAt(100, 890) || whiteAt(100, 910)) << "one pixel wide";
-    shutdownVideo();
 }
 
 }  // namespace

@@ -3,9 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "TestSupport.h"
 
@@ -65,22 +63,18 @@ TEST(HiddenMaterials, LetThePickRayThroughToWhatLiesBehindFromTheOptionOrTheSett
     const std::string crateAt = "at " + twoDecimals(crate[0]) + " 280.00 " + twoDecimals(crate[2]);
     const std::string wallAt = "at " + twoDecimals(wall[0]) + " 1000.00 " + twoDecimals(wall[2]);
     const std::string settings = testsupport::writeTemp("hide.settings", "width=200\nheight=200\nhide = *PROPS*\n");
-    struct Case {
-        std::vector<std::string> options;
-        std::string line;  // a regular expression
+    const std::pair<std::vector<std::string>, std::string> cases[] = {  // options, the pick's line as a pattern
+        {{}, "pick: 100 100 group 0 triangle [45] material 'textures/props/crate' " + crateAt + " distance 280.00"},
+        {{"--hide", "*/PROPS/*"},
+         "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' " + wallAt + " distance 1000.0[0-9]"},
+        {{"--hide", "textures/props/crat?", "--hide", "textures/shell/*"}, "pick: 100 100 nothing"},
+        {{"--settings", settings}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' .*"},
     };
-    for (const Case& c : std::vector<Case>{
-             {{}, "pick: 100 100 group 0 triangle [45] material 'textures/props/crate' " + crateAt + " distance 280.00"},
-             {{"--hide", "*/PROPS/*"}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' " +
-                                           wallAt + " distance 1000.0[0-9]"},
-             {{"--hide", "textures/props/crat?", "--hide", "textures/shell/*"}, "pick: 100 100 nothing"},
-             {{"--settings", settings}, "pick: 100 100 group 1 triangle 1[0-9] material 'textures/shell/wall' .*"},
-         }) {
-        std::vector<std::string> options = c.options;
+    for (auto [options, line] : cases) {
         options.insert(options.end(), {"--camera", "0,0,0", "--pick", "100,100", level});
         const testsupport::ProcessResult result = run(options);
         EXPECT_EQ(result.exitStatus, 0) << result.err;
-        EXPECT_THAT(firstLine(result.out), MatchesRegex(c.line));
+        EXPECT_THAT(firstLine(result.out), MatchesRegex(line));
         EXPECT_EQ(result.err, "");
     }
     const testsupport::ProcessResult none = run({"--hide", "sky/*", "--pick", "1,1", level});
@@ -93,29 +87,24 @@ TEST(HiddenMaterials, LetThePickRayThroughToWhatLiesBehindFromTheOptionOrTheSett
 TEST(HiddenMaterials, AreDrawnByNoPassAndLeftOutOfFitting) {
     const std::string level = shell();
     const std::string bare = testsupport::writeLevel("bare.d3dbsp", withoutShell());
-    for (const std::string look : {"classic", "shaded", "baked", "normals"}) {
+    for (const std::string look : {"classic", "shaded", "baked", "normals"})
         for (const std::string draw : {"immediate", "buffered"}) {
             SCOPED_TRACE(look + ", " + draw);
-            const std::string hidden = testsupport::tempPath("hidden.png");
-            const std::string wanted = testsupport::tempPath("bare.png");
-            const std::vector<std::string> options = {"--camera", "fit", "--look", look, "--draw", draw, "--screenshot"};
-            std::vector<std::string> a = options;
-            a.insert(a.end(), {hidden, "--hide", "textures/shell/wall", level});
-            std::vector<std::string> b = options;
-            b.insert(b.end(), {wanted, bare});
-            ASSERT_EQ(run(a).exitStatus, 0);
-            ASSERT_EQ(run(b).exitStatus, 0);
-            const testsupport::Image got = testsupport::readPng(hidden);
-            const testsupport::Image expected = testsupport::readPng(wanted);
+            const auto shot = [&](const std::string& name, std::vector<std::string> options) {
+                const std::string path = testsupport::tempPath(name);
+                options.insert(options.end(), {"--camera", "fit", "--look", look, "--draw", draw, "--screenshot", path});
+                EXPECT_EQ(run(options).exitStatus, 0);
+                return testsupport::readPng(path);
+            };
+            const testsupport::Image got = shot("hidden.png", {"--hide", "textures/shell/wall", level});
             ASSERT_EQ(got.rgba.size(), std::size_t{side * side * 4});
-            EXPECT_TRUE(got.rgba == expected.rgba);
+            EXPECT_TRUE(got.rgba == shot("bare.png", {bare}).rgba);
             // The crate fills a good part of the frame.
             std::size_t lit = 0;
             for (std::size_t k = 0; k < got.rgba.size(); k += 4)
-                lit += got.rgba[k] + got.rgba[k + 1] + got.rgba[k + 2] > 0 ? 1 : 0;
+                lit += got.rgba[k] + got.rgba[k + 1] + got.rgba[k + 2] > 0;
             EXPECT_GT(lit, std::size_t{side * side / 50});
         }
-    }
 }
 
 TEST(HiddenMaterials, AreLeftOutOfTheExport) {

@@ -1,18 +1,4 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <array>
-#include <cmath>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
-
-#include "BSP.h"
 #include "CameraPlacement.h"
-#include "Renderer.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // SDL events through a viewer's input pass in a real window, and what they
@@ -33,18 +19,13 @@ std::vector<double> numbers(Values... values) {
 enum Setting { Forward, Sideways, Vertical, Mode, Corners, Filled, Lines, PlaneView, OneGroup, Group, Plane,
                Panel, Far, Point, Width, Alpha, Speed, Shot, Reload, LookShown, OneSided, None };
 
-// A real window on the test display, showing a level of five texture groups
-// and no planes. Mouse look is off, as the viewer leaves it when turned off,
-// so that wherever the display's pointer is cannot turn the camera.
-class InputPass : public ::testing::Test {
+// A level of five texture groups and no planes, the pointer left free.
+class InputPass : public ViewerWindow {
 protected:
     InputPass() {
-        renderer.setLevel(&level);
-        renderer.view.mouseLook = false;
-        SDL_ShowCursor(SDL_ENABLE);
+        show(Qor::LevelContents{{}, std::vector<Qor::TextureGroup>(5), {}, {}});
+        leavePointerFree();
     }
-
-    void TearDown() override { shutdownVideo(); }
 
     // The plane display counts 0 off, 1 every plane, 2 the selected plane;
     // the panel is its page while shown and minus its page while hidden. The
@@ -60,11 +41,6 @@ protected:
                        r.view.farPlane, sizes[0], sizes[1], r.view.fillAlpha, r.view.flySpeed, r.screenshotRequested,
                        r.reloadRequested, static_cast<int>(r.view.look), r.view.cull);
     }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer;
-    Qor::BSP level{
-        "", testsupport::writeLevel("input.d3dbsp", {{}, std::vector<Qor::TextureGroup>(5), {}, {}}).c_str()};
 };
 
 // Each step is one frame: a key event, the input pass and the camera motion.
@@ -149,27 +125,22 @@ TEST_F(InputPass, FlySpeedKeysDoubleAndHalveTheDriveBetweenOneSixteenthAnd64AndS
 // A level without vertices has no bounds: Home leaves the camera alone.
 TEST_F(InputPass, HomeFitsTheLevelInTheWindow) {
     const auto camera = std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane);
-    pushKey(SDLK_HOME, true);
-    renderer.handleInput();
+    step(SDLK_HOME);
     EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.farPlane), camera);
 
     Qor::LevelContents cube;
-    cube.vertices = {{-500, 1000, -500, 255}, {500, 3000, 500, 255}};
-    Qor::BSP shown("", testsupport::writeLevel("cube.d3dbsp", cube).c_str());
-    renderer.setLevel(&shown);
-    pushKey(SDLK_HOME, true);
-    renderer.handleInput();
+    cube.vertices = {{-500, 1000, -500}, {500, 3000, 500}};
+    show(cube);
+    step(SDLK_HOME);
     const CameraView fitted = fitView({{-500, 1000, -500}, {500, 3000, 500}}, 800.0 / 600.0, 10, 10000);
     EXPECT_EQ(std::make_tuple(renderer.view.cameraPos, renderer.view.cameraYaw, renderer.view.cameraPitch, renderer.view.farPlane),
               std::make_tuple(fitted.position, fitted.yaw, fitted.pitch, fitted.farPlane));
-    renderer.setLevel(&level);
 }
 
 // Tab goes round the spawn points forward from the first, Shift+Tab backward
 // from the last; the entity that is no spawn point is passed over.
 TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCameraAtTheOneAskedFor) {
-    pushKey(SDLK_TAB, true);
-    renderer.handleInput();
+    step(SDLK_TAB);
     EXPECT_EQ(renderer.view.cameraPos, (Vector{0, 0, 0})) << "a level without spawn points";
 
     Qor::LevelContents contents;
@@ -177,8 +148,7 @@ TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCamera
                          {{{"classname", "light"}, {"origin", "1 1 1"}}},
                          {{{"classname", "mp_spawn"}, {"origin", "-5 0 7"}, {"angles", "30 180 0"}}},
                          {{{"classname", "info_player_deathmatch"}, {"origin", "0 99 0"}, {"angle", "90"}}}};
-    Qor::BSP spawns("", testsupport::writeLevel("spawns.d3dbsp", contents).c_str());
-    renderer.setLevel(&spawns);
+    show(contents);
     const std::vector<Vector> positions = {{10, 20, 30}, {-5, 0, 7}, {0, 99, 0}};
     const std::vector<std::pair<double, double>> facings = {{90, 0}, {270, -30}, {0, 0}};  // yaw, pitch
     // The modifiers of the Tab event, those held when the input pass runs
@@ -209,7 +179,6 @@ TEST_F(InputPass, TabAndShiftTabGoRoundTheSpawnPointsAndCameraSpawnPutsTheCamera
         EXPECT_EQ(testing::internal::GetCapturedStderr(), err);
         EXPECT_EQ(renderer.view.cameraPos, positions[1]);
     }
-    renderer.setLevel(&level);
 }
 
 TEST_F(InputPass, AClickOrWheelStepTogglesMouseLookWhichTurnsByThePointerFromTheCentre) {

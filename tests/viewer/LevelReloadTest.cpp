@@ -1,13 +1,10 @@
-#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "LevelFile.h"
-#include "TestSupport.h"
+#include "WindowEvents.h"
 
 namespace {
 
@@ -33,11 +30,7 @@ TEST(ChangeWatch, AsksForAReadOnlyOnceAChangeHasHeldForOneMoreCheck) {
 // One triangle across the middle of the starting view: red (and its orange
 // outline) for texture 0, green (and yellow-green) for texture 1.
 Qor::Bytes triangleLevel(std::uint32_t texture) {
-    Qor::LevelContents contents;
-    contents.vertices = {{-40, 100, -30, 255}, {40, 100, -30, 255}, {0, 100, 35, 255}};
-    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-    contents.textureGroups = {Qor::TextureGroup{texture, 0, 3, 0, 3}};
-    return Qor::writerFor(contents).bytes();
+    return Qor::writerFor(oneTriangle({{-40, 100, -30}, {40, 100, -30}, {0, 100, 35}}, texture)).bytes();
 }
 
 // Whether many pixels lean to red (channel 0) or to green (channel 1).

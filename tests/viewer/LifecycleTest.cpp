@@ -1,18 +1,10 @@
-#include <SDL.h>
-#include <gmock/gmock.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <filesystem>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "BSP.h"
 #include "FrameTimer.h"
-#include "Renderer.h"
-#include "TestSupport.h"
+#include "WindowEvents.h"
 
 namespace {
 
@@ -20,11 +12,7 @@ using ::testing::MatchesRegex;
 
 // One red triangle in the upper half of the starting view.
 std::string upperTriangleLevel() {
-    Qor::LevelContents contents;
-    contents.vertices = {{-30, 100, 5, 255}, {30, 100, 5, 255}, {0, 100, 35, 255}};
-    contents.triangles = {Qor::Triangle{{0, 1, 2}}};
-    contents.textureGroups = {Qor::TextureGroup{0, 0, 3, 0, 3}};
-    return testsupport::writeLevel("upper.d3dbsp", contents);
+    return testsupport::writeLevel("upper.d3dbsp", oneTriangle({{-30, 100, 5}, {30, 100, 5}, {0, 100, 35}}));
 }
 
 // Opaque drawing leaves the fill's alpha in the frame; the kept frame must
@@ -84,9 +72,7 @@ TEST(ScreenshotKey, SavesTheFrameAsTheNextNumberedPngAndCarriesOnWhenItCannot) {
         renderer.frameLimit = 2;
         renderer.captureLastFrame = true;
         renderer.view.mouseLook = false;
-        SDL_Event press{SDL_KEYDOWN};
-        press.key.keysym.sym = SDLK_PRINT;
-        SDL_PushEvent(&press);
+        pushKey(SDLK_PRINT);
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
         renderer.run();

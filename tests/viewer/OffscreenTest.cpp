@@ -3,18 +3,16 @@
 #include <gmock/gmock.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <array>
-#include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <map>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "BSP.h"
 #include "FrameTimer.h"
-#include "Png.h"
 #include "Look.h"
+#include "Png.h"
 #include "Renderer.h"
 #include "TestSupport.h"
 
@@ -138,6 +136,18 @@ TEST(Offscreen, DrawsEveryLookModePassAndPanelPageAsTheWindowDoesFromTheSameStar
     }
 }
 
+// The picture written by a run of the viewer with these arguments and
+// options, which must end well with nothing but `err` said.
+Image shot(std::vector<std::string> argv, const std::vector<std::string>& options, const std::string& err = "") {
+    const std::string path = tempPath("shot.png");
+    std::remove(path.c_str());
+    argv.insert(argv.end(), options.begin(), options.end());
+    argv.insert(argv.end(), {"--screenshot", path});
+    const ProcessResult run = runProcess(argv);
+    EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, err)) << ::testing::PrintToString(argv);
+    return readPng(path);
+}
+
 // The program as a user runs it: once in a window, once with no display at
 // all. The panels of these pages tell no times, which differ from run to run.
 TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
@@ -158,23 +168,14 @@ TEST(Offscreen, TheProgramWritesTheWindowsPictureWithNoDisplayAtAll) {
         {{"--settings", fullscreen, "--camera", "fit"}, 300, 200},
     };
     for (const auto& [options, shotWidth, shotHeight] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(options));
-        Image pictures[2];
-        for (const bool offscreen : {false, true}) {
-            const std::string shot = tempPath(offscreen ? "offscreen.png" : "window.png");
-            std::vector<std::string> argv = {"/usr/bin/env"};
-            if (offscreen) argv.insert(argv.end(), {"-u", "DISPLAY", viewerBinary(), "--offscreen"});
-            else argv.push_back(viewerBinary());
-            argv.insert(argv.end(), {level, "--frames", "2", "--screenshot", shot});
-            argv.insert(argv.end(), options.begin(), options.end());
-            const ProcessResult run = runProcess(argv);
-            EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, std::string())) << offscreen;
-            pictures[offscreen] = readPng(shot);
-            EXPECT_EQ(std::tie(pictures[offscreen].width, pictures[offscreen].height), std::tie(shotWidth, shotHeight));
-        }
-        EXPECT_TRUE(pictures[0].rgba == pictures[1].rgba);
+        const Image window = shot({viewerBinary(), level, "--frames", "2"}, options);
+        const Image offscreen =
+            shot({"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), "--offscreen", level, "--frames", "2"}, options);
+        for (const Image* picture : {&window, &offscreen})
+            EXPECT_EQ(std::tie(picture->width, picture->height), std::tie(shotWidth, shotHeight));
+        EXPECT_TRUE(window.rgba == offscreen.rgba) << ::testing::PrintToString(options);
         const auto lit = [](unsigned char c) { return c > 0 && c < 255; };
-        EXPECT_GT(std::count_if(pictures[1].rgba.begin(), pictures[1].rgba.end(), lit), 1000) << "nothing drawn";
+        EXPECT_GT(std::count_if(offscreen.rgba.begin(), offscreen.rgba.end(), lit), 1000) << "nothing drawn";
     }
 }
 
@@ -186,15 +187,10 @@ TEST(Offscreen, CullOptionOrSettingsKeyDrawsOneSidedOnEitherPath) {
     const std::vector<std::string> runs[] = {
         {}, {"--cull"}, {"--settings", settings}, {"--cull", "--draw", "immediate"}};
     std::vector<Image> pictures;
-    for (const std::vector<std::string>& options : runs) {
-        const std::string shot = tempPath("cull.png");
-        std::vector<std::string> argv = {viewerBinary(), "--offscreen", "--frames", "1", "--camera", "fit",
-                                         "--look", "shaded", "--size", "160", "--screenshot", shot, level};
-        argv.insert(argv.end(), options.begin(), options.end());
-        const ProcessResult run = runProcess(argv);
-        EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, std::string()));
-        pictures.push_back(readPng(shot));
-    }
+    for (const std::vector<std::string>& options : runs)
+        pictures.push_back(shot({viewerBinary(), "--offscreen", "--frames", "1", "--camera", "fit", "--look", "shaded",
+                                 "--size", "160", level},
+                                options));
     EXPECT_FALSE(pictures[0].rgba == pictures[1].rgba);
     EXPECT_TRUE(pictures[1].rgba == pictures[2].rgba);
     EXPECT_TRUE(pictures[1].rgba == pictures[3].rgba);
@@ -259,18 +255,14 @@ TEST(Offscreen, ImagesComeFromTheLastAssetsGivenElseTheSettingsElseNearTheLevel)
          "WARNING: Could not open assets '" + missing + "'.\n"},
     };
     for (const auto& [levelPath, options, seen, err] : cases) {
-        SCOPED_TRACE(::testing::PrintToString(options));
-        const std::string shot = tempPath("assets.png");
-        std::vector<std::string> argv = {"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), "--offscreen", levelPath,
-                                         "--frames", "1", "--look", "textured", "--size", "64", "--screenshot", shot};
-        argv.insert(argv.end(), options.begin(), options.end());
-        const ProcessResult run = runProcess(argv);
-        EXPECT_EQ(std::tie(run.exitStatus, run.err), std::make_tuple(0, err));
-        const Image picture = readPng(shot);
+        const Image picture = shot({"/usr/bin/env", "-u", "DISPLAY", viewerBinary(), "--offscreen", levelPath,
+                                    "--frames", "1", "--look", "textured", "--size", "64"},
+                                   options, err);
         ASSERT_EQ(picture.rgba.size(), 64u * 64u * 4u);
         // Off the outline of the square's diagonal.
         const std::size_t at = (16 * 64 + 48) * 4;
-        EXPECT_EQ((Rgb{picture.rgba[at], picture.rgba[at + 1], picture.rgba[at + 2]}), seen);
+        EXPECT_EQ((Rgb{picture.rgba[at], picture.rgba[at + 1], picture.rgba[at + 2]}), seen)
+            << ::testing::PrintToString(options);
     }
 }
 

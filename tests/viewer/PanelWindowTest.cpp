@@ -1,18 +1,7 @@
-#include <GL/gl.h>
-#include <SDL.h>
-#include <gmock/gmock.h>
-
-#include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "BSP.h"
 #include "PanelText.h"
-#include "Renderer.h"
-#include "TestSupport.h"
 #include "WindowEvents.h"
 
 // The panel in a real window, read back before the swap, and the program
@@ -22,39 +11,32 @@ namespace {
 
 using ::testing::Contains;
 
-using Frame = std::vector<std::uint8_t>;  // RGB, rows bottom first as GL reads them
+using Frame = std::vector<RgbPixel>;
 
 // One triangle, in two groups, that covers the starting view.
 std::string coveringLevel() {
-    return testsupport::writeLevel("covering.d3dbsp",
-                                   {{},
-                                    {{3, 0, 3, 0, 3}, {0, 0, 3, 0, 3}},
-                                    {{-1000, 100, -1000, 255}, {1000, 100, -1000, 255}, {0, 100, 1000, 255}},
-                                    {Qor::Triangle{{0, 1, 2}}}});
+    Qor::LevelContents contents = oneTriangle({{-1000, 100, -1000}, {1000, 100, -1000}, {0, 100, 1000}}, 3);
+    contents.textureGroups.push_back({0, 0, 3, 0, 3});
+    return testsupport::writeLevel("covering.d3dbsp", contents);
 }
 
 // A 400 × 300 window showing the covering triangle opaque: the panel's
 // background darkens whatever it covers, and the pages are cut at the edges.
-class PanelFrames : public ::testing::Test {
+class PanelFrames : public ViewerWindow {
 protected:
     static constexpr int width = 400;
     static constexpr int height = 300;
 
-    PanelFrames() {
-        renderer.setLevel(&level);
+    PanelFrames() : ViewerWindow({width, height}) {
+        show(coveringLevel());
         renderer.view.renderMode = RenderMode::opaque;
         renderer.view.mouseLook = false;
     }
-    ~PanelFrames() override { shutdownVideo(); }
 
     Frame draw(bool visible, std::int32_t page) {
         renderer.view.overlayVisible = visible;
         renderer.view.overlayPage = page;
-        clearFrame();
-        renderer.drawFrame();
-        Frame pixels(width * height * 3);
-        glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        return picture();
     }
 
     // What a frame could leave behind it, the bound texture's own included.
@@ -74,12 +56,6 @@ protected:
         return layoutPanel(panelPage(renderer.view.overlayPage, renderer.panelState()), atlas.advance, atlas.lineHeight,
                            width, height);
     }
-
-    static std::size_t at(int x, int y) { return static_cast<std::size_t>(((height - 1 - y) * width + x) * 3); }
-
-    bool displayHeld = testsupport::holdDisplay();
-    Renderer renderer{{width, height}};
-    Qor::BSP level{"", coveringLevel().c_str()};
 };
 
 TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLeavesTheFrame) {
@@ -95,12 +71,11 @@ TEST_F(PanelFrames, EachPageChangesOnlyItsRectangleAndLeavesTheGlStateAsHidingLe
             for (int x = 0; x < width; ++x) {
                 const bool inside =
                     x >= panel.x && x < panel.x + panel.width && y >= panel.y && y < panel.y + panel.height;
-                const std::uint8_t* pixel = hidden.data() + at(x, y);
-                const std::uint8_t* shown = pages.back().data() + at(x, y);
-                const bool same = std::equal(pixel, pixel + 3, shown);
+                const RgbPixel shown = pages.back()[pixelIndex(x, y)];
                 // Page 3 also marks what it points at, in white.
-                const bool pointingMark = page == 3 && shown[0] == 255 && shown[1] == 255 && shown[2] == 255;
-                ASSERT_EQ(same || (pointingMark && !inside), !inside) << "page " << page << " at " << x << ", " << y;
+                const bool pointingMark = page == 3 && shown == white;
+                ASSERT_EQ(hidden[pixelIndex(x, y)] == shown || (pointingMark && !inside), !inside)
+                    << "page " << page << " at " << x << ", " << y;
             }
     }
     EXPECT_TRUE(pages[0] != pages[1] && pages[1] != pages[2] && pages[0] != pages[2]);
@@ -126,7 +101,8 @@ TEST_F(PanelFrames, TheTextIsTheAtlasCellsOfTheLinesCharactersOverTheBackground)
     renderer.frame.panel.atlas.texture = 0;
     const Frame background = draw(true, 2);
 
-    std::vector<double> expected(background.begin(), background.end());
+    std::vector<std::array<double, 3>> expected;
+    for (const RgbPixel& p : background) expected.push_back({1.0 * p[0], 1.0 * p[1], 1.0 * p[2]});
     const PanelLayout panel = layout();
     const std::vector<std::string> lines = panelPage(2, renderer.panelState());
     for (std::size_t line = 0; line < panel.lines; ++line)
@@ -139,17 +115,16 @@ TEST_F(PanelFrames, TheTextIsTheAtlasCellsOfTheLinesCharactersOverTheBackground)
                     const int s = cell % glyphCellsPerRow * atlas.cellWidth + x;
                     const int t = cell / glyphCellsPerRow * atlas.cellHeight + y;
                     const double alpha = texels[static_cast<std::size_t>(t * atlas.textureWidth + s) * 4 + 3] / 255.0;
-                    for (std::size_t k = 0; k < 3; ++k) {
-                        double& pixel = expected[at(left + x, top + y) + k];
-                        pixel = 255.0 * alpha + pixel * (1.0 - alpha);
-                    }
+                    for (double& channel : expected[pixelIndex(left + x, top + y)])
+                        channel = 255.0 * alpha + channel * (1.0 - alpha);
                 }
         }
     std::size_t lit = 0;
-    for (std::size_t k = 0; k < text.size(); ++k) {
-        ASSERT_NEAR(text[k], expected[k], 2.0) << "pixel " << k / 3 % width << ", " << height - 1 - k / 3 / width;
-        lit += text[k] != background[k];
-    }
+    for (std::size_t k = 0; k < text.size(); ++k)
+        for (std::size_t c = 0; c < 3; ++c) {
+            ASSERT_NEAR(text[k][c], expected[k][c], 2.0) << "pixel " << k % width << ", " << height - 1 - k / width;
+            lit += text[k][c] != background[k][c];
+        }
     EXPECT_GT(lit, 1000u);
 }
 

@@ -1,15 +1,7 @@
-#include <gmock/gmock.h>
-
-#include <cmath>
-#include <string>
-#include <vector>
-
-#include "BSP.h"
 #include "CameraRequest.h"
 #include "Pointing.h"
-#include "Renderer.h"
 #include "PointingLevel.h"
-#include "TestSupport.h"
+#include "WindowEvents.h"
 
 // Pointing in the viewer: --pick over the camera and window as they are, and
 // the camera argument that goes with it.
@@ -26,12 +18,12 @@ std::string nearClipHit(const Hit& hit) {
     return hit.kind == Hit::Kind::nothing ? "-" : "e";
 }
 
+using WindowPicks = ViewerWindow;
+
 // The viewer's ray starts at the near clip plane: the floor the camera
 // stands on is not what it points at.
-TEST(DemoPicks, StartAtTheNearClipPlane) {
-    Renderer renderer({800, 600});
-    Qor::BSP level("", testsupport::writeLevel("standing.d3dbsp", pointingLevel()).c_str());
-    renderer.setLevel(&level);
+TEST_F(WindowPicks, StartAtTheNearClipPlane) {
+    show(pointingLevel());
     renderer.view.cameraPos = {0, 0, -10};
     renderer.view.cameraPitch = 2 * degree;
     EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 1 2");
@@ -45,7 +37,6 @@ TEST(DemoPicks, StartAtTheNearClipPlane) {
     EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 1 2");
     renderer.view.nearPlane = 299.99;
     EXPECT_EQ(nearClipHit(renderer.pointAt(400, 300)), "s 3 3");
-    shutdownVideo();
 }
 
 // The hits of pixels of the demo level worked out by hand, in its starting
@@ -91,10 +82,8 @@ TEST(DemoPicks, PrintTheHitUnderThePixelAfterTheLastFrame) {
 }
 
 // In the running viewer the selected group alone is pointed at.
-TEST(DemoPicks, HonourTheSingleGroupSelection) {
-    Renderer renderer({800, 600});
-    Qor::BSP level("", testsupport::generatedLevel({"demo"}).c_str());
-    renderer.setLevel(&level);
+TEST_F(WindowPicks, HonourTheSingleGroupSelection) {
+    show(testsupport::generatedLevel({"demo"}));
     renderer.view.singleGroup = true;
     const std::pair<std::uint32_t, std::string> cases[] = {
         {13, "pick: 400 300 group 13 triangle 408 material 'demo/tower_stone' at 1.04 1500.00 -1.04 distance 1500.00"},
@@ -102,9 +91,8 @@ TEST(DemoPicks, HonourTheSingleGroupSelection) {
     };
     for (const auto& [group, line] : cases) {
         renderer.view.selectedGroup = group;
-        EXPECT_EQ(pickLine(400, 300, renderer.pointAt(400, 300), level), line);
+        EXPECT_EQ(pickLine(400, 300, renderer.pointAt(400, 300), *level), line);
     }
-    shutdownVideo();
 }
 
 TEST(PickOption, RefusesAPixelOutsideTheWindowOrNotTwoWholeNumbersOrWithoutAWindow) {

@@ -19,12 +19,12 @@ using namespace testsupport;
 using Outcome = std::tuple<ScreenSize, bool, bool, std::string>;
 
 // Starts from values no file would give, so that every output the reader writes shows.
-Outcome readFile(const std::string& path) {
+Outcome readFile(const std::string& path, std::vector<std::string>* hidePatterns = nullptr) {
     ScreenSize size{-7, -9};
     bool fullscreen = true;
     bool cull = true;
     testing::internal::CaptureStderr();
-    readSettings(path, size, fullscreen, cull);
+    readSettings(path, size, fullscreen, cull, hidePatterns);
     return {size, fullscreen, cull, testing::internal::GetCapturedStderr()};
 }
 
@@ -55,13 +55,9 @@ TEST(SettingsFile, StartsFrom1024By768WindowedAndAppliesEachKeyValuePair) {
 TEST(SettingsFile, EachHideLineAddsAPatternOfMaterialNames) {
     const std::string path =
         writeTemp("hide.settings", "width=640\r\nhide = textures/skies/*\nHIDE=x\nhide=\nhide=*Caulk?\rheight=480\n");
-    ScreenSize size{1, 1};
-    bool fullscreen = true;
-    bool cull = true;
     std::vector<std::string> patterns{"from --settings before"};
-    readSettings(path, size, fullscreen, cull, &patterns);
+    EXPECT_EQ(readFile(path, &patterns), Outcome(ScreenSize{640, 480}, false, false, ""));
     EXPECT_EQ(patterns, (std::vector<std::string>{"from --settings before", "textures/skies/*", "*Caulk?"}));
-    EXPECT_EQ(std::tie(size, fullscreen, cull), std::make_tuple(ScreenSize{640, 480}, false, false));
     // Without a place for them the patterns are read past.
     EXPECT_EQ(readFile(path), Outcome(ScreenSize{640, 480}, false, false, ""));
 }
