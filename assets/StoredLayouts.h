@@ -16,6 +16,8 @@ constexpr std::size_t firstChunkTypeField = 12;  // "IHDR"
 constexpr std::size_t widthField = 16;           // u32
 constexpr std::size_t heightField = 20;          // u32
 constexpr std::size_t headerEnd = 24;
+constexpr std::size_t colourTypeField = 25;      // u8, after the bit depth
+
 
 }  // namespace Qor::Png
 

@@ -78,6 +78,27 @@ Bytes indexedBmp(const Bytes& colours, const Bytes& rows) {
     return bmp;
 }
 
+// A palette PNG of one row of four texels of 8 bits, naming `indices` of
+// two colours, blue and green. The row is one stored (not compressed) zlib
+// block; stb reads no check values, so they are left zero.
+Bytes palettePng(const Bytes& indices) {
+    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    auto chunk = [&png](const char* type, const Bytes& data) {
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(data.size() >> shift));
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        png.insert(png.end(), 4, 0);
+    };
+    chunk("IHDR", {0, 0, 0, 4, 0, 0, 0, 1, 8, 3, 0, 0, 0});
+    chunk("PLTE", {0, 0, 255, 0, 255, 0});
+    Bytes idat{0x78, 0x01, 0x01, 5, 0, 0xfa, 0xff, 0};  // zlib header, final stored block of 5, filter none
+    idat.insert(idat.end(), indices.begin(), indices.end());
+    idat.insert(idat.end(), 4, 0);
+    chunk("IDAT", idat);
+    chunk("IEND", {});
+    return png;
+}
+
 // A 16-colour gradient written by ImageMagick in `format` (its options
 // first), decoded.
 DecodeResult decodeConverted(const std::string& format) {
@@ -157,20 +178,27 @@ TEST(DecodeImage, RefusesTruncatedFilesOfEachFormat) {
     EXPECT_EQ(decode(bmp).fault, "is truncated: the file ends before its texels do");
 }
 
-TEST(DecodeImage, ReadsAPaletteBmpAndRefusesTexelsNamingColoursItsPaletteLacks) {
-    const Bytes colours{255, 0, 0, 0, 0, 255, 0, 0};  // blue, then green
-    // Rows padded to 4 bytes; the bottom row comes first.
-    const DecodeResult decoded = decode(indexedBmp(colours, {0x01, 0x10, 0, 0, 0x11, 0x00, 0, 0}));
-    ASSERT_EQ(decoded.fault, "");
+// stb reads a palette into a table it leaves unset past the file's colours.
+TEST(DecodeImage, ReadsPaletteBmpAndPngAndRefusesTexelsNamingColoursTheirPaletteLacks) {
     const Bytes blue{0, 0, 255, 255};
     const Bytes green{0, 255, 0, 255};
-    Bytes expected;
-    for (const Bytes* texel : {&green, &green, &blue, &blue, &blue, &green, &green, &blue})
-        expected.insert(expected.end(), texel->begin(), texel->end());
-    EXPECT_EQ(decoded.image.levels[0].bytes, expected);
+    auto texels = [](std::initializer_list<const Bytes*> colours) {
+        Bytes all;
+        for (const Bytes* colour : colours) all.insert(all.end(), colour->begin(), colour->end());
+        return all;
+    };
+    const Bytes colours{255, 0, 0, 0, 0, 255, 0, 0};  // blue, then green
+    // Rows padded to 4 bytes; the bottom row comes first.
+    const DecodeResult bmp = decode(indexedBmp(colours, {0x01, 0x10, 0, 0, 0x11, 0x00, 0, 0}));
+    ASSERT_EQ(bmp.fault, "");
+    EXPECT_EQ(bmp.image.levels[0].bytes, texels({&green, &green, &blue, &blue, &blue, &green, &green, &blue}));
+    const DecodeResult png = decode(palettePng({0, 1, 1, 0}));
+    ASSERT_EQ(png.fault, "");
+    EXPECT_EQ(png.image.levels[0].bytes, texels({&blue, &green, &green, &blue}));
 
     const std::string fault = "is corrupt: a texel names a colour that its palette does not hold";
     EXPECT_EQ(decode(indexedBmp(colours, {0x01, 0x12, 0, 0, 0x11, 0x00, 0, 0})).fault, fault);
+    EXPECT_EQ(decode(palettePng({0, 1, 2, 0})).fault, fault);
     // The rows start within the headers: stb would count the palette negative.
     Bytes before = indexedBmp(colours, {0, 0, 0, 0, 0, 0, 0, 0});
     putU32(before, 10, 10);
