@@ -15,11 +15,6 @@ namespace Qor {
 
 namespace {
 
-std::string fileNamePart(const std::string& path) {
-    const auto slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 Plane decodePlane(const std::uint8_t* record) {
     namespace f = format::plane;
     Plane plane;
@@ -107,7 +102,7 @@ std::optional<std::size_t> readEntityText(const std::uint8_t* begin, const std::
 }  // namespace
 
 BSP::BSP(const char* directoryPath, const char* levelPath)
-    : fileName(fileNamePart(levelPath)), directory(directoryOf(directoryPath)) {
+    : fileName(nameOf(levelPath)), directory(directoryOf(directoryPath)) {
     const FileReadResult read = readWholeFile(levelPath, buffer);
     if (read != FileReadResult::ok) {
         report(readFailureMessage(read, levelPath, "input bsp file", "bsp file"));

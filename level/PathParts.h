@@ -13,4 +13,8 @@ inline std::string directoryOf(const std::string& path) {
 // The path past its last '/'.
 inline std::string fileNameOf(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
 
+// The path past its last '/' or '\': the names a level or a game's data
+// hold were written on systems using either.
+inline std::string nameOf(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
 }  // namespace Qor

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "Dxt.h"
+#include "PathParts.h"
 #include "Png.h"
 #include "TextureLoader.h"
 
@@ -19,7 +20,7 @@ bool startsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<st
 // The stem of the file's name, past its folders: "textures/base/wall.tga"
 // gives "wall".
 std::string stemOf(const std::string& path) {
-    const std::string name = path.substr(path.find_last_of("/\\") + 1);
+    const std::string name = Qor::nameOf(path);
     const auto dot = name.find_last_of('.');
     const std::string stem = dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
     return stem.empty() ? "image" : stem;
