@@ -21,6 +21,11 @@ std::uint32_t readBigU32(const std::uint8_t* p) {
     return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
 }
 
+// Whether a whole PNG chunk starts at `at`.
+bool fitsFrom(const std::uint8_t* bytes, std::size_t size, std::size_t at) {
+    return at <= size && size - at >= chunkFraming && readBigU32(bytes + at) <= size - at - chunkFraming;
+}
+
 // Reads the tables of one Huffman table segment (the bytes after its
 // length up to its end), handing each table's class and id byte, its code
 // lengths and symbol count to `table`. Bytes past the file count as zeros, as
@@ -216,12 +221,8 @@ bool bmpPaletteCoversItsTexels(const std::uint8_t* bytes, std::size_t size) {
 // a chunk claiming more bytes than the file has would cost gigabytes. Each
 // chunk is its length, type, data and check value, up to IEND.
 bool pngChunksFit(const std::uint8_t* bytes, std::size_t size) {
-    for (std::size_t at = sizeof Png::signature; at + chunkFraming <= size;) {
-        const std::uint64_t length = readBigU32(bytes + at);
-        if (length > size - at - chunkFraming) return false;
+    for (std::size_t at = sizeof Png::signature; fitsFrom(bytes, size, at); at += chunkFraming + readBigU32(bytes + at))
         if (std::memcmp(bytes + at + 4, "IEND", 4) == 0) return true;
-        at += chunkFraming + static_cast<std::size_t>(length);
-    }
     return false;
 }
 
@@ -241,11 +242,6 @@ namespace {
 constexpr std::size_t fullPalette = 256 * 3;  // bytes of a PLTE chunk of 256 colours
 constexpr std::uint8_t indexedColour = 3;     // the header's colour type of palette images
 
-// Whether a whole chunk starts at `at`: past IEND, chunks need not fit.
-bool fitsFrom(const std::uint8_t* bytes, std::size_t size, std::size_t at) {
-    return at <= size && size - at >= chunkFraming && readBigU32(bytes + at) <= size - at - chunkFraming;
-}
-
 bool isPaletteChunk(const std::uint8_t* chunk) {
     return std::memcmp(chunk + 4, "PLTE", 4) == 0 && readBigU32(chunk) < fullPalette && readBigU32(chunk) % 3 == 0;
 }
@@ -254,7 +250,7 @@ bool isPaletteChunk(const std::uint8_t* chunk) {
 
 // stb_image reads a palette image's colours into a table of 256 on its stack
 // and leaves it unset past the PLTE chunk's colours, so a texel naming one of
-// those would paint whatever the stack held.
+// those would paint whatever the stack held. Past IEND, chunks need not fit.
 bool pngHasShortPalette(const std::uint8_t* bytes, std::size_t size) {
     if (size < Png::headerEnd + 2 || bytes[Png::colourTypeField] != indexedColour) return false;
     for (std::size_t at = sizeof Png::signature; fitsFrom(bytes, size, at); at += chunkFraming + readBigU32(bytes + at))
